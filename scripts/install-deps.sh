@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Ondrix needs to build, run and test; installs only what is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ make pkg-config
+  qt6-base-dev qt6-serialport-dev libgl-dev
+  libfftw3-dev portaudio19-dev libcdio-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-pulse socat
+  xvfb xauth imagemagick clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,30 @@
+// Path helpers with "/" as the folder separator, and the program and working folders.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ondrix {
+
+// The part after the last "/".
+std::string FileNameOfPath(std::string_view path);
+// The part up to and including the last "/" (empty when there is none).
+std::string FolderOfPath(std::string_view path);
+// Drops the last four characters when the fourth from the end is "." ("a.wav" -> "a").
+std::string StripExtension(std::string_view path);
+// Appends "/" to a non-empty folder that does not end in one.
+std::string WithTrailingSlash(std::string_view folder);
+
+// Returns the folder with a trailing "/" and creates it (one level) when it does not exist yet.
+// Failures are ignored; later file operations report their own errors. Leaves no file behind.
+std::string EnsureFolder(std::string_view folder);
+
+// The per-user program folder, ending in "/": the --home option when given, else $ONDRIX_HOME, else
+// $XDG_CONFIG_HOME/ondrix, else $HOME/.config/ondrix. Not created here.
+std::string ResolveProgramFolder(const std::optional<std::string>& homeOption = std::nullopt);
+
+// The default working folder for recordings, snapshots and logs: $HOME/Ondrix/ (not created here).
+std::string DefaultWorkFolder();
+
+} // namespace ondrix
