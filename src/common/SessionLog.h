@@ -14,7 +14,8 @@ std::string SessionLogPath(std::string_view programFolder, const std::tm& when);
 // Appends "date, time, fields..." in 14-column print zones with CR LF. The caller passes the
 // message alone, or the recorded file's name and the message while recording. False when the
 // file cannot be written.
-bool AppendSessionLog(const std::string& logPath, const std::vector<std::string>& fields, const std::tm& when);
+bool AppendSessionLog(const std::string& logPath, const std::vector<std::string>& fields,
+                      const std::tm& when);
 bool AppendSessionLog(const std::string& logPath, const std::vector<std::string>& fields);
 
 } // namespace ondrix

@@ -1,0 +1,82 @@
+#include "common/Paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace ondrix {
+
+std::string FileNameOfPath(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string FolderOfPath(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string StripExtension(std::string_view path) {
+    if (path.size() >= 4 && path[path.size() - 4] == '.') {
+        return std::string(path.substr(0, path.size() - 4));
+    }
+    return std::string(path);
+}
+
+std::string WithTrailingSlash(std::string_view folder) {
+    std::string result(folder);
+    if (!result.empty() && result.back() != '/') {
+        result += '/';
+    }
+    return result;
+}
+
+std::string EnsureFolder(std::string_view folder) {
+    std::string result = WithTrailingSlash(folder);
+    if (!result.empty()) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(result, error)) {
+            std::filesystem::create_directory(result, error);
+        }
+    }
+    return result;
+}
+
+namespace {
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string HomeFolder() {
+    std::string home = Environment("HOME");
+    if (home.empty()) {
+        if (const passwd* entry = getpwuid(getuid())) {
+            home = entry->pw_dir;
+        }
+    }
+    return home.empty() ? std::string(".") : home;
+}
+
+} // namespace
+
+std::string ResolveProgramFolder(const std::optional<std::string>& homeOption) {
+    if (homeOption && !homeOption->empty()) {
+        return WithTrailingSlash(*homeOption);
+    }
+    if (std::string home = Environment("ONDRIX_HOME"); !home.empty()) {
+        return WithTrailingSlash(home);
+    }
+    if (std::string config = Environment("XDG_CONFIG_HOME"); !config.empty()) {
+        return WithTrailingSlash(config) + "ondrix/";
+    }
+    return HomeFolder() + "/.config/ondrix/";
+}
+
+std::string DefaultWorkFolder() {
+    return HomeFolder() + "/Ondrix/";
+}
+
+} // namespace ondrix
