@@ -22,7 +22,7 @@ test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 bench: build
-	$(BUILD_DIR)/bench/ondrix_bench
+	for b in $(BUILD_DIR)/bench/ondrix_bench*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b" || exit 1; done
 
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
