@@ -22,7 +22,7 @@ test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 bench: build
-	for b in $(BUILD_DIR)/bench/ondrix_bench*; do [ -x "$$b" ] && [ -f "$$b" ] && "$$b" || exit 1; done
+	set -e; for b in $$(find $(BUILD_DIR)/bench -type f -executable -name 'ondrix_bench*' | sort); do "$$b"; done
 
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
