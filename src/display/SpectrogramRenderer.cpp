@@ -1,0 +1,156 @@
+#include "display/SpectrogramRenderer.h"
+
+#include "display/Palette.h"
+#include "display/PictureDrawing.h"
+
+#include <QColor>
+
+#include <algorithm>
+#include <climits>
+
+namespace ondrix {
+
+namespace {
+
+constexpr uint32_t OpaqueAlpha = 0xff000000u;
+const uint32_t White = qRgb(255, 255, 255);
+const uint32_t Black = qRgb(0, 0, 0);
+const uint32_t PureRed = qRgb(255, 0, 0);
+
+} // namespace
+
+SpectrogramRenderer::SpectrogramRenderer(const Palette& palette, uint32_t inactiveBorderColour)
+    : palette_(palette), borderColour_(inactiveBorderColour | OpaqueAlpha) {}
+
+void SpectrogramRenderer::SetInactiveBorderColour(uint32_t colour) {
+    borderColour_ = colour | OpaqueAlpha;
+}
+
+void SpectrogramRenderer::SetGeometry(int width, int height) {
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    QImage picture;
+    if (width_ > 0) {
+        picture = QImage(width_, height_ + BelowSpectrogram, QImage::Format_RGB32);
+        picture.fill(borderColour_);
+        CopyPicture(picture_, picture, 0, 0);
+    }
+    picture_ = std::move(picture);
+    SetX(x_);
+}
+
+void SpectrogramRenderer::ClearStrip() {
+    FillBox(picture_, 0, height_, width_, height_ + StripHeight - 1, borderColour_);
+}
+
+void SpectrogramRenderer::Clear(uint32_t colour) {
+    FillBox(picture_, 0, 0, picture_.width() - 1, picture_.height() - 1, colour | OpaqueAlpha);
+}
+
+void SpectrogramRenderer::BeginSession(const RendererSession& session) {
+    session_ = session;
+    session_.updateRate = std::max(session.updateRate, 0);
+    session_.rows = std::max(session.rows, 0);
+    block_ = QImage();
+    if (session_.updateRate > 0 && session_.rows > 0) {
+        block_ = QImage(session_.updateRate, session_.rows, QImage::Format_RGB32);
+        block_.fill(Black);
+    }
+    x_ = 0;
+    trackingRow_ = -1;
+}
+
+void SpectrogramRenderer::EndSession() {
+    block_ = QImage();
+    session_ = RendererSession{};
+    trackingRow_ = -1;
+}
+
+void SpectrogramRenderer::SetX(int x) {
+    x_ = width_ > 0 ? ((x % width_) + width_) % width_ : 0;
+}
+
+void SpectrogramRenderer::DrawColumn(std::span<const float> values, int rows, int low, int high,
+                                     bool overloaded) {
+    if (picture_.isNull()) {
+        trackingRow_ = -1;
+        return;
+    }
+    rows = std::clamp(rows, 0, static_cast<int>(std::min<size_t>(values.size(), INT_MAX)));
+    const int u = session_.updateRate;
+    const int c = u > 0 ? x_ % u : x_;
+
+    // Row 0 sits at the bottom of the block, or at row H - 1 of the picture when drawing straight on it.
+    if (u > 0) {
+        DrawSpectrum(block_, c, block_.height() - 1, values, rows);
+    } else {
+        DrawSpectrum(picture_, c, height_ - 1, values, rows);
+    }
+
+    // Without a block there is nothing to scroll: the lines stand at x in every mode.
+    int p = x_;
+    if (Scrolling() && u > 0) {
+        p = width_ - u + c;
+    }
+    DrawLines(p, low, high, overloaded);
+
+    if (u > 0 && c == u - 1) {
+        TransferBlock(x_);
+    }
+    x_ = (x_ + 1) % width_;
+}
+
+void SpectrogramRenderer::DrawSpectrum(QImage& target, int column, int bottomRow,
+                                       std::span<const float> values, int rows) {
+    const int trackingRow = trackingRow_;
+    trackingRow_ = -1;
+    if (column < 0 || column >= target.width()) {
+        return;
+    }
+    // Only rows whose y = bottomRow - j lies inside the target are written.
+    const int first = std::max(0, bottomRow - (target.height() - 1));
+    const int last = std::min(rows - 1, bottomRow);
+    if (first <= last) {
+        const qsizetype stride = target.bytesPerLine();
+        uchar* pixel = target.bits() + (bottomRow - first) * stride + column * sizeof(uint32_t);
+        for (int j = first; j <= last; ++j, pixel -= stride) {
+            *reinterpret_cast<uint32_t*>(pixel) = palette_.Lookup(values[j]);
+        }
+    }
+
+    const FrequencyMarkers& markers = session_.markers;
+    if (markers.enabled) {
+        const uint32_t colour = palette_.Entry(markers.level);
+        for (const int row : markers.rows) {
+            if (row > 0) {
+                SetPixelClipped(target, column, bottomRow - row, colour);
+            }
+        }
+    }
+    if (trackingRow >= 0) {
+        SetPixelClipped(target, column, bottomRow - trackingRow, PureRed);
+    }
+}
+
+void SpectrogramRenderer::DrawLines(int p, int low, int high, bool overloaded) {
+    const int h = height_;
+    DrawVerticalLine(picture_, p, h, h + 16, borderColour_);
+    DrawVerticalLine(picture_, p, session_.scrollMode == 2 ? h + 16 : h + 17, h + 96, White);
+    if (!Scrolling()) {
+        DrawVerticalLine(picture_, p + 1, h + 16, h + 96, borderColour_);
+    }
+    DrawVerticalLine(picture_, p, h + 16 + high, h + 16 + low, overloaded ? PureRed : Black);
+}
+
+void SpectrogramRenderer::TransferBlock(int x) {
+    const int u = session_.updateRate;
+    const int top = height_ - block_.height();
+    if (Scrolling()) {
+        CopyPicture(block_, picture_, width_ - u, top);
+        ShiftLeft(picture_, u);
+    } else {
+        CopyPicture(block_, picture_, x - u + 1, top);
+    }
+}
+
+} // namespace ondrix

@@ -1,0 +1,99 @@
+// The spectrogram picture and the drawing of one column of display values into it.
+#pragma once
+
+#include <QImage>
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace ondrix {
+
+class Palette;
+
+// The frequency markers of a session: each row number > 0 (counted from the bottom) gets one pixel per
+// column in the palette colour with index `level`.
+struct FrequencyMarkers {
+    bool enabled = false;
+    std::array<int, 3> rows{};
+    int level = 0;
+};
+
+// What a session fixes for the renderer at its set-up.
+struct RendererSession {
+    int updateRate = 0; // U: columns per block transfer; 0 draws straight onto the picture
+    int rows = 0;       // R: display rows of a column
+    int scrollMode = 0; // 0 sweep; 1 and 2 scroll (2 starts the white band one pixel higher)
+    FrequencyMarkers markers;
+};
+
+// Owns the spectrogram picture: W x (H + 97) pixels, RGB32. The spectrogram fills rows H - R .. H - 1,
+// a 17-pixel strip rows H .. H + 16 and the waveform band rows H + 17 .. H + 96. Columns go either straight
+// onto the picture (U = 0) or into a U x R block that reaches the picture every U columns.
+//
+// Every write is clipped to the picture and the block, so any geometry (R > H, W < U, a W that is not a
+// multiple of U, an empty picture) is safe. Viewers should paint Picture() by reference: a kept copy
+// would make the next column copy the whole picture before writing.
+class SpectrogramRenderer {
+public:
+    static constexpr int StripHeight = 17;
+    static constexpr int BandHeight = 80;
+    static constexpr int BelowSpectrogram = StripHeight + BandHeight;
+
+    // The inactive-border colour (0xffRRGGBB) draws the strip and the sweep cursor, and fills new
+    // picture area.
+    SpectrogramRenderer(const Palette& palette, uint32_t inactiveBorderColour);
+
+    void SetInactiveBorderColour(uint32_t colour);
+    uint32_t InactiveBorderColour() const { return borderColour_; }
+
+    // Lays the picture out for width W and display height H. What overlaps the previous picture is kept,
+    // the rest is filled with the inactive-border colour; x is brought back inside the width.
+    void SetGeometry(int width, int height);
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+    // Fills the strip (0, H)-(W, H + 16) with the inactive-border colour.
+    void ClearStrip();
+    // Fills the whole picture with one colour (0xffRRGGBB).
+    void Clear(uint32_t colour);
+
+    // Session set-up: fixes U, R, the scroll mode and the markers, makes the U x R block when U > 0
+    // (a negative U counts as 0) and starts at x = 0. Clean-up releases the block and returns to U = 0.
+    void BeginSession(const RendererSession& session);
+    void EndSession();
+
+    // The tracker's detection for the next column: a row counted from the bottom, drawn pure red;
+    // -1 for none. It applies to the next DrawColumn only.
+    void SetTrackingRow(int row) { trackingRow_ = row; }
+
+    // Draws one column at x from values[0 .. rows - 1] (row 0 lowest, at the bottom), with the level
+    // bar from the level marks and its overload colour; transfers the block when it is full; advances
+    // x to (x + 1) mod W. Allocates nothing.
+    void DrawColumn(std::span<const float> values, int rows, int low, int high, bool overloaded);
+
+    int X() const { return x_; }
+    void SetX(int x);
+
+    const QImage& Picture() const { return picture_; }
+    const QImage& Block() const { return block_; }
+    const RendererSession& Session() const { return session_; }
+
+private:
+    bool Scrolling() const { return session_.scrollMode == 1 || session_.scrollMode == 2; }
+    void DrawSpectrum(QImage& target, int column, int bottomRow, std::span<const float> values, int rows);
+    void DrawLines(int p, int low, int high, bool overloaded);
+    void TransferBlock(int x);
+
+    const Palette& palette_;
+    uint32_t borderColour_;
+    int width_ = 0;
+    int height_ = 0;
+    QImage picture_;
+    QImage block_;
+    RendererSession session_;
+    int x_ = 0;
+    int trackingRow_ = -1;
+};
+
+} // namespace ondrix
