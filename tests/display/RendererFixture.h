@@ -39,7 +39,7 @@ protected:
         }
     }
 
-    uint32_t Spec(int k, int j) const { return palette.Entry(10 * k + j); }
+    uint32_t ColumnColour(int k, int j) const { return palette.Entry(10 * k + j); }
     uint32_t Pixel(int x, int y) const { return renderer.Picture().pixel(x, y); }
 
     // Spectrogram column x of the picture shows column shown[x] (row 0 at y = H - 1), or is untouched
@@ -48,7 +48,7 @@ protected:
         int x = 0;
         for (const int k : shown) {
             for (int j = 0; j < rows; ++j) {
-                ASSERT_EQ(Pixel(x, H - 1 - j), k < 0 ? Empty : Spec(k, j)) << "x " << x << " j " << j;
+                ASSERT_EQ(Pixel(x, H - 1 - j), k < 0 ? Empty : ColumnColour(k, j)) << "x " << x << " j " << j;
             }
             ++x;
         }

@@ -13,8 +13,8 @@ TEST_F(SweepMode, BlocksLandAtTheirColumnsAndPartialBlocksAreLostAtTheWrap) {
     Start(4, 8, 0);
     Draw(0, 3);
     ExpectShown({-1, -1, -1, -1});
-    EXPECT_EQ(renderer.Block().pixel(2, 7), Spec(2, 0));
-    EXPECT_EQ(renderer.Block().pixel(2, 0), Spec(2, 7));
+    EXPECT_EQ(renderer.Block().pixel(2, 7), ColumnColour(2, 0));
+    EXPECT_EQ(renderer.Block().pixel(2, 0), ColumnColour(2, 7));
     // Strip, band and level bar reach the picture at once; the cursor stands one column ahead.
     ExpectStripAndBand(2);
     EXPECT_EQ(Pixel(3, H + 15), Empty);
@@ -85,7 +85,7 @@ TEST_F(ColumnMarks, MarkersAndTheTrackingMarkOverwriteTheSpectrum) {
     Draw(0, 4);
     for (int k = 0; k < 2; ++k) {
         for (int j = 0; j < 8; ++j) {
-            uint32_t expected = Spec(k, j);
+            uint32_t expected = ColumnColour(k, j);
             if (j == 2 || j == 5) {
                 expected = palette.Entry(200);
             } else if (j == 3 && k == 0) {
