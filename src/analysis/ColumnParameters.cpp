@@ -1,0 +1,20 @@
+#include "analysis/ColumnParameters.h"
+
+#include "common/Rounding.h"
+
+#include <algorithm>
+
+namespace ondrix {
+
+bool DirectRows(int fftSize, int displayRows, bool zoomFlag) {
+    return static_cast<int64_t>(fftSize) <= 2 * static_cast<int64_t>(displayRows) || zoomFlag;
+}
+
+int CompressionFactor(int fftSize, int displayRows) {
+    if (displayRows <= 0) {
+        return 1;
+    }
+    return std::max(1, RoundToInt32(static_cast<double>(fftSize) / displayRows / 2.0));
+}
+
+} // namespace ondrix
