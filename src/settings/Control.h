@@ -1,6 +1,8 @@
 // One control of a settings window: its kind, fixed texts, list entries and current state.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,8 @@ struct Control {
     int minimum = 0;     // range of a spin or scroll control
     int maximum = 0;
     int listIndex = -1; // entry matching the text of a list, -1 when none; kept by ControlModel
+    // Background colour 0xRRGGBB; none: the desktop's own colour (for buttons, its inactive-border colour).
+    std::optional<uint32_t> background{};
 
     bool IsSaved() const { return saving == Saving::ByKind ? IsValueKind(kind) : saving == Saving::Yes; }
 };

@@ -164,6 +164,14 @@ void ControlModel::SetRange(std::string_view name, int minimum, int maximum) {
     }
 }
 
+void ControlModel::SetBackground(std::string_view name, std::optional<uint32_t> colour) {
+    Control& control = Find(name);
+    if (control.background != colour) {
+        control.background = colour;
+        Notify(control, Change::Colour);
+    }
+}
+
 void ControlModel::Type(std::string_view name, std::string_view text) {
     Control& control = Find(name);
     StoreText(control, text);

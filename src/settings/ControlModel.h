@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,7 @@ namespace ondrix {
 // Unknown control names are programming errors and throw std::out_of_range.
 class ControlModel {
 public:
-    enum class Change { Text, Items, Caption, Enabled, Visible, Range };
+    enum class Change { Text, Items, Caption, Enabled, Visible, Range, Colour };
     enum class Action {
         Typed,   // a finished edit of a text or list (Enter or leaving the field)
         Picked,  // an entry picked from a list
@@ -60,6 +61,8 @@ public:
     void SetEnabled(std::string_view name, bool enabled);
     void SetVisible(std::string_view name, bool visible);
     void SetRange(std::string_view name, int minimum, int maximum);
+    // 0xRRGGBB, or none for the desktop's own colour.
+    void SetBackground(std::string_view name, std::optional<uint32_t> colour);
 
     // User operations.
     void Type(std::string_view name, std::string_view text);

@@ -84,12 +84,14 @@ public:
     // OPTIONS0); the FFT size rounding always acts on the Quick Settings.
     void ApplyCoupling(WindowId window, std::string_view picked);
 
+    // Re-lays out the main window through the updateForm hook.
+    void UpdateForm();
+
 private:
     void OnQuickSettingsAction(const std::string& name, ControlModel::Action action);
     void OnBasicSettingsAction(const std::string& name, ControlModel::Action action);
     void OnSpin(const std::string& name);
     void OnOffsetTyped();
-    void UpdateForm();
     void ColourScalePicked(WindowId window, int scale);
     void SetDefaultFolders();
 

@@ -1,0 +1,102 @@
+// The four tasks of the main window, the Start/Stop action that runs their loops, and the session state
+// the loops read.
+#pragma once
+
+#include "settings/EventPump.h"
+#include "settings/LoopRegistry.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ondrix {
+
+class Interaction;
+class MenuModel;
+class SettingsModel;
+
+// What the tasks ask of the display and the file handling. Unset hooks do nothing.
+struct TaskHooks {
+    std::function<void()> clearPicture; // clear the spectrogram picture (every task switch)
+    std::function<void(bool)>
+        setPersistentRedraw;             // keep the picture's drawing (Redraw check), every Start/Stop
+    std::function<void()> closeAllFiles; // "Close all" (tasks 1 and 2 are selected)
+    std::function<void()> openWav;       // "Open .wav": choose and open a file (Start in task 3 without one)
+    std::function<void()> resetFileView; // reset the file view's refresh state (Start in task 4)
+};
+
+// Owns SessionMode, SessionStopped and CurrentFileName. Everything runs on the window thread: a loop runs
+// inside StartStop and processes events through the pump after every pass, so a click during a run arrives
+// here with the run's StartStop below it on the call stack. Handlers that must wait for the run to end
+// queue their continuation (RequestStopThen) instead of waiting.
+//
+// Bindings made by the constructor: the task menu commands and "Enable Quick Settings RT" on the menu
+// model; clicks (ControlModel::Click) on StartStop, Command23 and QuickRecButton of the main window.
+class TaskController {
+public:
+    static constexpr uint32_t kRecordingColour = 0xFF0000;    // StartStop in task 2 and while recording
+    static constexpr std::chrono::milliseconds kIdleWait{10}; // longest wait for an event after an idle pass
+
+    TaskController(SettingsModel& settings, MenuModel& menu, Interaction& interaction, EventPump& pump);
+    TaskController(const TaskController&) = delete;
+    TaskController& operator=(const TaskController&) = delete;
+
+    TaskHooks& Hooks() { return hooks_; }    // hooks the app connects
+    LoopRegistry& Loops() { return loops_; } // where the loops register
+
+    int16_t SessionMode() const { return sessionMode_; }       // the task: 1..4
+    void SetSessionMode(int16_t mode) { sessionMode_ = mode; } // the task number alone (start-up)
+    bool SessionStopped() const { return sessionStopped_; }    // true: no loop runs, or it is asked to end
+    void SetSessionStopped(bool stopped) { sessionStopped_ = stopped; } // loops: true ends the run
+    bool Running() const { return running_; } // a session is between its set-up and the end of its clean-up
+
+    bool PauseButton() const;  // the Pause button is down: loops hold analysis
+    bool RecPauseFlag() const; // "Rec Pause" is down: recording loops hold the file
+
+    const std::string& CurrentFileName() const {
+        return currentFileName_;
+    } // the open sound file; empty: none
+    void SetCurrentFileName(std::string path) { currentFileName_ = std::move(path); }
+
+    // Applies a task to the main window (menu checks, pause and file-position controls, navigation frame);
+    // SessionMode is not changed.
+    void SetTaskMode(int16_t mode);
+    // The task menu commands 1..4: SessionMode, SetTaskMode, status label, StartStop, default block size.
+    // Other numbers are ignored.
+    void SelectTask(int16_t mode);
+
+    // Idle: runs the loop of the current task until it ends. Running: asks the loop to end.
+    void StartStop();
+    // Toggles tasks 1 and 2; during a run, stops it first and toggles after its clean-up.
+    void QuickRecButton();
+    // "Enable Quick Settings RT": enables the Quick Settings panel, also during a run.
+    void EnableQuick();
+
+    // Returns after `seconds` on a monotonic clock, processing events meanwhile (at least once).
+    void WaitWithEvents(float seconds);
+    // Running: raises the stop and runs `then` after the run's clean-up and idle captions. Idle: runs it now.
+    void RequestStopThen(std::function<void()> then);
+
+private:
+    void RunTask(int16_t mode);
+    void RunLoop(int16_t mode, int channelCount);
+    void ShowIdle();
+    void SetDefaultBlockSize(const char* defaultList);
+
+    SettingsModel& settings_;
+    MenuModel& menu_;
+    Interaction& interaction_;
+    EventPump& pump_;
+    TaskHooks hooks_;
+    LoopRegistry loops_;
+    int16_t sessionMode_ = 1;
+    bool sessionStopped_ = true;
+    bool running_ = false;
+    int runsStarted_ = 0;
+    std::string currentFileName_;
+    std::vector<std::function<void()>> continuations_;
+};
+
+} // namespace ondrix
