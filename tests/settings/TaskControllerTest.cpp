@@ -1,0 +1,371 @@
+#include "settings/TaskController.h"
+#include "ScriptedPump.h"
+#include "settings/MenuModel.h"
+#include "settings/SettingsModel.h"
+#include "support/ScriptedInteraction.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace ondrix {
+namespace {
+
+using Journal = std::vector<std::string>;
+
+// A loop that records its life in the journal and runs a test action in every pass.
+class FakeLoop : public Session {
+public:
+    FakeLoop(std::string name, Journal& journal, std::function<PassResult(int pass)> onPass)
+        : name_(std::move(name)), journal_(journal), onPass_(std::move(onPass)) {}
+
+    void SetUp() override { journal_.push_back(name_ + " set-up"); }
+    PassResult Pass() override {
+        ++passes_;
+        return onPass_ ? onPass_(passes_) : PassResult::Busy;
+    }
+    void CleanUp() override { journal_.push_back(name_ + " clean-up after " + std::to_string(passes_)); }
+
+private:
+    std::string name_;
+    Journal& journal_;
+    std::function<PassResult(int)> onPass_;
+    int passes_ = 0;
+};
+
+class TaskControllerTest : public ::testing::Test {
+protected:
+    TaskControllerTest() {
+        settings.Options0().SetText("FileRecPathField", "/data/rec/");
+        settings.Hooks().updateForm = [this] { journal.push_back("UpdateForm"); };
+        TaskHooks& hooks = tasks.Hooks();
+        hooks.clearPicture = [this] { journal.push_back("clear picture"); };
+        hooks.closeAllFiles = [this] { journal.push_back("close all"); };
+        hooks.resetFileView = [this] { journal.push_back("reset file view"); };
+        tasks.SelectTask(1);
+        journal.clear();
+    }
+
+    ControlModel& form() { return settings.Form1(); }
+
+    void Register(LoopSlot slot, std::string name, std::function<PassResult(int)> onPass = {}) {
+        tasks.Loops().Register(
+            slot, [this, name, onPass] { return std::make_unique<FakeLoop>(name, journal, onPass); });
+    }
+    // A loop that clicks a button of the main window in its given pass.
+    void RegisterClicking(LoopSlot slot, std::string button, int onPass) {
+        pump.onEvents = [this, button, onPass](int call) {
+            if (call == onPass) {
+                journal.push_back("click " + button);
+                form().Click(button);
+            }
+        };
+        Register(slot, "loop");
+    }
+
+    void ExpectIdle(const std::string& caption) {
+        EXPECT_TRUE(tasks.SessionStopped());
+        EXPECT_FALSE(tasks.Running());
+        EXPECT_EQ(form().At("StartStop").caption, caption);
+        EXPECT_EQ(form().Text("Label4"), "");
+        EXPECT_TRUE(form().At("Frame1").enabled);
+        EXPECT_FALSE(form().Checked("PauseButton"));
+    }
+
+    SettingsModel settings;
+    MenuModel menu;
+    ScriptedInteraction interaction;
+    ScriptedPump pump;
+    TaskController tasks{settings, menu, interaction, pump};
+    Journal journal;
+};
+
+TEST_F(TaskControllerTest, EachTaskSetsItsMenuCheckStatusCaptionColourAndControls) {
+    struct Expected {
+        int16_t mode;
+        const char* command;
+        const char* status;
+        const char* caption;
+        std::optional<uint32_t> colour;
+        bool recPause, goTo, text4, quickRec, navigation, closesFiles;
+    };
+    const Expected cases[] = {
+        {1, "RealTimeAnalysis", "Real-Time display", "Start", std::nullopt, false, false, false, true, false,
+         true},
+        {2, "RealTimeRecording", "Recording to /data/rec/", "REC Start", 0xFF0000, true, false, false, true,
+         false, true},
+        {3, "FileAnalysisPlay", "File Play", "Start", std::nullopt, false, true, true, false, false, false},
+        {4, "FileAnalysis", "File Analysis", "Start", std::nullopt, false, false, false, false, true, false},
+    };
+    for (const Expected& e : cases) {
+        SCOPED_TRACE(e.command);
+        form().SetChecked("RecPauseFlag", true);
+        form().SetText("L25", "12");
+        form().SetText("CounterLabel", "7");
+        journal.clear();
+        ASSERT_TRUE(menu.Trigger(e.command));
+
+        EXPECT_EQ(tasks.SessionMode(), e.mode);
+        for (const char* command :
+             {"RealTimeAnalysis", "RealTimeRecording", "FileAnalysisPlay", "FileAnalysis"}) {
+            EXPECT_EQ(menu.At(command).checked, std::string(command) == e.command) << command;
+        }
+        EXPECT_EQ(form().Text("Label4"), e.status);
+        EXPECT_EQ(form().At("StartStop").caption, e.caption);
+        EXPECT_EQ(form().At("StartStop").background, e.colour);
+        EXPECT_EQ(form().At("RecPauseFlag").visible, e.recPause);
+        EXPECT_FALSE(form().Checked("RecPauseFlag"));
+        EXPECT_EQ(form().At("GoToS").enabled, e.goTo);
+        EXPECT_EQ(form().At("Text4").enabled, e.text4);
+        EXPECT_EQ(form().At("QuickRecButton").enabled, e.quickRec);
+        EXPECT_EQ(form().At("Frame4").visible, e.navigation);
+        EXPECT_EQ(form().Text("L25"), "");
+        EXPECT_EQ(form().Text("CounterLabel"), "");
+        Journal expected = {"clear picture", "UpdateForm"};
+        if (e.closesFiles) {
+            expected.push_back("close all");
+        }
+        EXPECT_EQ(journal, expected);
+    }
+}
+
+TEST_F(TaskControllerTest, TaskSelectionSetsTheDefaultBlockSizeAsWritten) {
+    auto blockAfter = [this](int16_t mode, const char* blockSize) {
+        form().SetText("BlockSize", blockSize);
+        tasks.SelectTask(mode);
+        return form().Text("BlockSize");
+    };
+    // Defaults: real-time 4096, recording 16384, playback 8192; every task compares the recording default.
+    EXPECT_EQ(blockAfter(1, "2048"), "4096");
+    EXPECT_EQ(blockAfter(1, "8192"), "4096"); // below the recording default: even a smaller one is set
+    EXPECT_EQ(blockAfter(1, "32768"), "32768");
+    EXPECT_EQ(blockAfter(2, "2048"), "16384");
+    EXPECT_EQ(blockAfter(2, "16384"), "16384");
+    EXPECT_EQ(blockAfter(3, "2048"), "8192");
+    EXPECT_EQ(blockAfter(3, "32768"), "32768");
+    EXPECT_EQ(blockAfter(4, "2048"), "2048");
+    settings.Options1().SetText("DefBlockSizeRecCombo", "2048");
+    EXPECT_EQ(blockAfter(1, "1024"), "4096");
+    EXPECT_EQ(blockAfter(2, "2048"), "2048");
+}
+
+TEST_F(TaskControllerTest, SecondClickDuringARunStopsItOnceAndRestoresTheIdleState) {
+    for (int16_t mode : {1, 2}) {
+        SCOPED_TRACE(mode);
+        tasks.SelectTask(mode);
+        journal.clear();
+        pump.calls = 0;
+        std::vector<std::string> captions;
+        std::vector<bool> frameEnabled;
+        pump.onEvents = [&](int call) {
+            captions.push_back(form().At("StartStop").caption);
+            frameEnabled.push_back(form().At("Frame1").enabled);
+            EXPECT_FALSE(tasks.SessionStopped());
+            EXPECT_TRUE(tasks.Running());
+            if (call == 3) {
+                form().Click("StartStop");
+            }
+        };
+        Register(LoopSlot::RealTimeMono, "mono");
+        form().SetChecked("PauseButton", true);
+        form().Click("StartStop");
+
+        EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 3"}));
+        const std::string running = mode == 2 ? "REC Stop" : "Stop";
+        EXPECT_EQ(captions, (std::vector<std::string>{running, running, running}));
+        EXPECT_EQ(frameEnabled, (std::vector<bool>{false, false, false}));
+        ExpectIdle(mode == 2 ? "REC Start" : "Start");
+    }
+}
+
+// The file-analysis loop waits for a new position (an idle pass) and ends at the end of the file.
+TEST_F(TaskControllerTest, ALoopEndingItselfReturnsToIdleAndIdlePassesWaitForEvents) {
+    Register(LoopSlot::FileAnalysis, "analysis", [this](int pass) {
+        if (pass == 3) {
+            tasks.SetSessionStopped(true);
+        }
+        return pass == 1 ? PassResult::Busy : PassResult::Idle;
+    });
+    tasks.SelectTask(4);
+    journal.clear();
+    form().Click("Command23");
+    EXPECT_EQ(journal, (Journal{"reset file view", "analysis set-up", "analysis clean-up after 3"}));
+    EXPECT_EQ(pump.calls, 3);
+    EXPECT_EQ(pump.waits, 1); // pass 2 only: pass 3 stopped the run
+    ExpectIdle("Start");
+}
+
+TEST_F(TaskControllerTest, QuickRecDuringARunTogglesOnlyAfterTheCleanUp) {
+    struct Case {
+        int16_t from, to;
+        const char* caption;
+    };
+    for (const Case& c : {Case{1, 2, "REC Start"}, Case{2, 1, "Start"}}) {
+        SCOPED_TRACE(c.from);
+        tasks.SelectTask(c.from);
+        journal.clear();
+        pump.calls = 0;
+        RegisterClicking(LoopSlot::RealTimeMono, "QuickRecButton", 2);
+        tasks.StartStop();
+
+        EXPECT_EQ(journal, (Journal{"loop set-up", "click QuickRecButton", "loop clean-up after 2",
+                                    "clear picture", "UpdateForm", "close all"}));
+        EXPECT_EQ(tasks.SessionMode(), c.to);
+        EXPECT_TRUE(tasks.SessionStopped());
+        EXPECT_EQ(form().At("StartStop").caption, c.caption);
+        EXPECT_EQ(form().Text("Label4"), c.to == 2 ? "Recording to /data/rec/" : "Real-Time display");
+        tasks.QuickRecButton(); // idle: at once
+        EXPECT_EQ(tasks.SessionMode(), c.from);
+    }
+    for (int16_t mode : {3, 4}) {
+        tasks.SelectTask(mode);
+        tasks.QuickRecButton();
+        EXPECT_EQ(tasks.SessionMode(), mode);
+    }
+}
+
+TEST_F(TaskControllerTest, ContinuationsRunAfterTheIdleStateAndMayStartANewRun) {
+    int runs = 0;
+    Register(LoopSlot::RealTimeMono, "mono", [this, &runs](int pass) {
+        if (pass == 1 && ++runs == 1) {
+            // A remote "record now": stop, then switch to recording and start again.
+            tasks.RequestStopThen([this] {
+                journal.push_back("continue, stopped " + std::to_string(tasks.SessionStopped()));
+                tasks.SelectTask(2);
+                tasks.StartStop();
+            });
+        } else if (pass == 2) {
+            tasks.SetSessionStopped(true);
+        }
+        return PassResult::Busy;
+    });
+    tasks.StartStop();
+    EXPECT_EQ(journal,
+              (Journal{"mono set-up", "mono clean-up after 1", "continue, stopped 1", "clear picture",
+                       "UpdateForm", "close all", "mono set-up", "mono clean-up after 2"}));
+    ExpectIdle("REC Start");
+
+    bool ranAtOnce = false;
+    tasks.RequestStopThen([&] { ranAtOnce = true; });
+    EXPECT_TRUE(ranAtOnce);
+}
+
+TEST_F(TaskControllerTest, ClickDuringTheCleanUpStartsNoNestedRun) {
+    class ClickingCleanUp : public FakeLoop {
+    public:
+        ClickingCleanUp(Journal& journal, ControlModel& form) : FakeLoop("loop", journal, {}), form_(form) {}
+        void CleanUp() override {
+            form_.Click("StartStop"); // the clean-up processes events while it closes the device
+            FakeLoop::CleanUp();
+        }
+
+    private:
+        ControlModel& form_;
+    };
+    tasks.Loops().Register(LoopSlot::RealTimeMono,
+                           [this] { return std::make_unique<ClickingCleanUp>(journal, form()); });
+    pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
+    tasks.StartStop();
+    EXPECT_EQ(journal, (Journal{"loop set-up", "loop clean-up after 1"}));
+    ExpectIdle("Start");
+}
+
+TEST_F(TaskControllerTest, ChannelCountChoosesTheLoopAndAMissingLoopIsReported) {
+    pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
+    Register(LoopSlot::RealTimeMono, "mono");
+    ControlModel& basic = settings.Options0();
+    basic.SetText("NchanCombo", "3");
+    tasks.StartStop(); // starts nothing, says nothing
+    basic.SetText("NchanCombo", "2 - stereo");
+    tasks.SelectTask(2);
+    tasks.StartStop();
+    tasks.SelectTask(1);
+    tasks.StartStop();
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "mono set-up"), 0);
+    EXPECT_EQ(
+        interaction.Texts(),
+        (std::vector<std::string>{"Real-Time Analysis + Recording with two channels is not available yet",
+                                  "Real-Time Analysis with two channels is not available yet"}));
+    EXPECT_EQ(interaction.messages[0].icon, MessageIcon::Information);
+    ExpectIdle("Start");
+
+    basic.SetText("NchanCombo", "1 - mono (left)");
+    journal.clear();
+    tasks.StartStop();
+    EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 1"}));
+}
+
+TEST_F(TaskControllerTest, PlaybackOpensAFileWhenNoneIsOpenAndRestoresTheSampleRate) {
+    ControlModel& basic = settings.Options0();
+    basic.SetText("SampleRate", "48000");
+    Register(LoopSlot::FilePlayback, "playback", [&](int) {
+        basic.SetText("SampleRate", "22050"); // the file's rate
+        tasks.SetSessionStopped(true);
+        return PassResult::Busy;
+    });
+    tasks.SelectTask(3);
+    std::optional<std::string> chosen;
+    bool playOnOpen = false;
+    tasks.Hooks().openWav = [&] {
+        journal.push_back("open .wav");
+        if (chosen) {
+            tasks.SetCurrentFileName(*chosen);
+            if (playOnOpen) {
+                tasks.StartStop();
+            }
+        }
+    };
+
+    journal.clear();
+    tasks.StartStop(); // cancelled
+    EXPECT_EQ(journal, (Journal{"open .wav"}));
+    ExpectIdle("Start");
+
+    journal.clear();
+    chosen = "/data/a.wav";
+    tasks.StartStop(); // the file plays in the same click
+    EXPECT_EQ(journal, (Journal{"open .wav", "playback set-up", "playback clean-up after 1"}));
+    EXPECT_EQ(basic.Text("SampleRate"), "48000");
+
+    journal.clear();
+    tasks.SetCurrentFileName("");
+    playOnOpen = true;
+    tasks.StartStop(); // opening played it already: once only
+    EXPECT_EQ(journal, (Journal{"open .wav", "playback set-up", "playback clean-up after 1"}));
+    ExpectIdle("Start");
+}
+
+TEST_F(TaskControllerTest, PauseRedrawAndQuickSettingsDuringARun) {
+    std::vector<bool> redraw;
+    tasks.Hooks().setPersistentRedraw = [&](bool on) { redraw.push_back(on); };
+    settings.Options1().SetChecked("RedrawFlag", false);
+    pump.onEvents = [this](int call) {
+        if (call == 1) {
+            form().Click("PauseButton");
+            EXPECT_TRUE(tasks.PauseButton());
+            EXPECT_FALSE(form().At("Frame1").enabled);
+            ASSERT_TRUE(menu.Trigger("EnableQuick"));
+            EXPECT_TRUE(form().At("Frame1").enabled);
+        } else {
+            tasks.StartStop();
+        }
+    };
+    Register(LoopSlot::RealTimeMono, "mono");
+    tasks.StartStop();
+    EXPECT_EQ(redraw, (std::vector<bool>{false, false}));
+    ExpectIdle("Start");
+}
+
+TEST_F(TaskControllerTest, WaitWithEventsNeverWaitsLongerThanAsked) {
+    tasks.WaitWithEvents(0.0f);
+    EXPECT_EQ(pump.waits, 1); // events are processed even for no time
+    EXPECT_EQ(pump.longestWait.count(), 0);
+    tasks.WaitWithEvents(0.01f);
+    EXPECT_GE(pump.waits, 2);
+    EXPECT_LE(pump.longestWait.count(), 10);
+}
+
+} // namespace
+} // namespace ondrix
