@@ -19,12 +19,16 @@ class SettingsModel;
 
 // What the tasks ask of the display and the file handling. Unset hooks do nothing.
 struct TaskHooks {
-    std::function<void()> clearPicture; // clear the spectrogram picture (every task switch)
-    std::function<void(bool)>
-        setPersistentRedraw;             // keep the picture's drawing (Redraw check), every Start/Stop
-    std::function<void()> closeAllFiles; // "Close all" (tasks 1 and 2 are selected)
-    std::function<void()> openWav;       // "Open .wav": choose and open a file (Start in task 3 without one)
-    std::function<void()> resetFileView; // reset the file view's refresh state (Start in task 4)
+    // Clear the spectrogram picture (every task switch).
+    std::function<void()> clearPicture;
+    // Make the picture keep its drawing when covered, from the Redraw check (every Start/Stop click).
+    std::function<void(bool)> setPersistentRedraw;
+    // "Close all": forget the open file (tasks 1 and 2 are selected).
+    std::function<void()> closeAllFiles;
+    // "Open .wav": let the user choose a file and open it (Start in task 3 without a file).
+    std::function<void()> openWav;
+    // Reset the file view's refresh state, as "Refresh" does (Start in task 4).
+    std::function<void()> resetFileView;
 };
 
 // Owns SessionMode, SessionStopped and CurrentFileName. Everything runs on the window thread: a loop runs
@@ -55,9 +59,8 @@ public:
     bool PauseButton() const;  // the Pause button is down: loops hold analysis
     bool RecPauseFlag() const; // "Rec Pause" is down: recording loops hold the file
 
-    const std::string& CurrentFileName() const {
-        return currentFileName_;
-    } // the open sound file; empty: none
+    // The open sound file; empty when none.
+    const std::string& CurrentFileName() const { return currentFileName_; }
     void SetCurrentFileName(std::string path) { currentFileName_ = std::move(path); }
 
     // Applies a task to the main window (menu checks, pause and file-position controls, navigation frame);
