@@ -1,6 +1,89 @@
+// Ondrix: the real-time sound spectrograph. Parses the command line and runs the main window.
+#include "ui/Application.h"
+#include "ui/MainWindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
 #include <cstdio>
 
-int main() {
-    std::puts("Ondrix: the main window is not yet available; run `make test` for the test suite.");
-    return 0;
+namespace {
+
+// A picture of the main window once it has been shown for a while, for scripts and tests.
+constexpr int kScreenshotDelayMs = 3000;
+
+bool SaveScreenshot(QWidget& window, const QString& path) {
+    const QFileInfo file(path);
+    QDir().mkpath(file.absolutePath());
+    if (!window.grab().save(file.absoluteFilePath(), "PNG")) {
+        std::fprintf(stderr, "ondrix: cannot save the screenshot %s\n", qPrintable(file.absoluteFilePath()));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(file.absoluteFilePath()));
+    std::fflush(stdout);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Ondrix");
+    QApplication::setApplicationVersion("2.0j");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Real-time sound spectrograph for field bioacoustics.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption home("home", "Keep settings, presets and logs in <folder>.", "folder");
+    const QCommandLineOption screenshot(
+        "screenshot",
+        "Save a PNG picture of the main window to <file> after 3 s, print its "
+        "path and quit (unless --quit-after says when).",
+        "file");
+    const QCommandLineOption quitAfter("quit-after", "Quit after <seconds>.", "seconds");
+    parser.addOption(home);
+    parser.addOption(screenshot);
+    parser.addOption(quitAfter);
+    parser.addPositionalArgument("file", "A sound file to open, optionally followed by /REC, /AUTO or /PPT.");
+    parser.process(app);
+
+    ondrix::ApplicationOptions options;
+    if (parser.isSet(home)) {
+        options.home = parser.value(home).toStdString();
+    }
+    for (const QString& argument : parser.positionalArguments()) {
+        options.arguments.push_back(argument.toStdString());
+    }
+
+    ondrix::Application program(std::move(options));
+    program.Show();
+
+    int exitCode = 0;
+    if (parser.isSet(quitAfter)) {
+        bool valid = false;
+        const double seconds = parser.value(quitAfter).toDouble(&valid);
+        if (!valid || seconds < 0) {
+            std::fprintf(stderr, "ondrix: --quit-after needs a number of seconds\n");
+            return 2;
+        }
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, &QApplication::quit);
+    }
+    if (parser.isSet(screenshot)) {
+        const QString path = parser.value(screenshot);
+        const bool quit = !parser.isSet(quitAfter);
+        QTimer::singleShot(kScreenshotDelayMs, &app, [&program, &exitCode, path, quit] {
+            if (!SaveScreenshot(program.Main(), path)) {
+                exitCode = 1;
+                QApplication::quit();
+            } else if (quit) {
+                QApplication::quit();
+            }
+        });
+    }
+    const int result = QApplication::exec();
+    return exitCode != 0 ? exitCode : result;
 }

@@ -1,0 +1,61 @@
+#include "ui/SpectrogramView.h"
+
+#include "display/SpectrogramRenderer.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace ondrix {
+
+namespace {
+
+// The view can shrink below the picture (the rest is cut off) down to this width.
+constexpr int kMinimumWidth = 320;
+// The width asked for before the first layout.
+constexpr int kPreferredWidth = 960;
+
+} // namespace
+
+SpectrogramView::SpectrogramView(const SpectrogramRenderer& renderer, QWidget* parent)
+    : QWidget(parent), renderer_(renderer) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Every pixel is painted from the picture or the window colour.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    FitPicture();
+}
+
+void SpectrogramView::FitPicture() {
+    const int height = renderer_.Picture().height();
+    if (height > 0 && height != this->height()) {
+        setFixedHeight(height);
+    }
+    updateGeometry();
+    update();
+}
+
+QSize SpectrogramView::sizeHint() const {
+    const QSize picture = renderer_.Picture().size();
+    return {picture.width() > 0 ? picture.width() : kPreferredWidth, std::max(picture.height(), 1)};
+}
+
+QSize SpectrogramView::minimumSizeHint() const {
+    return {kMinimumWidth, std::max(renderer_.Picture().height(), 1)};
+}
+
+void SpectrogramView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QImage& picture = renderer_.Picture();
+    const QRect pictureRect(QPoint(0, 0), picture.size());
+    const QRect dirty = event->rect();
+    const QRect drawn = dirty.intersected(pictureRect);
+    if (!drawn.isEmpty()) {
+        painter.drawImage(drawn.topLeft(), picture, drawn);
+    }
+    // Beyond the picture (between a resize and the next layout): the window colour.
+    const QRegion rest = QRegion(dirty).subtracted(QRegion(pictureRect));
+    for (const QRect& part : rest) {
+        painter.fillRect(part, palette().color(QPalette::Window));
+    }
+}
+
+} // namespace ondrix
