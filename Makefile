@@ -16,7 +16,7 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/src/app/ondrix $(ARGS)
+	./scripts/run.sh $(BUILD_DIR) $(ARGS)
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

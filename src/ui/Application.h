@@ -25,8 +25,8 @@ class MainWindow;
 class SpecialSettingsWindow;
 
 struct ApplicationOptions {
-    std::optional<std::string> home;    // the --home folder
-    std::vector<std::string> arguments; // the command line after the options: a sound file, "/REC", ...
+    std::optional<std::string> home = {};    // the --home folder
+    std::vector<std::string> arguments = {}; // the command line after the options: a sound file, "/REC", ...
 };
 
 // Needs a QApplication. Owns everything the windows show; the windows own no state of their own.

@@ -268,7 +268,16 @@ QWidget* ControlBinder::Create(std::string_view name, QWidget* parent, Look look
     }
     case ControlKind::List: {
         auto* combo = new QComboBox(parent);
-        combo->setEditable(true);
+        // A finished edit is a typed text, never a pick: the box itself "activates" an entry whose text was
+        // typed. Our handler is connected before the box's own, so the typed text reaches the model first
+        // and the box, shown the model's entry again, finds nothing left to activate.
+        auto* edit = new QLineEdit(combo);
+        QObject::connect(edit, &QLineEdit::editingFinished, &context_, [=] {
+            if (FromQt(edit->text()) != model->Text(controlName)) {
+                userOperation([&] { model->Type(controlName, FromQt(edit->text())); });
+            }
+        });
+        combo->setLineEdit(edit);
         combo->setInsertPolicy(QComboBox::NoInsert);
         // No completion: typing "10" must stay "10", not become the entry "1024".
         combo->setCompleter(nullptr);
@@ -276,11 +285,6 @@ QWidget* ControlBinder::Create(std::string_view name, QWidget* parent, Look look
         combo->setMinimumContentsLength(8);
         QObject::connect(combo, &QComboBox::activated, &context_,
                          [=](int index) { userOperation([&] { model->Pick(controlName, index); }); });
-        QObject::connect(combo->lineEdit(), &QLineEdit::editingFinished, &context_, [=] {
-            if (FromQt(combo->currentText()) != model->Text(controlName)) {
-                userOperation([&] { model->Type(controlName, FromQt(combo->currentText())); });
-            }
-        });
         widget = combo;
         break;
     }
