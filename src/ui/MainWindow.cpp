@@ -6,6 +6,7 @@
 #include "ui/WindowLayout.h"
 
 #include <QCloseEvent>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -119,9 +120,15 @@ MainWindow::MainWindow(SettingsModel& settings, MenuModel& menus, const Spectrog
     columns->addLayout(left, 0);
 
     auto* right = new QVBoxLayout;
-    spectrogram_ = new SpectrogramView(renderer, central);
+    // A thin line sets the picture off from the window, whatever the colour scale.
+    auto* pictureFrame = new QFrame(central);
+    pictureFrame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    auto* pictureLayout = new QVBoxLayout(pictureFrame);
+    pictureLayout->setContentsMargins(1, 1, 1, 1);
+    spectrogram_ = new SpectrogramView(renderer, pictureFrame);
     spectrogram_->setObjectName("SpecGram");
-    right->addWidget(spectrogram_);
+    pictureLayout->addWidget(spectrogram_);
+    right->addWidget(pictureFrame, 0, Qt::AlignLeft);
     right->addWidget(BuildFileNavigation(central));
     right->addWidget(BuildStatusArea(central));
     right->addStretch(1);

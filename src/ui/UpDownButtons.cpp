@@ -19,7 +19,7 @@ QSize UpDownButtons::sizeHint() const {
     option.rect = QRect(QPoint(0, 0), full);
     const QRect arrows = style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, this);
     const int frame = style()->pixelMetric(QStyle::PM_SpinBoxFrameWidth, &option, this);
-    return {arrows.width() + 2 * frame + 2, full.height()};
+    return {arrows.width() + frame, full.height()};
 }
 
 } // namespace ondrix
