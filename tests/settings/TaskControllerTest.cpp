@@ -1,5 +1,5 @@
 #include "settings/TaskController.h"
-#include "ScriptedPump.h"
+#include "support/ScriptedPump.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 #include "support/ScriptedInteraction.h"

@@ -1,0 +1,388 @@
+#include "analysis/RealTimeMonoLoop.h"
+
+#include "audio/DeviceLists.h"
+#include "common/Clock.h"
+#include "common/Interaction.h"
+#include "common/NumberText.h"
+#include "common/Rounding.h"
+#include "display/LayoutRefresh.h"
+#include "display/SpectrogramRenderer.h"
+#include "settings/SettingsModel.h"
+#include "settings/TaskController.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace ondrix {
+
+namespace {
+
+// The highest of the three dither check boxes that is set.
+DitherType SelectedDither(const ControlModel& advanced) {
+    if (advanced.Checked("chkDither3")) {
+        return DitherType::CorrelatedTriangular;
+    }
+    if (advanced.Checked("chkDither2")) {
+        return DitherType::Triangular;
+    }
+    if (advanced.Checked("chkDither1")) {
+        return DitherType::Rectangular;
+    }
+    return DitherType::None;
+}
+
+AveragingMode SelectedAveraging(const ControlModel& advanced) {
+    const int mode = advanced.IntValue("AvgCombo");
+    return mode >= 1 && mode <= 4 ? static_cast<AveragingMode>(mode) : AveragingMode::Off;
+}
+
+} // namespace
+
+RealTimeMonoLoop::RealTimeMonoLoop(RealTimeContext& context) : context_(context) {}
+
+RealTimeMonoLoop::~RealTimeMonoLoop() = default;
+
+void RealTimeMonoLoop::SetUp() {
+    recording_ = context_.tasks.SessionMode() == 2;
+    if (!ReadSettings()) {
+        return;
+    }
+    Describe();
+    if (recording_ && context_.hooks.startRecording) {
+        context_.hooks.startRecording();
+        recordingStarted_ = true;
+    }
+    if (!OpenDevice()) {
+        return;
+    }
+    context_.status.fails = 0;
+    context_.status.overloads = 0;
+    context_.status.columns = 0;
+    context_.status.blocks = 0;
+    peakReady_ = 0;
+    elapsedSeconds_ = 0.0;
+    lastIdle_ = Clock::now();
+    if (context_.hooks.watchCapture) {
+        context_.hooks.watchCapture(device_->WakeFd());
+    }
+    if (context_.hooks.captureRunning) {
+        context_.hooks.captureRunning(true);
+    }
+}
+
+// Reads and clamps the settings of the run, builds the column chain and lays the display out. False
+// when the run ends before capture (the recording could not be prepared).
+bool RealTimeMonoLoop::ReadSettings() {
+    SettingsModel& settings = context_.settings;
+    ControlModel& form = settings.Form1();
+    const ControlModel& advanced = settings.Options1();
+    form.SetVisible("Frame4CH", false);
+    slots_ = std::clamp(settings.Options2().IntValue("Combo2"), kMinSlots, kMaxSlots);
+    blockSize_ = form.IntValue("BlockSize");
+    settings.PublicSettings();
+    sampleRate_ = std::max(settings.Analysis().sampleRate, 1);
+    windowSize_ = form.IntValue("WindowSize");
+    windowType_ = std::abs(form.ListIndex("WindowType"));
+    scanStep_ = std::max(form.IntValue("ScanStep"), 1);
+    rows_ = std::clamp(form.IntValue("Combo7"), 1, kMaxDisplayHeight);
+    updateRate_ = std::max(advanced.IntValue("Combo9"), 0);
+
+    // The chain limits the FFT size to what its buffers hold; the block follows that size.
+    chain_ = std::make_unique<ColumnChain>(
+        ColumnChainSetup{.fftSize = settings.Analysis().fftSize,
+                         .windowSize = windowSize_,
+                         .windowType = windowType_,
+                         .scanStep = scanStep_,
+                         .derivative = advanced.Checked("DerivateFlag"),
+                         .smooth = advanced.Checked("SmoothFlag"),
+                         .cepstrum = advanced.Checked("CepstrumFlag"),
+                         .averaging = SelectedAveraging(advanced),
+                         .averagingCoefficient = static_cast<float>(advanced.Value("AvgCoeffField"))},
+        context_.averaging);
+    fftSize_ = chain_->setup().fftSize;
+    windowSize_ = chain_->setup().windowSize;
+    if (blockSize_ > kMaxBlockSize) {
+        blockSize_ = kMaxBlockSize;
+        form.SetText("BlockSize", BareNumberText(blockSize_));
+    }
+    if (scanStep_ > blockSize_) {
+        scanStep_ = blockSize_;
+        form.SetText("ScanStep", BareNumberText(blockSize_));
+    }
+    if (fftSize_ > blockSize_) {
+        blockSize_ = fftSize_;
+        form.SetText("BlockSize", BareNumberText(fftSize_));
+    }
+    history_ = scanStep_ < fftSize_ ? fftSize_ - scanStep_ : 0;
+    spectrumWindow_ = settings.Options2().Checked("SpecFormCheck");
+
+    const AnalysisSettings& analysis = settings.Analysis();
+    context_.status.binWidth = analysis.tapeSpeedRatio == 0.0f
+                                   ? 0.0
+                                   : static_cast<double>(sampleRate_) / fftSize_ / analysis.tapeSpeedRatio *
+                                         analysis.frequencyDivisionRatio;
+    context_.status.columnMs = scanStep_ * 1000.0 / sampleRate_ * analysis.tapeSpeedRatio;
+    blockSeconds_ = static_cast<double>(blockSize_) / sampleRate_;
+
+    form.SetText("StatusLine",
+                 scanStep_ <= windowSize_
+                     ? "overlap" + NumberText((windowSize_ - scanStep_) * 100.0 / windowSize_) + "%"
+                     : std::string("skip"));
+    context_.status.channelMode = "M";
+
+    settings.UpdateForm();
+    context_.renderer.BeginSession(
+        {.updateRate = updateRate_,
+         .rows = rows_,
+         .scrollMode = advanced.IntValue("ScrollFlag"),
+         .markers = {
+             .enabled = advanced.Checked("Check6"),
+             .rows = {advanced.IntValue("Text12"), advanced.IntValue("Text13"), advanced.IntValue("Text14")},
+             .level = advanced.IntValue("Text1")}});
+    drawing_ = true;
+
+    conditioner_ = std::make_unique<BlockConditioner>(SelectedDither(advanced), advanced.Value("txtDither"),
+                                                      context_.ditherSeed);
+    if (context_.hooks.ramBufferSetUp) {
+        context_.hooks.ramBufferSetUp();
+    }
+    if (recording_ && context_.hooks.prepareRecording && !context_.hooks.prepareRecording()) {
+        context_.tasks.SetSessionStopped(true);
+        return false;
+    }
+    if (context_.hooks.openDetectionLogs) {
+        context_.hooks.openDetectionLogs();
+    }
+    return true;
+}
+
+// The block description in the status label: rate, channels, block length and the display span.
+void RealTimeMonoLoop::Describe() {
+    const double blockMs = RoundTo(blockSeconds_ * 1000.0, 3);
+    const double displaySeconds =
+        RoundTo(context_.renderer.Width() * static_cast<double>(scanStep_) / sampleRate_, 3);
+    context_.settings.Form1().SetText(
+        "Label4", NumberText(sampleRate_) + "s/sec" + NumberText(1) + "ch  Block " + NumberText(blockSize_) +
+                      "=" + NumberText(blockMs) + "msec  Display" + NumberText(displaySeconds) + "sec");
+}
+
+// Finds the selected input, checks the format without opening it, then opens and starts capture. A
+// refused format ends the run before any capture memory is allocated.
+bool RealTimeMonoLoop::OpenDevice() {
+    DeviceLists& devices = context_.devices;
+    const int position = devices.FindInputDevice(context_.settings.Form1().Text("Combo10"));
+    const int query = devices.QueryInputFormat(position, sampleRate_, 1);
+    if (query != 0) {
+        devices.ReportOpenError(query);
+        context_.tasks.SetSessionStopped(true);
+        return false;
+    }
+    const StreamFormat format{
+        .sampleRate = sampleRate_, .channels = 1, .slotCount = slots_, .framesPerSlot = blockSize_};
+    OpenedInput opened = context_.openInput ? context_.openInput(position, format)
+                                            : devices.Catalog().OpenInput(position, format);
+    int code = opened.code;
+    if (code == 0 && opened.device) {
+        device_ = std::move(opened.device);
+        code = device_->Start();
+    }
+    if (code != 0 || !device_) {
+        devices.ReportOpenError(code != 0 ? code : 1);
+        context_.tasks.SetSessionStopped(true);
+        return false;
+    }
+    raw_.assign(static_cast<std::size_t>(blockSize_), 0);
+    frames_ = std::make_unique<StreamFrames>(fftSize_, scanStep_, blockSize_);
+    return true;
+}
+
+PassResult RealTimeMonoLoop::Pass() {
+    if (!device_) {
+        return PassResult::Idle;
+    }
+    if (device_->Failed()) {
+        context_.interaction.ShowMessage("Sound Input Device [" + device_->Name() +
+                                             "] stopped working; the session has ended",
+                                         MessageIcon::Exclamation);
+        context_.tasks.SetSessionStopped(true);
+        return PassResult::Busy;
+    }
+    if (HoldForPause()) {
+        return PassResult::Idle;
+    }
+    device_->DrainWakeups();
+    bool took = false;
+    // Slots are taken in ring order, the order the device fills them.
+    for (int step = 0; step < slots_; ++step) {
+        const int slot = device_->NextSlot();
+        int ready = 0;
+        if (device_->IsDone(slot)) {
+            for (int i = 0; i < slots_; ++i) {
+                ready += device_->IsDone(i) ? 1 : 0;
+            }
+            TakeBlock(slot);
+            took = true;
+        }
+        CheckFails(ready);
+    }
+    return took ? PassResult::Busy : PassResult::Idle;
+}
+
+// Pause holds analysis without re-queuing any slot, so a long pause ends in one fail.
+bool RealTimeMonoLoop::HoldForPause() {
+    ControlModel& form = context_.settings.Form1();
+    if (context_.tasks.PauseButton()) {
+        if (!paused_) {
+            paused_ = true;
+            form.SetText("StatusLine", form.Text("StatusLine") + "P");
+            if (recording_ && context_.hooks.recordingLog) {
+                context_.hooks.recordingLog("Pausing...");
+            }
+        }
+        return true;
+    }
+    if (paused_) {
+        paused_ = false;
+        if (recording_ && context_.hooks.recordingLog) {
+            context_.hooks.recordingLog("Resuming...");
+        }
+    }
+    return false;
+}
+
+void RealTimeMonoLoop::TakeBlock(int slot) {
+    ControlModel& form = context_.settings.Form1();
+    const Clock::time_point taken = Clock::now();
+    ++context_.status.blocks;
+    const std::string waited = NumberText(static_cast<double>(
+        RoundToInt64(std::chrono::duration<double, std::milli>(taken - lastIdle_).count())));
+    form.SetText("Label6", waited);
+    form.SetText("Label27", waited);
+    form.SetText("Label3", SecondsToClock(elapsedSeconds_));
+    elapsedSeconds_ += blockSeconds_;
+    if (form.Checked("ShowDateTime")) {
+        const std::tm now = LocalNow();
+        form.SetText("DateTime", ShortDateText(now) + " " + ShortTimeText(now));
+    }
+
+    const std::span<const int16_t> captured = device_->Slot(slot);
+    std::copy_n(captured.begin(), std::min(captured.size(), raw_.size()), raw_.begin());
+    device_->Requeue(slot);
+    if (context_.hooks.ramBufferAppend) {
+        context_.hooks.ramBufferAppend(raw_);
+    }
+    if (recording_ && context_.hooks.recordBlock) {
+        context_.hooks.recordBlock(raw_, context_.tasks.RecPauseFlag());
+    }
+    ShowCounters();
+    ComputeColumns(frames_->Append(raw_));
+    lastIdle_ = Clock::now();
+    if (context_.hooks.pictureChanged) {
+        context_.hooks.pictureChanged();
+    }
+}
+
+// Conditions the new samples, then computes, draws and hands on every column whose frame is complete.
+void RealTimeMonoLoop::ComputeColumns(std::span<int16_t> fresh) {
+    const std::optional<int16_t> mean = conditioner_->condition(fresh, ReadBlockControls());
+    if (mean) {
+        context_.settings.Form1().SetText("Label7", NumberText(*mean));
+    }
+    const ColumnControls controls = ReadColumnControls();
+    const bool tracking = context_.settings.Form1().Checked("Check2") && context_.hooks.track;
+    std::span<const int16_t> frame;
+    while (frames_->NextFrame(frame)) {
+        const ColumnResult result = chain_->compute(frame, controls);
+        const std::span<const float> values = chain_->column();
+        if (spectrumWindow_ && context_.hooks.plotSpectrum) {
+            context_.hooks.plotSpectrum(values);
+        }
+        context_.renderer.SetTrackingRow(tracking ? context_.hooks.track(values) : -1);
+        context_.renderer.DrawColumn(values, rows_, result.lowMark, result.highMark, result.overloaded);
+        if (context_.hooks.trigger) {
+            context_.hooks.trigger(std::fabs(result.minSample) + std::fabs(result.maxSample));
+        }
+        ++context_.status.columns;
+    }
+    frames_->Compact();
+    context_.status.overloads = chain_->overloadCount();
+}
+
+// Every slot done at once means the device had nowhere to put the next block: a fail.
+void RealTimeMonoLoop::CheckFails(int readyCount) {
+    ControlModel& form = context_.settings.Form1();
+    form.SetText("Label20", BareNumberText(readyCount));
+    if (readyCount > peakReady_) {
+        peakReady_ = readyCount;
+        form.SetText("Label21", BareNumberText(peakReady_));
+    }
+    if (readyCount >= slots_) {
+        ++context_.status.fails;
+        if (recording_ && context_.hooks.recordingLog) {
+            context_.hooks.recordingLog("Fail");
+        }
+    }
+}
+
+void RealTimeMonoLoop::ShowCounters() {
+    ControlModel& form = context_.settings.Form1();
+    const std::string fails = BareNumberText(static_cast<double>(context_.status.fails));
+    form.SetText("L24", fails);
+    form.SetText("L25", BareNumberText(static_cast<double>(context_.status.overloads)));
+    form.SetText("Label28", fails);
+}
+
+ColumnControls RealTimeMonoLoop::ReadColumnControls() const {
+    const ControlModel& form = context_.settings.Form1();
+    return {.rows = rows_,
+            .direct = DirectRows(fftSize_, rows_, form.Checked("ZoomFlag")),
+            .zoomBase = form.IntValue("UpDown5"),
+            .compression = CompressionFactor(fftSize_, rows_),
+            .colourShift = form.IntValue("Text1"),
+            .amplitudeScale = context_.settings.Options1().IntValue("AmplitudeScale") == 1
+                                  ? AmplitudeScale::Linear
+                                  : AmplitudeScale::Decibel};
+}
+
+BlockControls RealTimeMonoLoop::ReadBlockControls() const {
+    const ControlModel& form = context_.settings.Form1();
+    return {.removeOffset = form.Checked("Check1"),
+            .offsetValue = form.IntValue("Text5"),
+            .digitalGain = form.IntValue("Text2")};
+}
+
+void RealTimeMonoLoop::CleanUp() {
+    if (device_) {
+        if (context_.hooks.watchCapture) {
+            context_.hooks.watchCapture(-1);
+        }
+        if (context_.hooks.captureRunning) {
+            context_.hooks.captureRunning(false);
+        }
+        device_->Stop();
+        context_.status.droppedBlocks = static_cast<int64_t>(device_->DroppedBlocks());
+    }
+    if (recordingStarted_ && context_.hooks.endRecording) {
+        context_.hooks.endRecording();
+    }
+    recordingStarted_ = false;
+    if (device_) {
+        device_->Reset();
+        device_->Close();
+        device_.reset();
+    }
+    raw_ = {};
+    frames_.reset();
+    if (drawing_) {
+        context_.renderer.EndSession();
+        drawing_ = false;
+    }
+    chain_.reset();
+    conditioner_.reset();
+    if (context_.hooks.closeDetectionLogs) {
+        context_.hooks.closeDetectionLogs();
+    }
+}
+
+} // namespace ondrix

@@ -1,0 +1,87 @@
+// The single-channel real-time loop: capture in blocks, condition, compute and draw columns, hand the
+// raw blocks to the RAM buffer and the recorder and the columns to the detectors.
+#pragma once
+
+#include "analysis/BlockConditioner.h"
+#include "analysis/ColumnChain.h"
+#include "analysis/ColumnParameters.h"
+#include "analysis/RealTimeContext.h"
+#include "analysis/StreamFrames.h"
+#include "settings/Session.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace ondrix {
+
+class RealTimeMonoLoop : public Session {
+public:
+    // Largest block the loop captures: a typed larger "Block Size" is limited to it.
+    static constexpr int kMaxBlockSize = 131072;
+    // Capture slots ("WaveIn Buffers") are limited to 2..64.
+    static constexpr int kMinSlots = 2;
+    static constexpr int kMaxSlots = 64;
+
+    explicit RealTimeMonoLoop(RealTimeContext& context);
+    ~RealTimeMonoLoop() override;
+
+    void SetUp() override;
+    PassResult Pass() override;
+    void CleanUp() override;
+
+    // Set-up results, for tests and readouts.
+    int BlockSize() const { return blockSize_; }
+    int ScanStep() const { return scanStep_; }
+    int History() const { return history_; }
+    int Slots() const { return slots_; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    bool ReadSettings();
+    void Describe();
+    bool OpenDevice();
+    void TakeBlock(int slot);
+    void ComputeColumns(std::span<int16_t> fresh);
+    void CheckFails(int readyCount);
+    bool HoldForPause();
+    ColumnControls ReadColumnControls() const;
+    BlockControls ReadBlockControls() const;
+    void ShowCounters();
+
+    RealTimeContext& context_;
+    bool recording_ = false; // task 2, fixed at set-up
+
+    // Settings of the run.
+    int slots_ = 0;
+    int blockSize_ = 0;
+    int sampleRate_ = 0;
+    int fftSize_ = 0;
+    int windowSize_ = 0;
+    int windowType_ = 0;
+    int scanStep_ = 0;
+    int history_ = 0;
+    int rows_ = 0;
+    int updateRate_ = 0;
+    bool spectrumWindow_ = false;
+    double blockSeconds_ = 0.0;
+
+    // Resources, acquired in set-up and released in clean-up.
+    std::unique_ptr<ColumnChain> chain_;
+    std::unique_ptr<BlockConditioner> conditioner_;
+    std::unique_ptr<StreamFrames> frames_;
+    std::unique_ptr<InputDevice> device_;
+    std::vector<int16_t> raw_;
+    bool recordingStarted_ = false;
+    bool drawing_ = false;
+
+    // Run state.
+    int peakReady_ = 0;
+    double elapsedSeconds_ = 0.0;
+    Clock::time_point lastIdle_{};
+    bool paused_ = false;
+};
+
+} // namespace ondrix
