@@ -45,7 +45,9 @@ int main(int argc, char* argv[]) {
         "path and quit (unless --quit-after says when).",
         "file");
     const QCommandLineOption quitAfter("quit-after", "Quit after <seconds>.", "seconds");
+    const QCommandLineOption start("start", "Start the analysis of the current task at once.");
     parser.addOption(home);
+    parser.addOption(start);
     parser.addOption(screenshot);
     parser.addOption(quitAfter);
     parser.addPositionalArgument("file", "A sound file to open, optionally followed by /REC, /AUTO or /PPT.");
@@ -61,6 +63,9 @@ int main(int argc, char* argv[]) {
 
     ondrix::Application program(std::move(options));
     program.Show();
+    if (parser.isSet(start)) {
+        program.StartWhenShown();
+    }
 
     int exitCode = 0;
     if (parser.isSet(quitAfter)) {
@@ -70,7 +75,8 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "ondrix: --quit-after needs a number of seconds\n");
             return 2;
         }
-        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, &QApplication::quit);
+        // A run in progress stops and cleans up before the program ends.
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, [&program] { program.ExitProgram(); });
     }
     if (parser.isSet(screenshot)) {
         const QString path = parser.value(screenshot);
@@ -78,9 +84,9 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(kScreenshotDelayMs, &app, [&program, &exitCode, path, quit] {
             if (!SaveScreenshot(program.Main(), path)) {
                 exitCode = 1;
-                QApplication::quit();
+                program.ExitProgram();
             } else if (quit) {
-                QApplication::quit();
+                program.ExitProgram();
             }
         });
     }

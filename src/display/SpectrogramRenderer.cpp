@@ -4,6 +4,8 @@
 #include "display/PictureDrawing.h"
 
 #include <QColor>
+#include <QFontDatabase>
+#include <QPainter>
 
 #include <algorithm>
 #include <climits>
@@ -45,6 +47,25 @@ void SpectrogramRenderer::ClearStrip() {
 
 void SpectrogramRenderer::Clear(uint32_t colour) {
     FillBox(picture_, 0, 0, picture_.width() - 1, picture_.height() - 1, colour | OpaqueAlpha);
+}
+
+void SpectrogramRenderer::PrintLines(const std::vector<std::string>& lines) {
+    if (picture_.isNull()) {
+        return;
+    }
+    picture_.fill(White);
+    QPainter painter(&picture_);
+    painter.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    painter.setPen(Qt::black);
+    const int lineHeight = painter.fontMetrics().lineSpacing();
+    int y = painter.fontMetrics().ascent() + 2;
+    for (const std::string& line : lines) {
+        if (y > picture_.height()) {
+            break;
+        }
+        painter.drawText(4, y, QString::fromStdString(line));
+        y += lineHeight;
+    }
 }
 
 void SpectrogramRenderer::BeginSession(const RendererSession& session) {

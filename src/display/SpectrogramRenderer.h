@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
 namespace ondrix {
 
@@ -57,6 +59,9 @@ public:
     void ClearStrip();
     // Fills the whole picture with one colour (0xffRRGGBB).
     void Clear(uint32_t colour);
+    // Clears the picture to white and prints the lines on it in a fixed-pitch font, top down (device
+    // and disk reports are shown this way); lines below the picture are not drawn.
+    void PrintLines(const std::vector<std::string>& lines);
 
     // Session set-up: fixes U, R, the scroll mode and the markers, makes the U x R block when U > 0
     // (a negative U counts as 0) and starts at x = 0. Clean-up releases the block and returns to U = 0.

@@ -1,5 +1,7 @@
 #include "ui/Application.h"
 
+#include "analysis/RealTimeMonoLoop.h"
+#include "audio/DeviceCommands.h"
 #include "common/Paths.h"
 #include "display/ScalePreview.h"
 #include "ui/MainWindow.h"
@@ -14,6 +16,8 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cstdint>
+#include <unistd.h>
 
 namespace ondrix {
 
@@ -44,6 +48,7 @@ Application::Application(ApplicationOptions options)
     interaction_.SetParent(main_.get());
     interaction_.SetCaptureQuery([this] { return tasks_->Running(); });
 
+    SetUpSound();
     ConnectHooks();
     AttachMenuCommands();
     StartUp();
@@ -60,6 +65,52 @@ Application::~Application() {
     repaintTimer_.stop();
     // The windows go first: their bindings refer to the models.
     main_.reset();
+}
+
+// The device lists and the real-time loop. Without a working PortAudio the built-in devices remain,
+// so there is always something to capture from.
+void Application::SetUpSound() {
+    audioSystem_ = std::make_unique<PortAudioSystem>();
+    if (audioSystem_->Ok()) {
+        host_ = std::make_unique<PortAudioHost>(*audioSystem_);
+    }
+    catalog_ = std::make_unique<DeviceCatalog>(host_.get());
+    devices_ = std::make_unique<DeviceLists>(settings_, *catalog_, interaction_);
+    realTime_ = std::unique_ptr<RealTimeContext>(
+        new RealTimeContext{settings_, *tasks_, *devices_, interaction_, renderer_, averaging_});
+    realTime_->hooks.watchCapture = [this](int fd) { WatchCapture(fd); };
+    realTime_->hooks.pictureChanged = [this] { main_->Spectrogram().update(); };
+    tasks_->Loops().Register(LoopSlot::RealTimeMono,
+                             [this] { return std::make_unique<RealTimeMonoLoop>(*realTime_); });
+    AttachDeviceCommands(
+        menus_, *devices_,
+        {.waitWithEvents = [this](double seconds) { tasks_->WaitWithEvents(static_cast<float>(seconds)); },
+         .showReport =
+             [this](const std::vector<std::string>& lines) {
+                 renderer_.PrintLines(lines);
+                 main_->Spectrogram().update();
+             }});
+}
+
+// A ready capture block wakes the event wait of a run, so the loop never spins while it waits.
+void Application::WatchCapture(int fd) {
+    captureNotifier_.reset();
+    if (fd < 0) {
+        return;
+    }
+    captureNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(captureNotifier_.get(), &QSocketNotifier::activated, [fd] {
+        uint64_t count = 0;
+        [[maybe_unused]] const ssize_t got = read(fd, &count, sizeof count);
+    });
+}
+
+void Application::StartWhenShown() {
+    QTimer::singleShot(0, [this] {
+        if (tasks_->SessionStopped()) {
+            settings_.Form1().Click("StartStop");
+        }
+    });
 }
 
 void Application::ConnectHooks() {
@@ -83,6 +134,7 @@ void Application::AttachMenuCommands() {
 
 void Application::StartUp() {
     settings_.ApplyInitialValues();
+    devices_->RefreshDeviceLists();
     settings_.Form1().SetText("StatusLine", "Ready...");
     tasks_->SetSessionMode(1);
     tasks_->SetTaskMode(1);

@@ -1,6 +1,12 @@
 // The program put together: the models, the display, the tasks, the dialogs and the windows bound to them.
 #pragma once
 
+#include "analysis/RealTimeContext.h"
+#include "analysis/SpectrumAveraging.h"
+#include "audio/DeviceCatalog.h"
+#include "audio/DeviceLists.h"
+#include "audio/PortAudioHost.h"
+#include "audio/PortAudioSystem.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
@@ -10,6 +16,7 @@
 #include "ui/QtEventPump.h"
 #include "ui/QtInteraction.h"
 
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <memory>
@@ -65,12 +72,19 @@ public:
     void OpenBasicSettings();
     // Exit: a running loop stops and cleans up first, then the program ends.
     void ExitProgram();
+    // Presses Start once the event loop runs (the --start switch).
+    void StartWhenShown();
+
+    DeviceLists& Devices() { return *devices_; }
+    const RealTimeStatus& LastRunStatus() const { return realTime_->status; }
 
 private:
     void ConnectHooks();
     void AttachMenuCommands();
     void StartUp();
     void ShowColourScale(WindowId window, int scale);
+    void SetUpSound();
+    void WatchCapture(int fd);
     bool MayCloseMainWindow();
 
     ApplicationOptions options_;
@@ -83,6 +97,14 @@ private:
     QtEventPump pump_;
     QtInteraction interaction_;
     std::unique_ptr<TaskController> tasks_;
+    // Sound: PortAudio when it starts, the built-in devices always.
+    std::unique_ptr<PortAudioSystem> audioSystem_;
+    std::unique_ptr<PortAudioHost> host_;
+    std::unique_ptr<DeviceCatalog> catalog_;
+    std::unique_ptr<DeviceLists> devices_;
+    SpectrumAveraging averaging_; // kept for the program's lifetime: the hold modes span runs
+    std::unique_ptr<RealTimeContext> realTime_;
+    std::unique_ptr<QSocketNotifier> captureNotifier_;
     DisplayLayout layout_;
     int pictureWidth_ = 0; // W, decided for the screen when the main window is shown
     std::unique_ptr<MainWindow> main_;
