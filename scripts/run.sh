@@ -12,8 +12,9 @@ if [ ! -x "$program" ]; then
   exit 1
 fi
 
+# Real-time analysis starts at once on the default input (the built-in test signal without a card).
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  exec "$program" "$@"
+  exec "$program" --start "$@"
 fi
 
 # Qt wants a private runtime folder; a headless session often has none.
@@ -26,7 +27,7 @@ fi
 screenshot="$(cd "$build_dir" && pwd)/ondrix-screenshot.png"
 rm -f "$screenshot"
 echo "No display: running Ondrix in a virtual 1280x800 screen; picture of the main window:"
-xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb "$program" --screenshot "$screenshot" "$@"
+xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb "$program" --start --screenshot "$screenshot" "$@" 2>"$build_dir/ondrix-run.log"
 if [ ! -s "$screenshot" ]; then
   echo "run.sh: no picture was saved" >&2
   exit 1
