@@ -42,6 +42,16 @@ int PositionOfHost(const std::vector<DeviceEntry>& entries, int hostIndex) {
     return -1;
 }
 
+int PositionOfName(const std::vector<DeviceEntry>& entries, std::string_view fullName) {
+    int position = -1;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].fullName == fullName) {
+            position = static_cast<int>(i);
+        }
+    }
+    return position;
+}
+
 int PositionOfKind(const std::vector<DeviceEntry>& entries, DeviceKind kind) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].kind == kind) {
@@ -135,6 +145,14 @@ void DeviceCatalog::Build() {
         first.defaultSampleRate = resolved.defaultSampleRate;
         first.hostApi = resolved.hostApi;
     }
+}
+
+int DeviceCatalog::InputPosition(std::string_view fullName) const {
+    return PositionOfName(inputs_, fullName);
+}
+
+int DeviceCatalog::OutputPosition(std::string_view fullName) const {
+    return PositionOfName(outputs_, fullName);
 }
 
 const DeviceEntry& DeviceCatalog::ResolveInput(int position) const {

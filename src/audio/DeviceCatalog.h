@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ondrix {
@@ -50,6 +51,10 @@ public:
 
     const std::vector<DeviceEntry>& Inputs() const { return inputs_; }
     const std::vector<DeviceEntry>& Outputs() const { return outputs_; }
+
+    // The position of the last entry with the full name, or -1.
+    int InputPosition(std::string_view fullName) const;
+    int OutputPosition(std::string_view fullName) const;
 
     // The device a position stands for; position 0, and any position out of range, resolve as the
     // system default does.
