@@ -1,0 +1,203 @@
+// Runs the real-time loop headless on "Ondrix Test Signal" and "Ondrix Test Ramp" through the same
+// Start/Stop action as the window, and reports the loop thread's CPU time per second of sound and
+// whether every sample of the ramp arrived at the higher rates.
+#include "analysis/RealTimeMonoLoop.h"
+#include "analysis/SpectrumAveraging.h"
+#include "audio/DeviceCatalog.h"
+#include "audio/DeviceLists.h"
+#include "audio/DeviceNames.h"
+#include "common/Interaction.h"
+#include "display/LayoutRefresh.h"
+#include "display/Palette.h"
+#include "display/SpectrogramRenderer.h"
+#include "settings/MenuModel.h"
+#include "settings/SettingsModel.h"
+#include "settings/TaskController.h"
+
+#include <poll.h>
+#include <time.h>
+
+#include <cstdio>
+#include <string>
+
+namespace ondrix {
+namespace {
+
+// Messages of a run go to the terminal; no question is expected.
+class ConsoleInteraction : public Interaction {
+public:
+    void ShowMessage(const std::string& text, MessageIcon, std::function<void()> then) override {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        if (then) {
+            then();
+        }
+    }
+    void AskYesNo(const std::string& text, MessageIcon, std::function<void(bool)> answer) override {
+        std::fprintf(stderr, "question: %s (no)\n", text.c_str());
+        answer(false);
+    }
+    void AskText(const std::string&, const std::string&,
+                 std::function<void(std::optional<std::string>)> answer) override {
+        answer(std::nullopt);
+    }
+    void ChooseOpenFile(const FileDialogRequest&,
+                        std::function<void(std::optional<std::string>)> answer) override {
+        answer(std::nullopt);
+    }
+    void ChooseOpenFiles(const FileDialogRequest&,
+                         std::function<void(std::vector<std::string>)> answer) override {
+        answer({});
+    }
+    void ChooseSaveFile(const FileDialogRequest&,
+                        std::function<void(std::optional<std::string>)> answer) override {
+        answer(std::nullopt);
+    }
+    void ChooseFolder(const FileDialogRequest&,
+                      std::function<void(std::optional<std::string>)> answer) override {
+        answer(std::nullopt);
+    }
+};
+
+// Waits on the capture device's wake-up descriptor, as the window's event wait does, and ends the run
+// after the given seconds of sound.
+class PollingPump : public EventPump {
+public:
+    std::function<void()> onEvents;
+    int fd = -1;
+
+    void ProcessEvents() override { onEvents(); }
+    void WaitForEvents(std::chrono::milliseconds timeout) override {
+        if (fd >= 0) {
+            pollfd watched{fd, POLLIN, 0};
+            poll(&watched, 1, static_cast<int>(timeout.count()));
+        }
+        onEvents();
+    }
+};
+
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+struct RunResult {
+    double cpuPerSecond = 0.0; // loop thread CPU seconds per second of sound
+    int64_t fails = 0;
+    int64_t dropped = 0;
+    int64_t columns = 0;
+    int64_t rampBreaks = 0; // samples that did not continue the ramp
+    double seconds = 0.0;
+};
+
+struct RunSettings {
+    std::string_view device;
+    int rate;
+    int fftSize;
+    int step;
+    int rows;
+    int slotCount;
+    int block;
+    double seconds;
+};
+
+RunResult Run(const RunSettings& run) {
+    SettingsModel settings;
+    MenuModel menus;
+    ConsoleInteraction dialogs;
+    PollingPump pump;
+    TaskController tasks(settings, menus, dialogs, pump);
+    DeviceCatalog catalog(nullptr);
+    DeviceLists devices(settings, catalog, dialogs);
+    Palette palette;
+    SpectrogramRenderer renderer(palette, 0xffc0c0c0u);
+    SpectrumAveraging averaging;
+    RealTimeContext context{settings, tasks, devices, dialogs, renderer, averaging};
+
+    settings.ApplyInitialValues();
+    devices.RefreshDeviceLists();
+    for (const DeviceEntry& entry : catalog.Inputs()) {
+        if (entry.fullName == run.device) {
+            settings.Form1().SetText("Combo10", entry.listName);
+        }
+    }
+    ControlModel& form = settings.Form1();
+    form.SetText("SampleRate", std::to_string(run.rate));
+    form.SetText("BlockSize", std::to_string(run.block));
+    form.SetText("FFTSize", std::to_string(run.fftSize));
+    form.SetText("WindowSize", std::to_string(run.fftSize));
+    form.SetText("ScanStep", std::to_string(run.step));
+    form.SetText("Combo7", std::to_string(run.rows));
+    settings.Options2().SetText("Combo2", std::to_string(run.slotCount));
+    settings.SetMaxSpectrogramHeight(run.rows);
+    settings.Hooks().updateForm = [&] { RefreshDisplayLayout(settings, menus, palette, renderer, 1024); };
+
+    RunResult result;
+    int64_t expected = 0;
+    int64_t samples = 0;
+    context.hooks.watchCapture = [&](int fd) { pump.fd = fd; };
+    context.hooks.ramBufferAppend = [&](std::span<const int16_t> block) {
+        for (int16_t sample : block) {
+            if (sample != static_cast<int16_t>(static_cast<uint16_t>(expected))) {
+                ++result.rampBreaks;
+                expected = static_cast<uint16_t>(sample);
+            }
+            ++expected;
+        }
+        samples += static_cast<int64_t>(block.size());
+    };
+    tasks.Loops().Register(LoopSlot::RealTimeMono,
+                           [&] { return std::make_unique<RealTimeMonoLoop>(context); });
+
+    double cpuStart = 0.0;
+    bool started = false;
+    pump.onEvents = [&] {
+        if (!started) {
+            started = true;
+            cpuStart = ThreadCpuSeconds();
+        }
+        if (samples >= static_cast<int64_t>(run.seconds * run.rate) && !tasks.SessionStopped()) {
+            form.Click("StartStop");
+        }
+    };
+    form.Click("StartStop");
+    const double cpu = ThreadCpuSeconds() - cpuStart;
+    result.seconds = static_cast<double>(samples) / run.rate;
+    result.cpuPerSecond = result.seconds > 0 ? cpu / result.seconds : 0.0;
+    result.fails = context.status.fails;
+    result.dropped = context.status.droppedBlocks;
+    result.columns = context.status.columns;
+    if (run.device != kTestRampName) {
+        result.rampBreaks = -1;
+    }
+    return result;
+}
+
+void Report(const char* what, const RunSettings& run, const RunResult& result) {
+    std::printf("%-34s %8d samples/s FFT %5d step %4d rows %4d NB %2d B %6d: %6.1f s of sound, "
+                "CPU %6.2f %% of a core, %9lld columns, fails %lld, dropped blocks %lld",
+                what, run.rate, run.fftSize, run.step, run.rows, run.slotCount, run.block, result.seconds,
+                result.cpuPerSecond * 100.0, static_cast<long long>(result.columns),
+                static_cast<long long>(result.fails), static_cast<long long>(result.dropped));
+    if (result.rampBreaks >= 0) {
+        std::printf(", ramp breaks %lld", static_cast<long long>(result.rampBreaks));
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+} // namespace
+} // namespace ondrix
+
+int main(int argc, char** argv) {
+    using namespace ondrix;
+    // A shorter run for a quick look: ondrix_bench_realtime SECONDS.
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
+    const RunSettings live{kTestSignalName, 48000, 1024, 256, 256, 8, 8192, std::min(seconds, 20.0)};
+    Report("Test signal, live analysis", live, Run(live));
+    for (int rate : {250000, 384000, 500000, 1000000}) {
+        const RunSettings fast{kTestRampName, rate, 512, 128, 256, 8, 65536, seconds};
+        Report("Test ramp, highest rates", fast, Run(fast));
+    }
+    return 0;
+}
