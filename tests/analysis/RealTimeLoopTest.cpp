@@ -125,6 +125,16 @@ TEST_F(RealTimeLoopTest, StepAndFftLargerThanTheBlockAreClamped) {
     EXPECT_EQ(settings.Form1().Text("StatusLine"), "overlap 75%");
     EXPECT_EQ(description, " 48000s/sec 1ch  Block  2048= 42.667msec  Display 4.267sec");
     EXPECT_TRUE(dialogs.messages.empty());
+
+    // A hand-edited absurd block is limited before any device is opened.
+    Quick("BlockSize", "10000000");
+    int framesOpened = 0;
+    Run([&](int) {
+        framesOpened = manual->FramesPerSlot();
+        return false;
+    });
+    EXPECT_EQ(settings.Form1().Text("BlockSize"), "131072");
+    EXPECT_EQ(framesOpened, 131072);
 }
 
 TEST_F(RealTimeLoopTest, AllSlotsDoneAtOnceCountOneFailAndEveryBlockIsAnalysed) {
