@@ -2,6 +2,9 @@
 // presets and "temp.preset"), and the default-paths file, all kept in the program folder.
 #pragma once
 
+#include "settings/WindowId.h"
+
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -62,12 +65,39 @@ public:
     bool SaveDefaultPaths() const;
 
     // Attaches the Presets and Settings menu commands and the buttons of the settings windows.
+    // Attaching a second time does nothing.
     void AttachCommands(MenuModel& menu);
 
+    // The undo file takes the state of the moment a settings window opens. The Basic Settings one runs
+    // after the Quick Settings have been copied into that window.
+    void OnBasicSettingsOpened();
+    void OnAdvancedSettingsOpened();
+
 private:
+    void ApplyBuiltInValues(BuiltInPreset preset);
+    bool SaveProgramFile(const std::string& path, const std::string& text) const;
+    void RestoreUndo(const std::string& message);
+
+    // The buttons of the Basic and the Advanced Settings windows.
+    void OnBasicSettingsButton(const std::string& name);
+    void OnAdvancedSettingsButton(const std::string& name);
+
+    // Presets menu dialogs; `loaded` runs after a preset file has been applied.
+    std::string PresetFolder() const;
+    void ChoosePresetToLoad(std::function<void()> loaded);
+    void ChoosePresetToSave();
+    void ChooseLinkedPreset();
+    void ChooseControlsToSave();
+    void ChooseControlsToLoad();
+
+    // "Set Path": the folder dialog for a folder field.
+    enum class FolderTest { None, Silent, Reported };
+    void ChooseFolder(WindowId window, const std::string& field, FolderTest test);
+
     SettingsModel& settings_;
     Interaction& interaction_;
     ProgramFiles files_;
+    bool commandsAttached_ = false;
 };
 
 } // namespace ondrix

@@ -1,0 +1,83 @@
+#include "settings/SettingsText.h"
+
+#include "common/Paths.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+
+namespace ondrix {
+
+std::optional<std::string> ReadSettingsText(const std::string& path) {
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string text(kSettingsFileMaxBytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
+bool WriteSettingsText(const std::string& path, std::string_view text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return false;
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return !out.fail();
+}
+
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return line;
+}
+
+bool EndsWithNoCase(std::string_view name, std::string_view extension) {
+    if (name.size() < extension.size()) {
+        return false;
+    }
+    const std::string_view tail = name.substr(name.size() - extension.size());
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(tail[i])) !=
+            std::tolower(static_cast<unsigned char>(extension[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsFolderWritable(std::string_view folder) {
+    const std::string path = EnsureFolder(folder);
+    if (path.empty()) {
+        return false;
+    }
+    const std::string test = path + "killme.tmp";
+    bool written = false;
+    {
+        std::ofstream out(test, std::ios::binary | std::ios::trunc);
+        if (out) {
+            out << "killme";
+            out.close();
+            written = !out.fail();
+        }
+    }
+    std::error_code error;
+    const bool removed = std::filesystem::remove(test, error);
+    return written && removed;
+}
+
+} // namespace ondrix
