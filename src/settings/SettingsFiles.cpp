@@ -127,6 +127,12 @@ void ApplyControlValue(ControlModel& window, const Control& control, const std::
     }
 }
 
+// Lines 1 to 9 of a preset file: Quick Settings texts (line 10 is the zoom check, 11 the channel list).
+constexpr std::array<std::string_view, 9> kPresetQuickSettings = {
+    kQuickSettings.blockSize,   kQuickSettings.sampleRate,  kQuickSettings.fftSize,
+    kQuickSettings.windowSize,  kQuickSettings.windowType,  kQuickSettings.scanStep,
+    kQuickSettings.colourScale, kQuickSettings.audioDevice, kQuickSettings.ramBufferSize};
+
 // The texts a built-in preset writes; none leaves a setting as it is.
 struct PresetValues {
     std::optional<std::string_view> blockSize = std::nullopt;
@@ -233,10 +239,8 @@ bool SettingsFiles::LoadControlState(const std::string& path) {
 
 bool SettingsFiles::PresetSaveFile(const std::string& path) const {
     const ControlModel& quick = settings_.Form1();
-    const BasicSettingNames& n = kQuickSettings;
     std::ostringstream out;
-    for (std::string_view name : {n.blockSize, n.sampleRate, n.fftSize, n.windowSize, n.windowType,
-                                  n.scanStep, n.colourScale, n.audioDevice, n.ramBufferSize}) {
+    for (std::string_view name : kPresetQuickSettings) {
         WriteLine(out, OneLine(quick.Text(name)));
     }
     WriteLine(out, NumberText(quick.IntValue("ZoomFlag")));
@@ -255,14 +259,12 @@ bool SettingsFiles::PresetLoadFile(const std::string& path) {
     std::istringstream in(std::move(*text));
     DeferredUpdateForm layout(settings_);
     ControlModel& quick = settings_.Form1();
-    const BasicSettingNames& n = kQuickSettings;
     const auto applies = [](const std::string& value) {
         return value != "*" && value.size() <= kSettingsLineMaxLength;
     };
     std::string line;
     bool complete = true;
-    for (std::string_view name : {n.blockSize, n.sampleRate, n.fftSize, n.windowSize, n.windowType,
-                                  n.scanStep, n.colourScale, n.audioDevice, n.ramBufferSize}) {
+    for (std::string_view name : kPresetQuickSettings) {
         if (!ReadLine(in, line)) {
             complete = false;
             break;

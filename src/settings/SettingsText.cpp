@@ -2,6 +2,7 @@
 
 #include "common/Paths.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -13,11 +14,12 @@ std::optional<std::string> ReadSettingsText(const std::string& path) {
     if (path.empty() || !std::filesystem::is_regular_file(path, error)) {
         return std::nullopt;
     }
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (error || !in) {
         return std::nullopt;
     }
-    std::string text(kSettingsFileMaxBytes, '\0');
+    std::string text(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kSettingsFileMaxBytes)), '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad()) {
         return std::nullopt;
