@@ -1,6 +1,7 @@
 // Ondrix: the real-time sound spectrograph. Parses the command line and runs the main window.
 #include "ui/Application.h"
 #include "ui/MainWindow.h"
+#include "ui/TerminationSignals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +35,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ondrix");
     QApplication::setApplicationVersion("2.0j");
+    // From here on SIGINT, SIGTERM and SIGHUP end the program the way a confirmed exit does; one that
+    // arrives during start-up is acted on once the event loop runs.
+    ondrix::TerminationSignals quitSignals;
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Real-time sound spectrograph for field bioacoustics.");
@@ -46,8 +51,10 @@ int main(int argc, char* argv[]) {
         "file");
     const QCommandLineOption quitAfter("quit-after", "Quit after <seconds>.", "seconds");
     const QCommandLineOption start("start", "Start the analysis of the current task at once.");
+    const QCommandLineOption noSplash("no-splash", "Start without the splash window.");
     parser.addOption(home);
     parser.addOption(start);
+    parser.addOption(noSplash);
     parser.addOption(screenshot);
     parser.addOption(quitAfter);
     parser.addPositionalArgument("file", "A sound file to open, optionally followed by /REC, /AUTO or /PPT.");
@@ -60,8 +67,14 @@ int main(int argc, char* argv[]) {
     for (const QString& argument : parser.positionalArguments()) {
         options.arguments.push_back(argument.toStdString());
     }
+    options.splash = !parser.isSet(noSplash);
 
     ondrix::Application program(std::move(options));
+    quitSignals.SetHandler([&program](int signal) {
+        std::fprintf(stderr, "ondrix: %s: %s\n", strsignal(signal),
+                     program.Tasks().Running() ? "stopping the run, then quitting" : "quitting");
+        program.Quit();
+    });
     program.Show();
     if (parser.isSet(start)) {
         program.StartWhenShown();
@@ -75,8 +88,8 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "ondrix: --quit-after needs a number of seconds\n");
             return 2;
         }
-        // A run in progress stops and cleans up before the program ends.
-        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, [&program] { program.ExitProgram(); });
+        // A run in progress stops and cleans up before the program ends; nobody is asked.
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, [&program] { program.Quit(); });
     }
     if (parser.isSet(screenshot)) {
         const QString path = parser.value(screenshot);
@@ -84,9 +97,9 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(kScreenshotDelayMs, &app, [&program, &exitCode, path, quit] {
             if (!SaveScreenshot(program.Main(), path)) {
                 exitCode = 1;
-                program.ExitProgram();
+                program.Quit();
             } else if (quit) {
-                program.ExitProgram();
+                program.Quit();
             }
         });
     }

@@ -33,6 +33,13 @@ public:
     // A yes/no question: the callback gets true for Yes.
     virtual void AskYesNo(const std::string& text, MessageIcon icon, std::function<void(bool)> answer) = 0;
 
+    // The same question with No as the default button, for a Yes that cannot be taken back. Where an
+    // implementation has no default button it is asked as above.
+    virtual void AskYesNoDefaultNo(const std::string& text, MessageIcon icon,
+                                   std::function<void(bool)> answer) {
+        AskYesNo(text, icon, std::move(answer));
+    }
+
     // An input box: the callback gets the entered text, or nothing when it was cancelled.
     virtual void AskText(const std::string& prompt, const std::string& initial,
                          std::function<void(std::optional<std::string>)> answer) = 0;

@@ -2,12 +2,19 @@
 
 #include "analysis/RealTimeMonoLoop.h"
 #include "audio/DeviceCommands.h"
+#include "common/Clock.h"
 #include "common/Paths.h"
+#include "common/SessionLog.h"
 #include "display/ScalePreview.h"
+#include "settings/CommandLine.h"
+#include "settings/ProgramFolder.h"
+#include "settings/ProgramIdentity.h"
+#include "settings/RatesFile.h"
 #include "ui/MainWindow.h"
 #include "ui/PictureView.h"
 #include "ui/SettingsWindows.h"
 #include "ui/SpectrogramView.h"
+#include "ui/SplashWindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -17,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <unistd.h>
 
 namespace ondrix {
@@ -30,6 +38,17 @@ constexpr int kMinimumPictureWidth = 320;
 // Room for the window frame the desktop draws around the main window.
 constexpr int kWindowFrame = 16;
 
+// Screens too small to tell from the desktop's report; the layout then takes the normal window.
+constexpr int kUnknownScreenWidth = 1024;
+
+constexpr const char* kExitQuestion = "Are you sure you want to terminate the program ?";
+
+// Platforms without a screen to look at: no splash there.
+bool HeadlessPlatform() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
 // The desktop's colour for inactive window borders stands for the window colour of the palette.
 uint32_t InactiveBorderColour() {
     return QApplication::palette().color(QPalette::Window).rgb();
@@ -40,7 +59,9 @@ uint32_t InactiveBorderColour() {
 Application::Application(ApplicationOptions options)
     : options_(std::move(options)), programFolder_(ResolveProgramFolder(options_.home)),
       renderer_(palette_, InactiveBorderColour()) {
-    tasks_ = std::make_unique<TaskController>(settings_, menus_, interaction_, pump_);
+    ui_ = options_.interaction != nullptr ? options_.interaction : &interaction_;
+    tasks_ = std::make_unique<TaskController>(settings_, menus_, *ui_, pump_);
+    files_ = std::make_unique<SettingsFiles>(settings_, *ui_, ProgramFiles{programFolder_});
     main_ = std::make_unique<MainWindow>(settings_, menus_, renderer_);
     basic_ = new BasicSettingsWindow(settings_.Options0(), main_.get());
     advanced_ = new AdvancedSettingsWindow(settings_.Options1(), main_.get());
@@ -75,9 +96,9 @@ void Application::SetUpSound() {
         host_ = std::make_unique<PortAudioHost>(*audioSystem_);
     }
     catalog_ = std::make_unique<DeviceCatalog>(host_.get());
-    devices_ = std::make_unique<DeviceLists>(settings_, *catalog_, interaction_);
+    devices_ = std::make_unique<DeviceLists>(settings_, *catalog_, *ui_);
     realTime_ = std::unique_ptr<RealTimeContext>(
-        new RealTimeContext{settings_, *tasks_, *devices_, interaction_, renderer_, averaging_});
+        new RealTimeContext{settings_, *tasks_, *devices_, *ui_, renderer_, averaging_});
     realTime_->hooks.watchCapture = [this](int fd) { WatchCapture(fd); };
     realTime_->hooks.pictureChanged = [this] { main_->Spectrogram().update(); };
     tasks_->Loops().Register(LoopSlot::RealTimeMono,
@@ -132,12 +153,115 @@ void Application::AttachMenuCommands() {
     menus_.SetHandler("ExitProgram", [this] { ExitProgram(); });
 }
 
+// Start-up, in an order that matters: each step may overwrite what the steps before it set (the built-in
+// values, then the saved control state, then the default preset, then the default paths).
 void Application::StartUp() {
+    ControlModel& form = settings_.Form1();
+    // The caption, and the splash for its two seconds.
+    main_->setWindowTitle(QString::fromUtf8(kWindowCaption.data(), static_cast<int>(kWindowCaption.size())));
+    ShowSplash();
+    tasks_->SetSessionStopped(true);
+
+    // The program folder (made on a fresh machine) and the session log of the day. The extensions of the
+    // settings and sound files are fixed (kSettingsExtension, kSoundExtension).
+    if (const std::optional<std::string> problem = PrepareProgramFolder(programFolder_)) {
+        ui_->ShowMessage(*problem, MessageIcon::Exclamation);
+    }
+    sessionLog_ = ondrix::SessionLogPath(programFolder_, LocalNow());
+    form.SetText("StatusLine", "");
+
+    // Built-in values: "Reset to default" (which takes "default.preset" when there is one), then the
+    // fixed initial values, then the sampling rates of "rates.ini".
+    files_->ApplyBuiltInPreset(BuiltInPreset::Default);
     settings_.ApplyInitialValues();
+    const ProgramFiles& files = files_->Files();
+    LoadRatesFile(files.Rates(), settings_);
+    settings_.Analysis().sampleRate = form.IntValue(kQuickSettings.sampleRate);
+    settings_.Analysis().fftSize = form.IntValue(kQuickSettings.fftSize);
     devices_->RefreshDeviceLists();
-    settings_.Form1().SetText("StatusLine", "Ready...");
+
+    // What the user saved: the control state, then the default preset (whose settings win), then the
+    // devices they name, then the default folders.
+    std::error_code error;
+    if (std::filesystem::exists(files.UserDefault(), error) &&
+        files_->LoadControlState(files.UserDefault())) {
+        form.SetText("StatusLine", "Load Controls. ");
+    }
+    if (std::filesystem::exists(files.DefaultPreset(), error) &&
+        files_->PresetLoadFile(files.DefaultPreset())) {
+        AppendStatus("Load Settings. ");
+    }
+    devices_->FindInputDevice(form.Text(kQuickSettings.audioDevice));
+    devices_->FindOutputDevice(settings_.Options0().Text("Combo9"));
+    if (files_->LoadDefaultPaths()) {
+        AppendStatus("Load Paths. ");
+    }
+    EnsureFolder(settings_.Options0().Text("DefPlayPathField"));
+    EnsureFolder(settings_.Options0().Text("FileRecPathField"));
+    EnsureFolder(settings_.Options1().Text("DefSavePath"));
+    EnsureFolder(settings_.Options1().Text("DefLogPath"));
+
+    // The layout for the screen, the Quick Settings panel, and the first task.
+    placement_ = ApplyScreenLayout(settings_, *ui_, ScreenWidth());
+    form.SetVisible("Frame1", settings_.Options1().Checked("QuickPanelFlag"));
+    AppendStatus("Ready...");
     tasks_->SetSessionMode(1);
     tasks_->SetTaskMode(1);
+
+    // The command line acts once the event loop runs: a recording it starts runs inside the loop.
+    QTimer::singleShot(0, main_.get(), [this] { RunCommandLine(); });
+}
+
+void Application::ShowSplash() {
+    if (!options_.splash || HeadlessPlatform()) {
+        return;
+    }
+    SplashWindow splash(QString::fromUtf8(kCreditsText.data(), static_cast<int>(kCreditsText.size())));
+    splash.Run();
+}
+
+void Application::AppendStatus(std::string_view text) {
+    ControlModel& form = settings_.Form1();
+    form.SetText("StatusLine", form.Text("StatusLine") + std::string(text));
+}
+
+int Application::ScreenWidth() const {
+    if (options_.screenWidth) {
+        return *options_.screenWidth;
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().width() : kUnknownScreenWidth;
+}
+
+// "/REC" records at once; a file left after the switches is opened, after such a recording has ended.
+void Application::RunCommandLine() {
+    const CommandLine line = ParseCommandLine(CommandLineText(options_.arguments));
+    if (line.empty || quitting_) {
+        return;
+    }
+    if (line.record) {
+        if (!main_->isVisible()) {
+            Show();
+        }
+        tasks_->SelectTask(2);
+        settings_.Form1().Click("StartStop");
+        if (quitting_) {
+            return;
+        }
+    }
+    std::error_code error;
+    if (!line.file.empty() && std::filesystem::is_regular_file(line.file, error)) {
+        main_->showNormal();
+        OpenFile(line.file);
+    }
+}
+
+void Application::OpenFile(const std::string& path) {
+    if (fileOpener_) {
+        fileOpener_(path);
+        return;
+    }
+    ui_->ShowMessage("Opening sound files is not available yet: " + path, MessageIcon::Information);
 }
 
 void Application::Show() {
@@ -149,9 +273,13 @@ void Application::Show() {
     pictureWidth_ = std::max(kMinimumPictureWidth, available.width() - besides - kWindowFrame);
     UpdateForm();
     ClearPicture();
-    window.resize(window.sizeHint().boundedTo(available.size() - QSize(kWindowFrame, kWindowFrame)));
     window.move(available.topLeft());
-    window.show();
+    if (placement_ == WindowPlacement::Maximised) {
+        window.showMaximized();
+        return;
+    }
+    window.resize(window.sizeHint().boundedTo(available.size() - QSize(kWindowFrame, kWindowFrame)));
+    window.showNormal();
 }
 
 // The one place where the display is laid out again: every settings rule and task switch ends here.
@@ -189,21 +317,48 @@ void Application::OpenBasicSettings() {
 }
 
 void Application::ExitProgram() {
-    tasks_->RequestStopThen([this] {
-        closing_ = true;
-        main_->close();
+    if (exitAsked_ || quitting_) {
+        return;
+    }
+    exitAsked_ = true;
+    ui_->AskYesNoDefaultNo(kExitQuestion, MessageIcon::Critical, [this](bool yes) {
+        exitAsked_ = false;
+        if (yes) {
+            Quit();
+        }
     });
 }
 
-bool Application::MayCloseMainWindow() {
-    if (!closing_ && tasks_->Running()) {
-        // The run ends first; its clean-up then closes the window.
-        ExitProgram();
-        return false;
+void Application::Quit() {
+    if (quitting_) {
+        return;
     }
+    quitting_ = true;
+    settings_.Form1().SetChecked("PauseButton", false);
+    // During a run: the loop ends at its next pass, cleans up (devices released), and then the windows go.
+    tasks_->RequestStopThen([this] { CloseAll(); });
+}
+
+void Application::CloseAll() {
     closing_ = true;
+    special_->hide();
+    advanced_->hide();
+    basic_->hide();
+    main_->close();
     QCoreApplication::quit();
-    return true;
+    // When this runs inside the main window's own close event, the window is still visible and the quit
+    // above is refused; the window closes on return, and this second request then ends the event loop.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+// Closing the main window asks first; the window closes only once the program ends.
+bool Application::MayCloseMainWindow() {
+    if (closing_) {
+        return true;
+    }
+    ExitProgram();
+    // A Yes given at once (no run) has already ended the program.
+    return closing_;
 }
 
 } // namespace ondrix

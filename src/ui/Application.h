@@ -11,6 +11,8 @@
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
 #include "settings/MenuModel.h"
+#include "settings/ScreenLayout.h"
+#include "settings/SettingsFiles.h"
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
 #include "ui/QtEventPump.h"
@@ -19,9 +21,11 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ondrix {
@@ -34,6 +38,9 @@ class SpecialSettingsWindow;
 struct ApplicationOptions {
     std::optional<std::string> home = {};    // the --home folder
     std::vector<std::string> arguments = {}; // the command line after the options: a sound file, "/REC", ...
+    bool splash = true;                      // show the splash window (never on the offscreen platform)
+    std::optional<int> screenWidth = {};     // the screen width the layout is made for; else the screen's
+    Interaction* interaction = nullptr;      // the dialogs to use instead of the Qt ones (tests)
 };
 
 // Needs a QApplication. Owns everything the windows show; the windows own no state of their own.
@@ -49,6 +56,9 @@ public:
     Palette& SharedPalette() { return palette_; }
     SpectrogramRenderer& Renderer() { return renderer_; }
     QtInteraction& Dialogs() { return interaction_; }
+    // The dialogs everything is shown with: the Qt ones, or those given in the options.
+    Interaction& Ui() { return *ui_; }
+    SettingsFiles& Files() { return *files_; }
     TaskController& Tasks() { return *tasks_; }
     MainWindow& Main() { return *main_; }
     BasicSettingsWindow& Basic() { return *basic_; }
@@ -57,6 +67,10 @@ public:
 
     // The per-user program folder (ends in "/").
     const std::string& ProgramFolder() const { return programFolder_; }
+    // The session log of the day the program started: program folder + "RecLog YYYYMMDD.Log".
+    const std::string& SessionLog() const { return sessionLog_; }
+    // Where start-up put the main window for the width of the screen.
+    WindowPlacement Placement() const { return placement_; }
     const std::vector<std::string>& Arguments() const { return options_.arguments; }
     const DisplayLayout& Layout() const { return layout_; }
 
@@ -70,10 +84,22 @@ public:
 
     // Settings menu: Basic Settings starts from the Quick Settings and shows their analysis parameters.
     void OpenBasicSettings();
-    // Exit: a running loop stops and cleans up first, then the program ends.
+    // "Exit", closing the main window: asks "Are you sure you want to terminate the program ?" (No is the
+    // default); Yes quits. A run goes on while the question is open.
     void ExitProgram();
+    // Ends the program without a question: a running loop stops and cleans up first, then the windows
+    // close and the event loop ends (signals, --quit-after, a confirmed exit).
+    void Quit();
+    bool Quitting() const { return quitting_; }
     // Presses Start once the event loop runs (the --start switch).
     void StartWhenShown();
+
+    // Opens a sound file for analysis (the command line's file). Without an opener the user is told that
+    // opening is not available yet.
+    void SetFileOpener(std::function<void(const std::string& path)> opener) {
+        fileOpener_ = std::move(opener);
+    }
+    void OpenFile(const std::string& path);
 
     DeviceLists& Devices() { return *devices_; }
     const RealTimeStatus& LastRunStatus() const { return realTime_->status; }
@@ -82,6 +108,11 @@ private:
     void ConnectHooks();
     void AttachMenuCommands();
     void StartUp();
+    void ShowSplash();
+    void AppendStatus(std::string_view text);
+    int ScreenWidth() const;
+    void RunCommandLine();
+    void CloseAll();
     void ShowColourScale(WindowId window, int scale);
     void SetUpSound();
     void WatchCapture(int fd);
@@ -89,6 +120,7 @@ private:
 
     ApplicationOptions options_;
     std::string programFolder_;
+    std::string sessionLog_;
     SettingsModel settings_;
     MenuModel menus_;
     Palette palette_;
@@ -96,7 +128,9 @@ private:
     SpectrogramRenderer renderer_;
     QtEventPump pump_;
     QtInteraction interaction_;
+    Interaction* ui_ = nullptr; // interaction_ unless the options give other dialogs
     std::unique_ptr<TaskController> tasks_;
+    std::unique_ptr<SettingsFiles> files_;
     // Sound: PortAudio when it starts, the built-in devices always.
     std::unique_ptr<PortAudioSystem> audioSystem_;
     std::unique_ptr<PortAudioHost> host_;
@@ -112,7 +146,11 @@ private:
     AdvancedSettingsWindow* advanced_ = nullptr;
     SpecialSettingsWindow* special_ = nullptr;
     QTimer repaintTimer_;
-    bool closing_ = false;
+    WindowPlacement placement_ = WindowPlacement::Normal;
+    std::function<void(const std::string&)> fileOpener_;
+    bool exitAsked_ = false; // the exit question is open
+    bool quitting_ = false;  // the program is ending (a run may still be cleaning up)
+    bool closing_ = false;   // the main window may close
 };
 
 } // namespace ondrix

@@ -72,9 +72,19 @@ void QtInteraction::ShowMessage(const std::string& text, MessageIcon icon, std::
 }
 
 void QtInteraction::AskYesNo(const std::string& text, MessageIcon icon, std::function<void(bool)> answer) {
+    Ask(text, icon, true, std::move(answer));
+}
+
+void QtInteraction::AskYesNoDefaultNo(const std::string& text, MessageIcon icon,
+                                      std::function<void(bool)> answer) {
+    Ask(text, icon, false, std::move(answer));
+}
+
+void QtInteraction::Ask(const std::string& text, MessageIcon icon, bool defaultYes,
+                        std::function<void(bool)> answer) {
     auto* box = new QMessageBox(ToQt(icon), kTitle, QString::fromStdString(text),
                                 QMessageBox::Yes | QMessageBox::No, parent_);
-    box->setDefaultButton(QMessageBox::Yes);
+    box->setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     box->setEscapeButton(QMessageBox::No);
     Run(box, [answer](int result) { answer(result == QMessageBox::Yes); });
 }

@@ -24,6 +24,8 @@ public:
 
     void ShowMessage(const std::string& text, MessageIcon icon, std::function<void()> then = {}) override;
     void AskYesNo(const std::string& text, MessageIcon icon, std::function<void(bool)> answer) override;
+    void AskYesNoDefaultNo(const std::string& text, MessageIcon icon,
+                           std::function<void(bool)> answer) override;
     void AskText(const std::string& prompt, const std::string& initial,
                  std::function<void(std::optional<std::string>)> answer) override;
     void ChooseOpenFile(const FileDialogRequest& request,
@@ -39,6 +41,7 @@ private:
     // Shows the dialog modally in the way the capture state allows and runs `finished` with its result
     // code once it is closed. Takes ownership of the dialog.
     void Run(class QDialog* dialog, std::function<void(int result)> finished);
+    void Ask(const std::string& text, MessageIcon icon, bool defaultYes, std::function<void(bool)> answer);
     void ChooseFiles(const FileDialogRequest& request, int mode, std::function<void(QStringList)> answer);
 
     QPointer<QWidget> parent_;
