@@ -148,9 +148,14 @@ void Application::ConnectHooks() {
 
 void Application::AttachMenuCommands() {
     menus_.SetHandler("BasicSettings", [this] { OpenBasicSettings(); });
-    menus_.SetHandler("AdvancedSettings", [this] { advanced_->Open(); });
+    menus_.SetHandler("AdvancedSettings", [this] {
+        files_->OnAdvancedSettingsOpened();
+        advanced_->Open();
+    });
     menus_.SetHandler("SpecialSettings", [this] { special_->Open(); });
     menus_.SetHandler("ExitProgram", [this] { ExitProgram(); });
+    // Presets, undo and the file buttons of the settings windows.
+    files_->AttachCommands(menus_);
 }
 
 // Start-up, in an order that matters: each step may overwrite what the steps before it set (the built-in
@@ -313,6 +318,8 @@ void Application::OpenBasicSettings() {
     settings_.UpdateInfo();
     ControlModel& basic = settings_.Options0();
     ShowColourScale(WindowId::Options0, ColourScaleNumber(basic.Text(kBasicSettings.colourScale)));
+    // The state as the window opens is what its "Exit" and "Reset" restore.
+    files_->OnBasicSettingsOpened();
     basic_->Open();
 }
 

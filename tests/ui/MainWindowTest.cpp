@@ -161,6 +161,18 @@ TEST_F(MainWindowTest, BasicSettingsStartFromTheQuickSettingsAndApplyBack) {
     EXPECT_FALSE(app.Advanced().isVisible());
 }
 
+// "Exit" of the Basic Settings window discards every change made since it was opened, even an applied one.
+TEST_F(MainWindowTest, BasicSettingsExitUndoesWhatWasApplied) {
+    app.Settings().Form1().SetText("FFTSize", "1024");
+    app.Main().Menus().Action("BasicSettings")->trigger();
+    Type(Basic<QComboBox>("FFTSize"), "2048");
+    Basic<QPushButton>("ApplyButton")->click();
+    EXPECT_EQ(Quick<QComboBox>("FFTSize")->currentText(), "2048");
+    Basic<QPushButton>("ExitButton")->click();
+    EXPECT_FALSE(app.Basic().isVisible());
+    EXPECT_EQ(Quick<QComboBox>("FFTSize")->currentText(), "1024");
+}
+
 // A loop that checks the window while it runs, shows a message that must not stall it, and ends when the
 // message has been acknowledged.
 class WatchingSession : public Session {
