@@ -4,7 +4,9 @@
 
 #include "settings/WindowId.h"
 
+#include "settings/ProgramIdentity.h"
 #include <functional>
+
 #include <string>
 #include <string_view>
 
@@ -18,7 +20,9 @@ class SettingsModel;
 struct ProgramFiles {
     std::string folder;
 
-    std::string UserDefault() const { return folder + "ondrix.ini"; } // program name + ".ini"
+    std::string UserDefault() const {
+        return folder + std::string(kProgramName) + std::string(kSettingsExtension);
+    }
     std::string Undo() const { return folder + "annulla.ini"; }
     std::string TempPreset() const { return folder + "temp.preset"; }
     std::string DefaultPreset() const { return folder + "default.preset"; }

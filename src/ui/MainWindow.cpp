@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "settings/ProgramIdentity.h"
 #include "settings/SettingsModel.h"
 #include "ui/PictureView.h"
 #include "ui/SpectrogramView.h"
@@ -107,7 +108,7 @@ void FrameReadouts(ControlBinder& binder, const std::vector<Row>& rows) {
 MainWindow::MainWindow(SettingsModel& settings, MenuModel& menus, const SpectrogramRenderer& renderer)
     : controls_(std::make_unique<ControlBinder>(settings.Form1())) {
     setObjectName("Form1");
-    setWindowTitle(kCaption);
+    setWindowTitle(QString::fromUtf8(kWindowCaption.data(), static_cast<qsizetype>(kWindowCaption.size())));
     menus_ = std::make_unique<MenuBinder>(menus, *menuBar());
 
     auto* central = new QWidget(this);

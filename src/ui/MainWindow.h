@@ -21,8 +21,6 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    static constexpr const char* kCaption = "Ondrix 2.0j Real-Time Spectrograph";
-
     MainWindow(SettingsModel& settings, MenuModel& menus, const SpectrogramRenderer& renderer);
     ~MainWindow() override;
 
