@@ -16,6 +16,8 @@
 #include "support/ScriptedInteraction.h"
 #include "support/ScriptedPump.h"
 
+#include "support/PulseServer.h"
+
 #include <gtest/gtest.h>
 
 #include <poll.h>
@@ -26,23 +28,15 @@
 namespace ondrix {
 namespace {
 
-bool Installed(const std::string& program) {
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-int Script(const std::string& arguments) {
-    return std::system((std::string(ONDRIX_PULSE_SCRIPT) + " " + arguments).c_str());
-}
-
 TEST(PulseLoopRealTime, AToneLandsInItsRowWithNoFails) {
-    if (!Installed("pulseaudio") || !Installed("sox") || !Installed("pactl")) {
+    if (!PulseServerAvailable()) {
         GTEST_SKIP() << "PulseAudio or sox is not installed (scripts/install-deps.sh installs them)";
     }
     TempFolder folder;
-    ASSERT_EQ(Script("start " + folder.Path()), 0);
+    ASSERT_EQ(PulseScript("start " + folder.Path()), 0);
     setenv("PULSE_SERVER", ("unix:" + folder.Path() + "sock").c_str(), 1);
     setenv("PULSE_SOURCE", "ondrix_null.monitor", 1);
-    ASSERT_EQ(Script("tone " + folder.Path() + " 1000"), 0);
+    ASSERT_EQ(PulseScript("tone " + folder.Path() + " 1000"), 0);
 
     SettingsModel settings;
     MenuModel menus;
@@ -100,7 +94,7 @@ TEST(PulseLoopRealTime, AToneLandsInItsRowWithNoFails) {
         }
     };
     form.Click("StartStop");
-    Script("stop " + folder.Path());
+    PulseScript("stop " + folder.Path());
     unsetenv("PULSE_SERVER");
     unsetenv("PULSE_SOURCE");
 

@@ -4,6 +4,8 @@
 #include "audio/DeviceCatalog.h"
 #include "audio/PortAudioHost.h"
 
+#include "support/PulseServer.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,14 +16,6 @@
 
 namespace ondrix {
 namespace {
-
-bool Installed(const std::string& program) {
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-int Script(const std::string& arguments) {
-    return std::system((std::string(ONDRIX_PULSE_SCRIPT) + " " + arguments).c_str());
-}
 
 // Power of one frequency in the samples (Goertzel), scaled like the mean square of the samples:
 // a pure sine at that frequency gives its whole mean square.
@@ -43,19 +37,19 @@ double PowerAt(const std::vector<double>& samples, double frequency, double samp
 class PulseCaptureRealTime : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!Installed("pulseaudio") || !Installed("sox") || !Installed("pactl")) {
+        if (!PulseServerAvailable()) {
             GTEST_SKIP() << "PulseAudio or sox is not installed (scripts/install-deps.sh installs them)";
         }
-        ASSERT_EQ(Script("start " + folder_.Path()), 0);
+        ASSERT_EQ(PulseScript("start " + folder_.Path()), 0);
         started_ = true;
         setenv("PULSE_SERVER", ("unix:" + folder_.Path() + "sock").c_str(), 1);
         setenv("PULSE_SOURCE", "ondrix_null.monitor", 1);
-        ASSERT_EQ(Script("tone " + folder_.Path() + " 1000"), 0);
+        ASSERT_EQ(PulseScript("tone " + folder_.Path() + " 1000"), 0);
     }
 
     void TearDown() override {
         if (started_) {
-            Script("stop " + folder_.Path());
+            PulseScript("stop " + folder_.Path());
         }
         unsetenv("PULSE_SERVER");
         unsetenv("PULSE_SOURCE");
@@ -133,7 +127,7 @@ TEST_F(PulseCaptureRealTime, ADeviceThatGoesAwayIsReportedAsFailed) {
     InputDevice& device = *opened.device;
     ASSERT_EQ(device.Start(), 0);
     ASSERT_TRUE(device.WaitForBlock(5000));
-    Script("stop " + folder_.Path());
+    PulseScript("stop " + folder_.Path());
     started_ = false;
     const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!device.Failed() && std::chrono::steady_clock::now() < bound) {
