@@ -128,7 +128,7 @@ std::vector<std::vector<Group>> AdvancedSettingsLayout() {
           .rows = {{{"TriggerFlag"}, {"TriggerToFileFlag"}},
                    {{"TriggerTresholdField"}},
                    {{"TriggerWaveOption"}, {"TriggerEnveOption"}, {"TriggerSpecOption"}},
-                   {{"SpecTresh", "Spec level"}},
+                   {{"SpecTresh", "Spectrum level"}},
                    {{"specline1", "Spec lines"}, {"specline2"}},
                    {{"specref1", "Ref lines"}, {"specref2"}},
                    {{"KeepTriggerOffField"}},
