@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -41,6 +42,26 @@ std::string EnsureFolder(std::string_view folder) {
         }
     }
     return result;
+}
+
+bool IsFolderWritable(std::string_view folder) {
+    const std::string path = EnsureFolder(folder);
+    if (path.empty()) {
+        return false;
+    }
+    const std::string test = path + "killme.tmp";
+    bool written = false;
+    {
+        std::ofstream out(test, std::ios::binary | std::ios::trunc);
+        if (out) {
+            out << "killme";
+            out.close();
+            written = !out.fail();
+        }
+    }
+    std::error_code error;
+    const bool removed = std::filesystem::remove(test, error);
+    return written && removed;
 }
 
 namespace {

@@ -20,6 +20,10 @@ std::string WithTrailingSlash(std::string_view folder);
 // Failures are ignored; later file operations report their own errors. Leaves no file behind.
 std::string EnsureFolder(std::string_view folder);
 
+// Whether files can be written in the folder: the folder is created (one level) when missing, then a
+// test file "killme.tmp" is created, written and deleted in it.
+bool IsFolderWritable(std::string_view folder);
+
 // The per-user program folder, ending in "/": the --home option when given, else $ONDRIX_HOME, else
 // $XDG_CONFIG_HOME/ondrix, else $HOME/.config/ondrix. Not created here.
 std::string ResolveProgramFolder(const std::optional<std::string>& homeOption = std::nullopt);

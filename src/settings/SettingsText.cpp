@@ -62,24 +62,4 @@ bool EndsWithNoCase(std::string_view name, std::string_view extension) {
     return true;
 }
 
-bool IsFolderWritable(std::string_view folder) {
-    const std::string path = EnsureFolder(folder);
-    if (path.empty()) {
-        return false;
-    }
-    const std::string test = path + "killme.tmp";
-    bool written = false;
-    {
-        std::ofstream out(test, std::ios::binary | std::ios::trunc);
-        if (out) {
-            out << "killme";
-            out.close();
-            written = !out.fail();
-        }
-    }
-    std::error_code error;
-    const bool removed = std::filesystem::remove(test, error);
-    return written && removed;
-}
-
 } // namespace ondrix

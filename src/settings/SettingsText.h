@@ -29,8 +29,4 @@ std::string OneLine(std::string_view text);
 // Whether the name ends in the extension, compared without regard to case (".preset", ".ini").
 bool EndsWithNoCase(std::string_view name, std::string_view extension);
 
-// Whether files can be written in the folder: the folder is created (one level) when missing, then a
-// test file "killme.tmp" is created, written and deleted in it.
-bool IsFolderWritable(std::string_view folder);
-
 } // namespace ondrix
