@@ -1,0 +1,207 @@
+#include "recording/Recorder.h"
+
+#include "common/Clock.h"
+#include "common/NumberText.h"
+#include "common/Paths.h"
+#include "common/Rounding.h"
+#include "recording/WavHeader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+#include <utility>
+
+namespace ondrix {
+
+Recorder::Recorder(RecorderSettings settings, RecorderEnvironment environment)
+    : settings_(std::move(settings)), env_(std::move(environment)) {}
+
+Recorder::~Recorder() {
+    if (fd_ >= 0) {
+        End();
+    }
+}
+
+std::string Recorder::MinuteNow() const {
+    const std::tm now = env_.clock();
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", now.tm_min % 100);
+    return text;
+}
+
+std::string Recorder::Counts() const {
+    const int64_t fails = env_.fails ? env_.fails() : 0;
+    const int64_t overloads = env_.overloads ? env_.overloads() : 0;
+    return " Fails" + NumberText(static_cast<double>(fails)) + " Overloads" +
+           NumberText(static_cast<double>(overloads));
+}
+
+std::string Recorder::DurationText() const {
+    const uint64_t data = fileBytes_ > kWavHeaderBytes ? fileBytes_ - kWavHeaderBytes : 0;
+    return SecondsToClock(static_cast<double>(data) / settings_.channels / 2.0 / settings_.rate);
+}
+
+std::string Recorder::Begin() {
+    if (const std::string problem = CheckFileNameOptions(settings_.naming); !problem.empty()) {
+        return problem;
+    }
+    const uint64_t neededKB = settings_.maxFileBytes / 1024;
+    const auto choice =
+        FindDriveWithSpace(env_.volumes, settings_.folder, neededKB, settings_.spanDisks ? 9 : 1);
+    if (!choice) {
+        if (!env_.volumes.Writable(settings_.folder)) {
+            return "Cannot write in the recording folder " + WithTrailingSlash(settings_.folder);
+        }
+        return "Not enough space on " + env_.volumes.VolumeOf(settings_.folder);
+    }
+    settings_.folder = choice->folder;
+    silence_.assign(static_cast<std::size_t>(std::max(settings_.blockValues, 0)), 0);
+    fileCounter_ = 1;
+    paused_ = false;
+    stopRequested_ = false;
+    minute_ = MinuteNow();
+    env_.log(NumberText(settings_.channels) + "ch" + NumberText(settings_.rate) + " " + settings_.inputName +
+             " block" + NumberText(settings_.blockValues));
+    if (!OpenNext("Creating ")) {
+        return "Cannot create " + fileName_;
+    }
+    return {};
+}
+
+bool Recorder::OpenNext(const std::string& creatingWord) {
+    FileNameInput input{.counter = fileCounter_,
+                        .when = env_.clock(),
+                        .position = env_.position ? env_.position() : std::string(),
+                        .channels = settings_.channels,
+                        .rate = settings_.rate};
+    fileName_ = CreateFileName(settings_.naming, input, settings_.folder).path;
+    std::error_code error;
+    std::filesystem::remove(fileName_, error);
+    env_.log(creatingWord + fileName_ +
+             (creatingWord == "Creating " && fileCounter_ == 1 ? " Rec Mode " + settings_.modeText
+                                                               : std::string()));
+    fd_ = open(fileName_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0 || !WriteWavHeader(fd_, settings_.channels, settings_.rate)) {
+        if (fd_ >= 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+        env_.log("Stop: cannot create " + fileName_);
+        stopRequested_ = true;
+        return false;
+    }
+    position_ = kWavHeaderBytes;
+    fileBytes_ = kWavHeaderBytes;
+    return true;
+}
+
+void Recorder::CloseFile(const std::string& closingWord) {
+    if (fd_ < 0) {
+        return;
+    }
+    WriteWavHeader(fd_, settings_.channels, settings_.rate);
+    close(fd_);
+    fd_ = -1;
+    env_.log(closingWord + fileName_ + Counts());
+    if (env_.resetCounters) {
+        env_.resetCounters();
+    }
+}
+
+void Recorder::SwitchFile(const std::string& closingWord, const std::string& creatingWord) {
+    CloseFile(closingWord);
+    ++fileCounter_;
+    if (settings_.maxFiles < fileCounter_) {
+        // No empty file is left behind for a run that is about to end.
+        stopRequested_ = true;
+        return;
+    }
+    OpenNext(creatingWord);
+}
+
+bool Recorder::Append(std::span<const int16_t> block) {
+    const auto* bytes = reinterpret_cast<const char*>(block.data());
+    std::size_t left = block.size_bytes();
+    uint64_t at = position_;
+    while (left > 0) {
+        // One call per block; a short write (a signal, a full page cache) continues where it stopped.
+        const ssize_t n = pwrite(fd_, bytes, left, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            env_.log("Stop: write error on " + fileName_);
+            stopRequested_ = true;
+            return false;
+        }
+        bytes += n;
+        left -= static_cast<std::size_t>(n);
+        at += static_cast<uint64_t>(n);
+    }
+    position_ = at;
+    fileBytes_ = std::max(fileBytes_, position_);
+    return true;
+}
+
+void Recorder::RecordBlock(std::span<const int16_t> block, bool paused) {
+    if (fd_ < 0) {
+        return;
+    }
+    bool wrote = false;
+    if (!paused) {
+        if (paused_) {
+            env_.log("Resuming...");
+            paused_ = false;
+        }
+        wrote = Append(block);
+    } else if (!paused_) {
+        env_.log("Pausing...");
+        if (silence_.size() != block.size()) {
+            silence_.assign(block.size(), 0);
+        }
+        wrote = Append(silence_);
+        paused_ = true;
+    }
+    if (wrote && position_ > settings_.maxFileBytes) {
+        switch (settings_.mode) {
+        case FileMode::Circular:
+            position_ = kWavHeaderBytes;
+            env_.log("rewriting " + fileName_);
+            break;
+        case FileMode::SingleFile:
+            stopRequested_ = true;
+            break;
+        case FileMode::MultipleFiles:
+            SwitchFile("Closing  ", "Creating ");
+            break;
+        }
+    }
+    if (fd_ >= 0 && (settings_.split00 || settings_.split30)) {
+        const std::string last = std::exchange(minute_, MinuteNow());
+        const bool due =
+            (last == "59" && minute_ == "00") || (settings_.split30 && last == "29" && minute_ == "30");
+        if (due) {
+            SwitchFile("Closed  ", "Created ");
+        }
+    }
+}
+
+void Recorder::End() {
+    stopRequested_ = true;
+    if (fd_ < 0) {
+        return;
+    }
+    const uint64_t length = fileBytes_;
+    WriteWavHeader(fd_, settings_.channels, settings_.rate);
+    close(fd_);
+    fd_ = -1;
+    silence_.clear();
+    silence_.shrink_to_fit();
+    env_.log("Closing  " + fileName_ + NumberText(RoundHalfEven(static_cast<double>(length) / 1024.0)) +
+             "kB" + Counts());
+}
+
+} // namespace ondrix

@@ -1,0 +1,92 @@
+// Records the blocks of a real-time run to WAV files: one file, a circular file, or a series of files
+// split by size or on the clock, with pauses written as one block of silence.
+#pragma once
+
+#include "recording/FileNaming.h"
+#include "recording/Volumes.h"
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace ondrix {
+
+enum class FileMode { Circular = 1, SingleFile = 2, MultipleFiles = 3 };
+
+struct RecorderSettings {
+    FileMode mode = FileMode::SingleFile;
+    std::string modeText = "2 - single file"; // as shown in the log
+    uint64_t maxFileBytes = 680ULL * 1048576; // a file longer than this is rewritten, ended or switched
+    bool split00 = false;                     // a new file on the hour
+    bool split30 = false;                     // and on the half hour
+    int maxFiles = 9999;                      // multiple files: the run stops after this many
+    bool spanDisks = false;                   // move on to the next volume with room
+    std::string folder;
+    FileNameOptions naming{};
+    int channels = 1;
+    uint32_t rate = 48000;
+    std::string inputName{}; // the sound input, for the log
+    int blockValues = 0;     // 16-bit values per block, all channels
+};
+
+// What the recorder needs from the run around it.
+struct RecorderEnvironment {
+    VolumeSystem& volumes;
+    std::function<std::tm()> clock;                  // local time now
+    std::function<void(const std::string&)> log;     // one session-log line
+    std::function<std::string()> position = nullptr; // the position text last received, when named
+    std::function<int64_t()> fails = nullptr;        // the run's counters, reported at each close
+    std::function<int64_t()> overloads = nullptr;
+    std::function<void()> resetCounters = nullptr; // a file closed in mid-run starts them anew
+};
+
+class Recorder {
+public:
+    Recorder(RecorderSettings settings, RecorderEnvironment environment);
+    ~Recorder();
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // Checks the name options and the space, and creates the first file. Empty on success, else the
+    // message to show ("Not enough space on /media/x/"); nothing is created then.
+    std::string Begin();
+    // Appends one block (or, on the first paused turn, one block of silence) and applies the size
+    // limit and the clock split. Does nothing when no file is open.
+    void RecordBlock(std::span<const int16_t> block, bool paused);
+    // Completes the header of the open file, closes it and logs the closing line.
+    void End();
+
+    // Raised by the size limit of a single file, the file count limit and write failures.
+    bool StopRequested() const { return stopRequested_; }
+    const std::string& FileName() const { return fileName_; }
+    int FileCounter() const { return fileCounter_; }
+    // Length of the open file so far, header included.
+    uint64_t FileBytes() const { return fileBytes_; }
+    // Recorded duration of the open file as "hh:mm:ss.mmm".
+    std::string DurationText() const;
+
+private:
+    bool OpenNext(const std::string& creatingWord);
+    void CloseFile(const std::string& closingWord);
+    void SwitchFile(const std::string& closingWord, const std::string& creatingWord);
+    bool Append(std::span<const int16_t> block);
+    std::string Counts() const;
+    std::string MinuteNow() const;
+
+    RecorderSettings settings_;
+    RecorderEnvironment env_;
+    int fd_ = -1;
+    std::string fileName_;
+    uint64_t position_ = 0;  // write position
+    uint64_t fileBytes_ = 0; // length of the open file
+    int fileCounter_ = 1;
+    bool paused_ = false;
+    bool stopRequested_ = false;
+    std::string minute_;
+    std::vector<int16_t> silence_;
+};
+
+} // namespace ondrix

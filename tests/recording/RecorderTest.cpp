@@ -1,0 +1,246 @@
+#include "recording/Recorder.h"
+#include "recording/WavHeader.h"
+
+#include "RecordingFiles.h"
+#include "ScriptedVolumes.h"
+#include "TempFolder.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace ondrix {
+namespace {
+
+// A recorder on a temporary folder with scripted volumes, clock and counters, keeping its log.
+struct Rig {
+    TempFolder folder;
+    ScriptedVolumes volumes;
+    std::tm now{};
+    std::vector<std::string> log;
+    int64_t fails = 2;
+    int resets = 0;
+    RecorderSettings settings;
+
+    Rig() {
+        volumes.volumes["/"] = {.freeKB = 1ULL << 30, .writable = true};
+        now.tm_year = 124;
+        now.tm_mday = 1;
+        now.tm_hour = 10;
+        now.tm_min = 58;
+        settings.folder = folder.Path();
+        settings.naming = {.prefix = "Ondrix", .separator = "_", .addNumber = true};
+        settings.channels = 2;
+        settings.rate = 8000;
+        settings.inputName = "Test Ramp";
+        settings.blockValues = 8;
+    }
+    Recorder Make() {
+        return Recorder(settings, {.volumes = volumes,
+                                   .clock = [this] { return now; },
+                                   .log = [this](const std::string& line) { log.push_back(line); },
+                                   .fails = [this] { return fails; },
+                                   .overloads = [] { return int64_t{0}; },
+                                   .resetCounters = [this] { ++resets; }});
+    }
+    std::string File(int n) const { return folder.Path() + "Ondrix_000" + std::to_string(n) + ".wav"; }
+    int Count(const std::string& start) const {
+        return static_cast<int>(std::count_if(log.begin(), log.end(),
+                                              [&](const std::string& l) { return l.rfind(start, 0) == 0; }));
+    }
+};
+
+// Stereo frames of a ramp: left n, right n xor 0x5555, both wrapping at 16 bits.
+class StereoRamp {
+public:
+    std::vector<int16_t> Next(int frames) {
+        std::vector<int16_t> block;
+        for (int i = 0; i < frames; ++i, ++n_) {
+            block.push_back(static_cast<int16_t>(n_));
+            block.push_back(static_cast<int16_t>(n_ ^ 0x5555));
+        }
+        return block;
+    }
+
+private:
+    uint32_t n_ = 0;
+};
+
+std::vector<int16_t> Samples(const std::vector<uint8_t>& file) {
+    std::vector<int16_t> samples((file.size() - 44) / 2);
+    std::copy(file.begin() + 44, file.begin() + 44 + static_cast<std::ptrdiff_t>(samples.size() * 2),
+              reinterpret_cast<uint8_t*>(samples.data()));
+    return samples;
+}
+
+void ExpectClosedHeader(const std::vector<uint8_t>& file, int channels, uint32_t rate) {
+    ASSERT_GE(file.size(), 44U);
+    const auto expected = WavHeaderBytes(file.size(), channels, rate);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), file.begin()));
+    EXPECT_EQ(Le32(file, 4), file.size() - 8);
+    EXPECT_EQ(Le32(file, 40), file.size() - 44);
+}
+
+TEST(Recorder, StartRefusedWithoutRoomOrAValidName) {
+    Rig rig;
+    rig.volumes.volumes["/"].freeKB = 100;
+    rig.settings.maxFileBytes = 1048576;
+    EXPECT_EQ(rig.Make().Begin(), "Not enough space on /");
+    rig.volumes.volumes["/"].writable = false;
+    EXPECT_EQ(rig.Make().Begin(), "Cannot write in the recording folder " + rig.folder.Path());
+    rig.volumes.volumes["/"] = {.freeKB = 5000, .writable = true};
+    rig.settings.naming.prefix = "../x";
+    EXPECT_NE(rig.Make().Begin(), "");
+    EXPECT_TRUE(std::filesystem::is_empty(rig.folder.Path()));
+    EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(Recorder, SingleFileWithPlaceholdersUntilClosed) {
+    Rig rig;
+    rig.settings.maxFileBytes = 44 + 3 * 16;                // three blocks of 8 values fit
+    WriteBytes(rig.File(1), std::vector<uint8_t>(1000, 7)); // an old file of that name goes
+    auto recorder = rig.Make();
+    ASSERT_EQ(recorder.Begin(), "");
+    EXPECT_EQ(rig.log.at(0), " 2ch 8000 Test Ramp block 8");
+    EXPECT_EQ(rig.log.at(1), "Creating " + rig.File(1) + " Rec Mode 2 - single file");
+    EXPECT_EQ(ReadBytes(rig.File(1)).size(), 44U);
+
+    StereoRamp ramp;
+    std::vector<int16_t> sent;
+    for (int i = 0; i < 3; ++i) {
+        const auto block = ramp.Next(4);
+        sent.insert(sent.end(), block.begin(), block.end());
+        recorder.RecordBlock(block, false);
+        EXPECT_FALSE(recorder.StopRequested());
+    }
+    const auto open = ReadBytes(rig.File(1));
+    EXPECT_EQ(open.size(), 44U + 3 * 16);
+    EXPECT_EQ(Le32(open, 4), 0xFFFFFFF8U);
+    EXPECT_EQ(Le32(open, 40), 0xFFFFFFD4U);
+    EXPECT_EQ(recorder.DurationText(), "00:00:00.002"); // 12 frames at 8000/s: 1.5 ms
+
+    // The fourth block passes the limit: a single file asks the run to stop.
+    recorder.RecordBlock(ramp.Next(4), false);
+    EXPECT_TRUE(recorder.StopRequested());
+    recorder.End();
+    const auto closed = ReadBytes(rig.File(1));
+    ExpectClosedHeader(closed, 2, 8000);
+    EXPECT_EQ(closed.size(), 44U + 4 * 16);
+    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), Samples(closed).begin()));
+    EXPECT_EQ(rig.log.back(), "Closing  " + rig.File(1) + " 0kB Fails 2 Overloads 0");
+    recorder.RecordBlock(ramp.Next(4), false); // nothing after the end
+    EXPECT_EQ(ReadBytes(rig.File(1)).size(), closed.size());
+}
+
+TEST(Recorder, CircularFileRewritesItsData) {
+    Rig rig;
+    rig.settings.mode = FileMode::Circular;
+    rig.settings.modeText = "1 - circular";
+    rig.settings.maxFileBytes = 44 + 2 * 16;
+    auto recorder = rig.Make();
+    ASSERT_EQ(recorder.Begin(), "");
+    StereoRamp ramp;
+    std::vector<std::vector<int16_t>> blocks;
+    for (int i = 0; i < 7; ++i) {
+        blocks.push_back(ramp.Next(4));
+        recorder.RecordBlock(blocks.back(), false);
+        EXPECT_LE(recorder.FileBytes(), rig.settings.maxFileBytes + 16);
+    }
+    recorder.End();
+    EXPECT_FALSE(std::filesystem::exists(rig.File(2)));
+    EXPECT_EQ(rig.Count("rewriting " + rig.File(1)), 2);
+    // Blocks 0-2 filled the file, 3-5 rewrote it from the start of the data, 6 began the next round.
+    const auto file = ReadBytes(rig.File(1));
+    ExpectClosedHeader(file, 2, 8000);
+    const auto samples = Samples(file);
+    ASSERT_EQ(samples.size(), 3U * 8);
+    EXPECT_TRUE(std::equal(blocks[6].begin(), blocks[6].end(), samples.begin()));
+    EXPECT_TRUE(std::equal(blocks[4].begin(), blocks[4].end(), samples.begin() + 8));
+    EXPECT_TRUE(std::equal(blocks[5].begin(), blocks[5].end(), samples.begin() + 16));
+}
+
+TEST(Recorder, MultipleFilesKeepAnUnbrokenRampAcrossSwitchesAndAPause) {
+    Rig rig;
+    rig.settings.mode = FileMode::MultipleFiles;
+    rig.settings.modeText = "3 - multiple file";
+    rig.settings.maxFileBytes = 44 + 5 * 40; // five blocks of 10 stereo frames and one more
+    rig.settings.maxFiles = 3;
+    rig.settings.blockValues = 20;
+    auto recorder = rig.Make();
+    ASSERT_EQ(recorder.Begin(), "");
+    StereoRamp ramp;
+    int turns = 0;
+    while (!recorder.StopRequested() && turns < 100) {
+        const bool paused = turns >= 7 && turns < 10; // three paused turns, one block of zeros
+        if (paused) {
+            recorder.RecordBlock(std::vector<int16_t>(20, 1), true);
+        } else {
+            recorder.RecordBlock(ramp.Next(10), false);
+        }
+        ++turns;
+    }
+    recorder.End();
+    EXPECT_EQ(turns, 20); // three files of six blocks, one of them silence, and two quiet turns
+    EXPECT_FALSE(std::filesystem::exists(rig.File(4)));
+    EXPECT_EQ(rig.Count("Pausing..."), 1);
+    EXPECT_EQ(rig.Count("Resuming..."), 1);
+    EXPECT_EQ(rig.Count("Closing  "), 3);
+    EXPECT_EQ(rig.Count("Creating "), 3);
+    EXPECT_EQ(rig.resets, 3);
+    EXPECT_EQ(rig.log.at(2), "Closing  " + rig.File(1) + " Fails 2 Overloads 0");
+
+    std::vector<int16_t> all;
+    for (int n = 1; n <= 3; ++n) {
+        const auto file = ReadBytes(rig.File(n));
+        ExpectClosedHeader(file, 2, 8000);
+        EXPECT_EQ(file.size(), 44U + 6 * 40) << n;
+        const auto samples = Samples(file);
+        all.insert(all.end(), samples.begin(), samples.end());
+        if (SoxAvailable()) {
+            EXPECT_EQ(CommandOutput("soxi -s '" + rig.File(n) + "'"), "60\n");
+            EXPECT_EQ(CommandOutput("soxi -c '" + rig.File(n) + "'"), "2\n");
+        }
+    }
+    // The ramp runs on from frame to frame except for the one block of zeros of the pause.
+    ASSERT_EQ(all.size(), 18U * 20);
+    const auto zeros = std::vector<int16_t>(20, 0);
+    EXPECT_TRUE(std::equal(zeros.begin(), zeros.end(), all.begin() + 7 * 20));
+    all.erase(all.begin() + 7 * 20, all.begin() + 8 * 20);
+    for (std::size_t f = 0; f < all.size() / 2; ++f) {
+        ASSERT_EQ(all[2 * f], static_cast<int16_t>(f)) << f;
+        ASSERT_EQ(all[2 * f + 1], static_cast<int16_t>(f ^ 0x5555)) << f;
+    }
+}
+
+TEST(Recorder, ClockSplitsOnTheHourOrHalfHour) {
+    for (const bool split30 : {false, true}) {
+        Rig rig;
+        rig.settings.split00 = !split30;
+        rig.settings.split30 = split30;
+        auto recorder = rig.Make();
+        ASSERT_EQ(recorder.Begin(), "");
+        StereoRamp ramp;
+        // 10:58 .. 12:01, one block a minute.
+        for (int minute = 58; minute < 58 + 64; ++minute) {
+            rig.now.tm_hour = 10 + minute / 60;
+            rig.now.tm_min = minute % 60;
+            recorder.RecordBlock(ramp.Next(4), false);
+        }
+        recorder.End();
+        const int files = split30 ? 4 : 3; // 11:00, (11:30), 12:00
+        EXPECT_EQ(rig.Count("Closed  "), files - 1) << split30;
+        EXPECT_EQ(rig.Count("Created "), files - 1) << split30;
+        EXPECT_TRUE(std::filesystem::exists(rig.File(files)));
+        EXPECT_FALSE(std::filesystem::exists(rig.File(files + 1)));
+        uint64_t total = 0;
+        for (int n = 1; n <= files; ++n) {
+            const auto file = ReadBytes(rig.File(n));
+            ExpectClosedHeader(file, 2, 8000);
+            total += file.size() - 44;
+        }
+        EXPECT_EQ(total, 64U * 16);
+    }
+}
+
+} // namespace
+} // namespace ondrix
