@@ -61,6 +61,7 @@ std::string Recorder::Begin() {
     silence_.assign(static_cast<std::size_t>(std::max(settings_.blockValues, 0)), 0);
     fileCounter_ = 1;
     paused_ = false;
+    wrapped_ = false;
     stopRequested_ = false;
     minute_ = MinuteNow();
     env_.log(NumberText(settings_.channels) + "ch" + NumberText(settings_.rate) + " " + settings_.inputName +
@@ -79,6 +80,7 @@ bool Recorder::OpenNext(const std::string& creatingWord) {
                         .rate = settings_.rate};
     fileName_ = CreateFileName(settings_.naming, input, settings_.folder).path;
     std::error_code error;
+    std::filesystem::create_directories(settings_.folder, error);
     std::filesystem::remove(fileName_, error);
     env_.log(creatingWord + fileName_ +
              (creatingWord == "Creating " && fileCounter_ == 1 ? " Rec Mode " + settings_.modeText
@@ -169,6 +171,7 @@ void Recorder::RecordBlock(std::span<const int16_t> block, bool paused) {
         switch (settings_.mode) {
         case FileMode::Circular:
             position_ = kWavHeaderBytes;
+            wrapped_ = true;
             env_.log("rewriting " + fileName_);
             break;
         case FileMode::SingleFile:
@@ -179,6 +182,7 @@ void Recorder::RecordBlock(std::span<const int16_t> block, bool paused) {
             break;
         }
     }
+    WatchDisk();
     if (fd_ >= 0 && (settings_.split00 || settings_.split30)) {
         const std::string last = std::exchange(minute_, MinuteNow());
         const bool due =
@@ -187,6 +191,46 @@ void Recorder::RecordBlock(std::span<const int16_t> block, bool paused) {
             SwitchFile("Closed  ", "Created ");
         }
     }
+}
+
+void Recorder::WatchDisk() {
+    if (fd_ < 0 || stopRequested_ || env_.volumes.FreeKB(settings_.folder).value_or(0) >= kDiskLowKB) {
+        return;
+    }
+    if (settings_.mode != FileMode::MultipleFiles) {
+        // A circular file that has wrapped no longer grows; any other file would fill the disk.
+        if (settings_.mode == FileMode::Circular && wrapped_) {
+            return;
+        }
+        stopRequested_ = true;
+        env_.log("Disk Full - Closing " + fileName_ + Counts());
+        return;
+    }
+    CloseFile("Disk Full - Closing  ");
+    std::string stop;
+    if (!settings_.spanDisks) {
+        stop = "Stop: " + settings_.folder + " Disk Full";
+    } else if (const auto next = NextVolumeFolder(env_.volumes, settings_.folder); !next) {
+        stop = "Stop: no volume after " + env_.volumes.VolumeOf(settings_.folder);
+    } else {
+        settings_.folder = *next;
+        env_.log("Switch to " + settings_.folder);
+        if (!env_.volumes.Writable(settings_.folder)) {
+            stop = "Stop: " + settings_.folder + " non writable";
+        } else if (env_.volumes.FreeKB(settings_.folder).value_or(0) < settings_.maxFileBytes / 1024) {
+            stop = "Stop: " + settings_.folder + " Disk Full";
+        }
+    }
+    ++fileCounter_;
+    if (!stop.empty() || settings_.maxFiles < fileCounter_) {
+        // No file is opened on a volume that cannot take it, nor for a run about to end.
+        if (!stop.empty()) {
+            env_.log(stop);
+        }
+        stopRequested_ = true;
+        return;
+    }
+    OpenNext("Creating ");
 }
 
 void Recorder::End() {

@@ -14,6 +14,9 @@
 
 namespace ondrix {
 
+// Below this many free kilobytes on the recording volume, the file is closed.
+inline constexpr uint64_t kDiskLowKB = 100000;
+
 enum class FileMode { Circular = 1, SingleFile = 2, MultipleFiles = 3 };
 
 struct RecorderSettings {
@@ -53,13 +56,14 @@ public:
     // Checks the name options and the space, and creates the first file. Empty on success, else the
     // message to show ("Not enough space on /media/x/"); nothing is created then.
     std::string Begin();
-    // Appends one block (or, on the first paused turn, one block of silence) and applies the size
-    // limit and the clock split. Does nothing when no file is open.
+    // Appends one block (or, on the first paused turn, one block of silence), then applies the size
+    // limit, the disk watch (a file is closed below kDiskLowKB free; multiple files go on on the next
+    // volume when spanning) and the clock split. Does nothing when no file is open.
     void RecordBlock(std::span<const int16_t> block, bool paused);
     // Completes the header of the open file, closes it and logs the closing line.
     void End();
 
-    // Raised by the size limit of a single file, the file count limit and write failures.
+    // Raised by the size limit of a single file, the file count limit, a full disk and write failures.
     bool StopRequested() const { return stopRequested_; }
     const std::string& FileName() const { return fileName_; }
     int FileCounter() const { return fileCounter_; }
@@ -75,6 +79,7 @@ private:
     bool Append(std::span<const int16_t> block);
     std::string Counts() const;
     std::string MinuteNow() const;
+    void WatchDisk();
 
     RecorderSettings settings_;
     RecorderEnvironment env_;
@@ -84,6 +89,7 @@ private:
     uint64_t fileBytes_ = 0; // length of the open file
     int fileCounter_ = 1;
     bool paused_ = false;
+    bool wrapped_ = false; // a circular file has come back to the start of its data
     bool stopRequested_ = false;
     std::string minute_;
     std::vector<int16_t> silence_;

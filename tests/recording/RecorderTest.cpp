@@ -242,5 +242,81 @@ TEST(Recorder, ClockSplitsOnTheHourOrHalfHour) {
     }
 }
 
+TEST(Recorder, DiskWatchSpansToTheNextVolumeOrStops) {
+    // Multiple files spanning: the first volume runs low, recording goes on below the second
+    // volume's root with the same path, the ramp unbroken; then no volume is left.
+    {
+        Rig rig;
+        TempFolder second;
+        rig.settings.mode = FileMode::MultipleFiles;
+        rig.settings.spanDisks = true;
+        rig.settings.maxFileBytes = 1048576;
+        rig.volumes.volumes[second.Path()] = {.freeKB = 500000, .writable = true};
+        auto recorder = rig.Make();
+        ASSERT_EQ(recorder.Begin(), "");
+        StereoRamp ramp;
+        for (int turn = 0; turn < 6; ++turn) {
+            if (turn == 3) {
+                rig.volumes.volumes["/"].freeKB = kDiskLowKB - 1;
+            }
+            recorder.RecordBlock(ramp.Next(4), false);
+        }
+        const std::string moved = second.Path() + rig.folder.Path().substr(1);
+        EXPECT_EQ(recorder.FileName(), moved + "Ondrix_0002.wav");
+        EXPECT_EQ(rig.Count("Disk Full - Closing  " + rig.File(1) + " Fails 2"), 1);
+        EXPECT_EQ(rig.Count("Switch to " + moved), 1);
+        EXPECT_FALSE(recorder.StopRequested());
+        rig.volumes.volumes[second.Path()].freeKB = 10;
+        recorder.RecordBlock(ramp.Next(4), false);
+        EXPECT_TRUE(recorder.StopRequested());
+        EXPECT_EQ(rig.log.back(), "Stop: no volume after " + second.Path());
+        recorder.End();
+        const auto first = ReadBytes(rig.File(1));
+        const auto next = ReadBytes(moved + "Ondrix_0002.wav");
+        ExpectClosedHeader(first, 2, 8000);
+        ExpectClosedHeader(next, 2, 8000);
+        auto all = Samples(first);
+        const auto more = Samples(next);
+        all.insert(all.end(), more.begin(), more.end());
+        EXPECT_EQ(all, StereoRamp().Next(28));
+    }
+    // The next volume cannot be written, or has no room for a whole file: no file is opened there.
+    for (const bool writable : {false, true}) {
+        Rig rig;
+        rig.settings.mode = FileMode::MultipleFiles;
+        rig.settings.spanDisks = true;
+        rig.settings.maxFileBytes = 1048576;
+        rig.volumes.volumes["/zz/"] = {.freeKB = writable ? 1000U : 500000U, .writable = writable};
+        auto recorder = rig.Make();
+        ASSERT_EQ(recorder.Begin(), "");
+        rig.volumes.volumes["/"].freeKB = 0;
+        recorder.RecordBlock(StereoRamp().Next(4), false);
+        EXPECT_TRUE(recorder.StopRequested());
+        const std::string moved = "/zz/" + rig.folder.Path().substr(1);
+        EXPECT_EQ(rig.log.back(), "Stop: " + moved + (writable ? " Disk Full" : " non writable"));
+        EXPECT_FALSE(std::filesystem::exists("/zz"));
+        recorder.End();
+        ExpectClosedHeader(ReadBytes(rig.File(1)), 2, 8000);
+    }
+    // A single file and a circular file still growing stop; a circular file that has wrapped no longer
+    // grows and goes on.
+    for (const int wrapTurns : {-1, 0, 2}) {
+        Rig rig;
+        rig.settings.mode = wrapTurns < 0 ? FileMode::SingleFile : FileMode::Circular;
+        rig.settings.maxFileBytes = 44 + 16;
+        auto recorder = rig.Make();
+        ASSERT_EQ(recorder.Begin(), "");
+        StereoRamp ramp;
+        for (int turn = 0; turn < wrapTurns; ++turn) {
+            recorder.RecordBlock(ramp.Next(4), false);
+        }
+        rig.volumes.volumes["/"].freeKB = kDiskLowKB - 1;
+        recorder.RecordBlock(ramp.Next(4), false);
+        const bool stops = wrapTurns < 2;
+        EXPECT_EQ(recorder.StopRequested(), stops) << wrapTurns;
+        EXPECT_EQ(rig.Count("Disk Full - Closing " + rig.File(1) + " Fails 2 Overloads 0"), stops ? 1 : 0);
+    }
+}
+
 } // namespace
 } // namespace ondrix
