@@ -5,6 +5,7 @@
 #include "common/Paths.h"
 #include "common/Rounding.h"
 #include "recording/WavHeader.h"
+#include "settings/SettingsModel.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -60,6 +61,7 @@ std::string Recorder::Begin() {
     settings_.folder = choice->folder;
     silence_.assign(static_cast<std::size_t>(std::max(settings_.blockValues, 0)), 0);
     fileCounter_ = 1;
+    written_.clear();
     paused_ = false;
     wrapped_ = false;
     stopRequested_ = false;
@@ -78,14 +80,24 @@ bool Recorder::OpenNext(const std::string& creatingWord) {
                         .position = env_.position ? env_.position() : std::string(),
                         .channels = settings_.channels,
                         .rate = settings_.rate};
-    fileName_ = CreateFileName(settings_.naming, input, settings_.folder).path;
+    const RecordingFileName name = CreateFileName(settings_.naming, input, settings_.folder);
+    fileName_ = name.path;
+    // A name already taken (a file of an earlier run, or a name without number or fine enough stamp
+    // repeating in this one) gets a suffix: no recording is ever deleted or overwritten.
+    const std::string separator = settings_.naming.separator.empty() ? "_" : settings_.naming.separator;
     std::error_code error;
+    for (int k = 1; std::filesystem::exists(fileName_, error) ||
+                    std::find(written_.begin(), written_.end(), fileName_) != written_.end();
+         ++k) {
+        fileName_ = WithTrailingSlash(settings_.folder) + name.bareName + separator + "n" +
+                    std::to_string(k) + ".wav";
+    }
+    written_.push_back(fileName_);
     std::filesystem::create_directories(settings_.folder, error);
-    std::filesystem::remove(fileName_, error);
     env_.log(creatingWord + fileName_ +
              (creatingWord == "Creating " && fileCounter_ == 1 ? " Rec Mode " + settings_.modeText
                                                                : std::string()));
-    fd_ = open(fileName_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    fd_ = open(fileName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd_ < 0 || !WriteWavHeader(fd_, settings_.channels, settings_.rate)) {
         if (fd_ >= 0) {
             close(fd_);
@@ -246,6 +258,28 @@ void Recorder::End() {
     silence_.shrink_to_fit();
     env_.log("Closing  " + fileName_ + NumberText(RoundHalfEven(static_cast<double>(length) / 1024.0)) +
              "kB" + Counts());
+}
+
+RecorderSettings RecorderSettingsFromSettings(SettingsModel& settings, int channels, uint32_t rate,
+                                              const std::string& inputName, int blockValues) {
+    const ControlModel& basic = settings.Window(WindowId::Options0);
+    RecorderSettings result;
+    const int mode = basic.IntValue("FileModeCombo");
+    result.mode = mode == 1 ? FileMode::Circular : mode == 3 ? FileMode::MultipleFiles : FileMode::SingleFile;
+    result.modeText = basic.Text("FileModeCombo");
+    const double megabytes = std::clamp(basic.Value("FileMaxSizeCombo"), 1.0, kMaxFileMegabytes);
+    result.maxFileBytes = static_cast<uint64_t>(RoundToInt64(megabytes * 1048576.0));
+    result.split00 = basic.Checked("Split00");
+    result.split30 = basic.Checked("Split30");
+    result.maxFiles = basic.IntValue("MaxNFiles");
+    result.spanDisks = basic.Checked("SpanDiskCheck");
+    result.folder = basic.Text("FileRecPathField");
+    result.naming = FileNameOptionsFromSettings(settings);
+    result.channels = channels;
+    result.rate = rate;
+    result.inputName = inputName;
+    result.blockValues = blockValues;
+    return result;
 }
 
 } // namespace ondrix

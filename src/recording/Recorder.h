@@ -17,6 +17,9 @@ namespace ondrix {
 // Below this many free kilobytes on the recording volume, the file is closed.
 inline constexpr uint64_t kDiskLowKB = 100000;
 
+// The largest file size in megabytes, which keeps the sizes of a WAV header below 2^31.
+inline constexpr double kMaxFileMegabytes = 2000.0;
+
 enum class FileMode { Circular = 1, SingleFile = 2, MultipleFiles = 3 };
 
 struct RecorderSettings {
@@ -34,6 +37,13 @@ struct RecorderSettings {
     std::string inputName{}; // the sound input, for the log
     int blockValues = 0;     // 16-bit values per block, all channels
 };
+
+class SettingsModel;
+
+// The recording choices of the Basic Settings window for a run of the given format. The size is
+// limited to 1 .. kMaxFileMegabytes; a mode other than 1 or 3 is a single file.
+RecorderSettings RecorderSettingsFromSettings(SettingsModel& settings, int channels, uint32_t rate,
+                                              const std::string& inputName, int blockValues);
 
 // What the recorder needs from the run around it.
 struct RecorderEnvironment {
@@ -54,7 +64,8 @@ public:
     Recorder& operator=(const Recorder&) = delete;
 
     // Checks the name options and the space, and creates the first file. Empty on success, else the
-    // message to show ("Not enough space on /media/x/"); nothing is created then.
+    // message to show ("Not enough space on /media/x/"); nothing is created then. A name already in
+    // use gets a suffix ("_n1", "_n2", ...): existing recordings are never deleted or overwritten.
     std::string Begin();
     // Appends one block (or, on the first paused turn, one block of silence), then applies the size
     // limit, the disk watch (a file is closed below kDiskLowKB free; multiple files go on on the next
@@ -93,6 +104,7 @@ private:
     bool stopRequested_ = false;
     std::string minute_;
     std::vector<int16_t> silence_;
+    std::vector<std::string> written_; // the files of this run
 };
 
 } // namespace ondrix

@@ -4,6 +4,7 @@
 #include "RecordingFiles.h"
 #include "ScriptedVolumes.h"
 #include "TempFolder.h"
+#include "settings/SettingsModel.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -98,12 +99,15 @@ TEST(Recorder, StartRefusedWithoutRoomOrAValidName) {
 TEST(Recorder, SingleFileWithPlaceholdersUntilClosed) {
     Rig rig;
     rig.settings.maxFileBytes = 44 + 3 * 16;                // three blocks of 8 values fit
-    WriteBytes(rig.File(1), std::vector<uint8_t>(1000, 7)); // an old file of that name goes
+    WriteBytes(rig.File(1), std::vector<uint8_t>(1000, 7)); // an earlier recording of that name stays
     auto recorder = rig.Make();
     ASSERT_EQ(recorder.Begin(), "");
+    EXPECT_EQ(ReadBytes(rig.File(1)), std::vector<uint8_t>(1000, 7));
+    const std::string path = rig.folder.Path() + "Ondrix_0001_n1.wav";
+    EXPECT_EQ(recorder.FileName(), path);
     EXPECT_EQ(rig.log.at(0), " 2ch 8000 Test Ramp block 8");
-    EXPECT_EQ(rig.log.at(1), "Creating " + rig.File(1) + " Rec Mode 2 - single file");
-    EXPECT_EQ(ReadBytes(rig.File(1)).size(), 44U);
+    EXPECT_EQ(rig.log.at(1), "Creating " + path + " Rec Mode 2 - single file");
+    EXPECT_EQ(ReadBytes(path).size(), 44U);
 
     StereoRamp ramp;
     std::vector<int16_t> sent;
@@ -113,7 +117,7 @@ TEST(Recorder, SingleFileWithPlaceholdersUntilClosed) {
         recorder.RecordBlock(block, false);
         EXPECT_FALSE(recorder.StopRequested());
     }
-    const auto open = ReadBytes(rig.File(1));
+    const auto open = ReadBytes(path);
     EXPECT_EQ(open.size(), 44U + 3 * 16);
     EXPECT_EQ(Le32(open, 4), 0xFFFFFFF8U);
     EXPECT_EQ(Le32(open, 40), 0xFFFFFFD4U);
@@ -123,13 +127,13 @@ TEST(Recorder, SingleFileWithPlaceholdersUntilClosed) {
     recorder.RecordBlock(ramp.Next(4), false);
     EXPECT_TRUE(recorder.StopRequested());
     recorder.End();
-    const auto closed = ReadBytes(rig.File(1));
+    const auto closed = ReadBytes(path);
     ExpectClosedHeader(closed, 2, 8000);
     EXPECT_EQ(closed.size(), 44U + 4 * 16);
     EXPECT_TRUE(std::equal(sent.begin(), sent.end(), Samples(closed).begin()));
-    EXPECT_EQ(rig.log.back(), "Closing  " + rig.File(1) + " 0kB Fails 2 Overloads 0");
+    EXPECT_EQ(rig.log.back(), "Closing  " + path + " 0kB Fails 2 Overloads 0");
     recorder.RecordBlock(ramp.Next(4), false); // nothing after the end
-    EXPECT_EQ(ReadBytes(rig.File(1)).size(), closed.size());
+    EXPECT_EQ(ReadBytes(path).size(), closed.size());
 }
 
 TEST(Recorder, CircularFileRewritesItsData) {
@@ -316,6 +320,58 @@ TEST(Recorder, DiskWatchSpansToTheNextVolumeOrStops) {
         EXPECT_EQ(recorder.StopRequested(), stops) << wrapTurns;
         EXPECT_EQ(rig.Count("Disk Full - Closing " + rig.File(1) + " Fails 2 Overloads 0"), stops ? 1 : 0);
     }
+}
+
+TEST(Recorder, RepeatedNamesNeverReplaceAFile) {
+    Rig rig;
+    rig.settings.mode = FileMode::MultipleFiles;
+    rig.settings.maxFileBytes = 44 + 16;
+    rig.settings.maxFiles = 3;
+    rig.settings.naming = {.prefix = "Same", .separator = "-"};
+    auto recorder = rig.Make();
+    ASSERT_EQ(recorder.Begin(), "");
+    StereoRamp ramp;
+    while (!recorder.StopRequested()) {
+        recorder.RecordBlock(ramp.Next(4), false);
+    }
+    recorder.End();
+    std::vector<int16_t> all;
+    for (const std::string name : {"Same.wav", "Same-n1.wav", "Same-n2.wav"}) {
+        const auto file = ReadBytes(rig.folder.Path() + name);
+        ExpectClosedHeader(file, 2, 8000);
+        const auto samples = Samples(file);
+        all.insert(all.end(), samples.begin(), samples.end());
+    }
+    EXPECT_EQ(all, StereoRamp().Next(24));
+}
+
+TEST(Recorder, SettingsReadFromTheBasicSettingsWindow) {
+    SettingsModel settings;
+    ControlModel& basic = settings.Window(WindowId::Options0);
+    auto read = [&] { return RecorderSettingsFromSettings(settings, 2, 48000, "Mic", 4096); };
+    auto defaults = read();
+    EXPECT_EQ(defaults.mode, FileMode::SingleFile);
+    EXPECT_EQ(defaults.maxFileBytes, 680ULL * 1048576);
+    EXPECT_EQ(defaults.maxFiles, 9999);
+    EXPECT_EQ(defaults.naming.prefix, "Ondrix");
+    EXPECT_EQ(defaults.naming.separator, "_");
+    EXPECT_EQ(defaults.blockValues, 4096);
+
+    basic.SetText("FileModeCombo", "3 - multiple file");
+    basic.SetText("FileMaxSizeCombo", "659.18 MB");
+    basic.SetText("MaxNFiles", "3");
+    const auto multiple = read();
+    EXPECT_EQ(multiple.mode, FileMode::MultipleFiles);
+    EXPECT_EQ(multiple.modeText, "3 - multiple file");
+    EXPECT_EQ(multiple.maxFileBytes, 691200328U); // 659.18 x 1048576 = 691200327.68
+    EXPECT_EQ(multiple.maxFiles, 3);
+    // A size typed above 2000 MB is reduced to 2000 MB; none at all becomes 1 MB.
+    basic.SetText("FileMaxSizeCombo", "4096 MB");
+    EXPECT_EQ(read().maxFileBytes, 2000ULL * 1048576);
+    basic.SetText("FileMaxSizeCombo", "big");
+    EXPECT_EQ(read().maxFileBytes, 1048576U);
+    basic.SetText("FileModeCombo", "1 - circular");
+    EXPECT_EQ(read().mode, FileMode::Circular);
 }
 
 } // namespace
