@@ -45,6 +45,24 @@ std::string Recorder::DurationText() const {
     return SecondsToClock(static_cast<double>(data) / settings_.channels / 2.0 / settings_.rate);
 }
 
+std::string Recorder::SizeText() const {
+    return NumberText(RoundHalfEven(static_cast<double>(fileBytes_) / 1024.0)) + " kB";
+}
+
+std::string Recorder::StatusText() const {
+    const bool multiple = settings_.mode == FileMode::MultipleFiles;
+    std::string text = "  Rec " + fileName_;
+    if ((settings_.split00 || settings_.split30) && multiple) {
+        text += " (Auto Split)";
+    } else {
+        text += " (max" + NumberText(settings_.maxFileMegabytes) + "MB)";
+    }
+    if (multiple) {
+        text += " (Repeat)";
+    }
+    return text;
+}
+
 std::string Recorder::Begin() {
     if (const std::string problem = CheckFileNameOptions(settings_.naming); !problem.empty()) {
         return problem;
@@ -268,6 +286,7 @@ RecorderSettings RecorderSettingsFromSettings(SettingsModel& settings, int chann
     result.mode = mode == 1 ? FileMode::Circular : mode == 3 ? FileMode::MultipleFiles : FileMode::SingleFile;
     result.modeText = basic.Text("FileModeCombo");
     const double megabytes = std::clamp(basic.Value("FileMaxSizeCombo"), 1.0, kMaxFileMegabytes);
+    result.maxFileMegabytes = megabytes;
     result.maxFileBytes = static_cast<uint64_t>(RoundToInt64(megabytes * 1048576.0));
     result.split00 = basic.Checked("Split00");
     result.split30 = basic.Checked("Split30");

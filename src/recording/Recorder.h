@@ -25,6 +25,7 @@ enum class FileMode { Circular = 1, SingleFile = 2, MultipleFiles = 3 };
 struct RecorderSettings {
     FileMode mode = FileMode::SingleFile;
     std::string modeText = "2 - single file"; // as shown in the log
+    double maxFileMegabytes = 680;            // as set, for the status label
     uint64_t maxFileBytes = 680ULL * 1048576; // a file longer than this is rewritten, ended or switched
     bool split00 = false;                     // a new file on the hour
     bool split30 = false;                     // and on the half hour
@@ -82,6 +83,13 @@ public:
     uint64_t FileBytes() const { return fileBytes_; }
     // Recorded duration of the open file as "hh:mm:ss.mmm".
     std::string DurationText() const;
+    // The size label: kilobytes of the open file, header included (" 1234 kB").
+    std::string SizeText() const;
+    // The recording's part of the status line: "  Rec " + file, then " (Auto Split)" for multiple
+    // files split on the clock, else " (max 680MB)"; " (Repeat)" for multiple files.
+    std::string StatusText() const;
+    // A line of the run for the session log ("Fail", ...), written while recording.
+    void Log(const std::string& message) { env_.log(message); }
 
 private:
     bool OpenNext(const std::string& creatingWord);

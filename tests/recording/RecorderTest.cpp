@@ -122,6 +122,8 @@ TEST(Recorder, SingleFileWithPlaceholdersUntilClosed) {
     EXPECT_EQ(Le32(open, 4), 0xFFFFFFF8U);
     EXPECT_EQ(Le32(open, 40), 0xFFFFFFD4U);
     EXPECT_EQ(recorder.DurationText(), "00:00:00.002"); // 12 frames at 8000/s: 1.5 ms
+    EXPECT_EQ(recorder.SizeText(), " 0 kB");            // 92 bytes
+    EXPECT_EQ(recorder.StatusText(), "  Rec " + path + " (max 680MB)");
 
     // The fourth block passes the limit: a single file asks the run to stop.
     recorder.RecordBlock(ramp.Next(4), false);
@@ -184,6 +186,8 @@ TEST(Recorder, MultipleFilesKeepAnUnbrokenRampAcrossSwitchesAndAPause) {
         ++turns;
     }
     recorder.End();
+    EXPECT_EQ(recorder.StatusText(), "  Rec " + rig.File(3) + " (max 680MB) (Repeat)");
+    EXPECT_EQ(recorder.SizeText(), " 0 kB");
     EXPECT_EQ(turns, 20); // three files of six blocks, one of them silence, and two quiet turns
     EXPECT_FALSE(std::filesystem::exists(rig.File(4)));
     EXPECT_EQ(rig.Count("Pausing..."), 1);
@@ -231,6 +235,7 @@ TEST(Recorder, ClockSplitsOnTheHourOrHalfHour) {
             recorder.RecordBlock(ramp.Next(4), false);
         }
         recorder.End();
+        EXPECT_EQ(recorder.StatusText(), "  Rec " + recorder.FileName() + " (max 680MB)");
         const int files = split30 ? 4 : 3; // 11:00, (11:30), 12:00
         EXPECT_EQ(rig.Count("Closed  "), files - 1) << split30;
         EXPECT_EQ(rig.Count("Created "), files - 1) << split30;
@@ -322,6 +327,23 @@ TEST(Recorder, DiskWatchSpansToTheNextVolumeOrStops) {
     }
 }
 
+TEST(Recorder, StatusTexts) {
+    Rig rig;
+    rig.settings.mode = FileMode::MultipleFiles;
+    rig.settings.split30 = true;
+    auto recorder = rig.Make();
+    ASSERT_EQ(recorder.Begin(), "");
+    EXPECT_EQ(recorder.StatusText(), "  Rec " + rig.File(1) + " (Auto Split) (Repeat)");
+    StereoRamp ramp;
+    for (int i = 0; i < 1030; ++i) {
+        recorder.RecordBlock(ramp.Next(4), false);
+    }
+    EXPECT_EQ(recorder.SizeText(), " 16 kB"); // 44 + 16480 bytes
+    EXPECT_EQ(recorder.DurationText(), "00:00:00.515");
+    recorder.End();
+    EXPECT_EQ(rig.log.back(), "Closing  " + rig.File(1) + " 16kB Fails 2 Overloads 0");
+}
+
 TEST(Recorder, RepeatedNamesNeverReplaceAFile) {
     Rig rig;
     rig.settings.mode = FileMode::MultipleFiles;
@@ -361,6 +383,7 @@ TEST(Recorder, SettingsReadFromTheBasicSettingsWindow) {
     basic.SetText("FileMaxSizeCombo", "659.18 MB");
     basic.SetText("MaxNFiles", "3");
     const auto multiple = read();
+    EXPECT_EQ(multiple.maxFileMegabytes, 659.18);
     EXPECT_EQ(multiple.mode, FileMode::MultipleFiles);
     EXPECT_EQ(multiple.modeText, "3 - multiple file");
     EXPECT_EQ(multiple.maxFileBytes, 691200328U); // 659.18 x 1048576 = 691200327.68
