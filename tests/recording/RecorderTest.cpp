@@ -7,8 +7,11 @@
 #include "settings/SettingsModel.h"
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace ondrix {
 namespace {
@@ -342,6 +345,49 @@ TEST(Recorder, StatusTexts) {
     EXPECT_EQ(recorder.DurationText(), "00:00:00.515");
     recorder.End();
     EXPECT_EQ(rig.log.back(), "Closing  " + rig.File(1) + " 16kB Fails 2 Overloads 0");
+}
+
+TEST(Recorder, KilledWhileRecordingKeepsEveryWrittenFrame) {
+    Rig rig;
+    rig.settings.maxFileBytes = 2000ULL * 1048576;
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Records a ramp without end; tells the parent once 20 000 blocks have been handed over.
+        auto recorder = rig.Make();
+        if (!recorder.Begin().empty()) {
+            _exit(1);
+        }
+        StereoRamp ramp;
+        for (long i = 0;; ++i) {
+            recorder.RecordBlock(ramp.Next(4), false);
+            if (i == 20000 && write(ready[1], "x", 1) != 1) {
+                _exit(1);
+            }
+        }
+    }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    // The placeholders remain, followed by whole stereo frames of the ramp from its first sample.
+    const auto file = ReadBytes(rig.File(1));
+    ASSERT_GE(file.size(), 44U + 20001 * 16);
+    EXPECT_EQ(Le32(file, 4), 0xFFFFFFF8U);
+    EXPECT_EQ(Le32(file, 40), 0xFFFFFFD4U);
+    EXPECT_EQ((file.size() - 44) % 4, 0U);
+    const auto samples = Samples(file);
+    for (std::size_t f = 0; f < samples.size() / 2; ++f) {
+        ASSERT_EQ(samples[2 * f], static_cast<int16_t>(f)) << f;
+        ASSERT_EQ(samples[2 * f + 1], static_cast<int16_t>(f ^ 0x5555)) << f;
+    }
 }
 
 TEST(Recorder, RepeatedNamesNeverReplaceAFile) {
