@@ -67,6 +67,10 @@ std::string Recorder::Begin() {
     if (const std::string problem = CheckFileNameOptions(settings_.naming); !problem.empty()) {
         return problem;
     }
+    if (settings_.folder.empty() || settings_.folder.front() != '/') {
+        // A relative folder would record wherever the program happened to start.
+        return "The recording folder must be a full path: \"" + settings_.folder + "\"";
+    }
     const uint64_t neededKB = settings_.maxFileBytes / 1024;
     const auto choice =
         FindDriveWithSpace(env_.volumes, settings_.folder, neededKB, settings_.spanDisks ? 9 : 1);

@@ -95,6 +95,11 @@ TEST(Recorder, StartRefusedWithoutRoomOrAValidName) {
     rig.volumes.volumes["/"] = {.freeKB = 5000, .writable = true};
     rig.settings.naming.prefix = "../x";
     EXPECT_NE(rig.Make().Begin(), "");
+    rig.settings.naming.prefix = "x";
+    rig.settings.folder = "";
+    EXPECT_EQ(rig.Make().Begin(), "The recording folder must be a full path: \"\"");
+    rig.settings.folder = "rec/";
+    EXPECT_EQ(rig.Make().Begin(), "The recording folder must be a full path: \"rec/\"");
     EXPECT_TRUE(std::filesystem::is_empty(rig.folder.Path()));
     EXPECT_TRUE(rig.log.empty());
 }
