@@ -101,6 +101,7 @@ void Application::SetUpSound() {
         new RealTimeContext{settings_, *tasks_, *devices_, *ui_, renderer_, averaging_});
     realTime_->hooks.watchCapture = [this](int fd) { WatchCapture(fd); };
     realTime_->hooks.pictureChanged = [this] { main_->Spectrogram().update(); };
+    ConnectRecorder();
     tasks_->Loops().Register(LoopSlot::RealTimeMono,
                              [this] { return std::make_unique<RealTimeMonoLoop>(*realTime_); });
     AttachDeviceCommands(
@@ -111,6 +112,59 @@ void Application::SetUpSound() {
                  renderer_.PrintLines(lines);
                  main_->Spectrogram().update();
              }});
+}
+
+// Task 2 records every raw block of the run through the recorder; its events go to the session log with
+// the name of the file being recorded.
+void Application::ConnectRecorder() {
+    RealTimeHooks& hooks = realTime_->hooks;
+    hooks.prepareRecording = [this] {
+        ControlModel& form = settings_.Form1();
+        RecorderSettings recording =
+            RecorderSettingsFromSettings(settings_, 1, static_cast<uint32_t>(settings_.Analysis().sampleRate),
+                                         form.Text("Combo10"), form.IntValue("BlockSize"));
+        RecorderEnvironment environment{
+            .volumes = volumes_,
+            .clock = [] { return LocalNow(); },
+            .log =
+                [this](const std::string& message) {
+                    AppendSessionLog(sessionLog_,
+                                     {recorder_ ? recorder_->FileName() : std::string(), message});
+                },
+            .fails = [this] { return realTime_->status.fails; },
+            .overloads = [this] { return realTime_->status.overloads; },
+        };
+        recorder_ = std::make_unique<Recorder>(std::move(recording), std::move(environment));
+        const std::string refusal = recorder_->Begin();
+        if (!refusal.empty()) {
+            recorder_.reset();
+            interaction_.ShowMessage(refusal, MessageIcon::Exclamation);
+            return false;
+        }
+        return true;
+    };
+    hooks.startRecording = [this] {
+        ControlModel& form = settings_.Form1();
+        form.SetText("Label4", form.Text("Label4") + recorder_->StatusText());
+    };
+    hooks.recordBlock = [this](std::span<const int16_t> block, bool paused) {
+        recorder_->RecordBlock(block, paused);
+        settings_.Form1().SetText("Label18", recorder_->SizeText());
+        if (recorder_->StopRequested()) {
+            tasks_->SetSessionStopped(true);
+        }
+    };
+    hooks.recordingLog = [this](const std::string& message) {
+        if (recorder_) {
+            recorder_->Log(message);
+        }
+    };
+    hooks.endRecording = [this] {
+        if (recorder_) {
+            recorder_->End();
+            recorder_.reset();
+        }
+    };
 }
 
 // A ready capture block wakes the event wait of a run, so the loop never spins while it waits.

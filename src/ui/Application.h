@@ -10,6 +10,8 @@
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
+#include "recording/Recorder.h"
+#include "recording/Volumes.h"
 #include "settings/MenuModel.h"
 #include "settings/ScreenLayout.h"
 #include "settings/SettingsFiles.h"
@@ -116,6 +118,7 @@ private:
     void ShowColourScale(WindowId window, int scale);
     void SetUpSound();
     void WatchCapture(int fd);
+    void ConnectRecorder();
     bool MayCloseMainWindow();
 
     ApplicationOptions options_;
@@ -139,6 +142,8 @@ private:
     SpectrumAveraging averaging_; // kept for the program's lifetime: the hold modes span runs
     std::unique_ptr<RealTimeContext> realTime_;
     std::unique_ptr<QSocketNotifier> captureNotifier_;
+    LocalVolumes volumes_;
+    std::unique_ptr<Recorder> recorder_; // the recording of a task-2 run
     DisplayLayout layout_;
     int pictureWidth_ = 0; // W, decided for the screen when the main window is shown
     std::unique_ptr<MainWindow> main_;
