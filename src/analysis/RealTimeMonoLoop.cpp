@@ -51,7 +51,6 @@ void RealTimeMonoLoop::SetUp() {
     Describe();
     if (recording_ && context_.hooks.startRecording) {
         context_.hooks.startRecording();
-        recordingStarted_ = true;
     }
     if (!OpenDevice()) {
         return;
@@ -151,6 +150,8 @@ bool RealTimeMonoLoop::ReadSettings() {
         context_.tasks.SetSessionStopped(true);
         return false;
     }
+    // From here on the recording file is open: clean-up always completes it.
+    recordingStarted_ = recording_;
     if (context_.hooks.openDetectionLogs) {
         context_.hooks.openDetectionLogs();
     }

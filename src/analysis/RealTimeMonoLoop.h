@@ -74,7 +74,7 @@ private:
     std::unique_ptr<StreamFrames> frames_;
     std::unique_ptr<InputDevice> device_;
     std::vector<int16_t> raw_;
-    bool recordingStarted_ = false;
+    bool recordingStarted_ = false; // a recording file was prepared and must be ended
     bool drawing_ = false;
 
     // Run state.
