@@ -129,7 +129,7 @@ std::vector<std::vector<Group>> AdvancedSettingsLayout() {
                    {{"TriggerTresholdField"}},
                    {{"TriggerWaveOption"}, {"TriggerEnveOption"}, {"TriggerSpecOption"}},
                    {{"SpecTresh", "Spectrum level"}},
-                   {{"specline1", "Spec lines"}, {"specline2"}},
+                   {{"specline1", "Spectrum lines"}, {"specline2"}},
                    {{"specref1", "Ref lines"}, {"specref2"}},
                    {{"KeepTriggerOffField"}},
                    {{"KeepTriggerOnField"}}}}},
