@@ -284,12 +284,16 @@ void Recorder::End() {
 
 RecorderSettings RecorderSettingsFromSettings(SettingsModel& settings, int channels, uint32_t rate,
                                               const std::string& inputName, int blockValues) {
-    const ControlModel& basic = settings.Window(WindowId::Options0);
+    ControlModel& basic = settings.Window(WindowId::Options0);
     RecorderSettings result;
     const int mode = basic.IntValue("FileModeCombo");
     result.mode = mode == 1 ? FileMode::Circular : mode == 3 ? FileMode::MultipleFiles : FileMode::SingleFile;
     result.modeText = basic.Text("FileModeCombo");
     const double megabytes = std::clamp(basic.Value("FileMaxSizeCombo"), 1.0, kMaxFileMegabytes);
+    if (basic.Value("FileMaxSizeCombo") > kMaxFileMegabytes) {
+        // A larger size (from a settings file) is shown as what is used.
+        basic.SetText("FileMaxSizeCombo", "2000 MB");
+    }
     result.maxFileMegabytes = megabytes;
     result.maxFileBytes = static_cast<uint64_t>(RoundToInt64(megabytes * 1048576.0));
     result.split00 = basic.Checked("Split00");

@@ -42,7 +42,8 @@ struct RecorderSettings {
 class SettingsModel;
 
 // The recording choices of the Basic Settings window for a run of the given format. The size is
-// limited to 1 .. kMaxFileMegabytes; a mode other than 1 or 3 is a single file.
+// limited to 1 .. kMaxFileMegabytes (a larger size is written back as "2000 MB"); a mode other than 1 or
+// 3 is a single file.
 RecorderSettings RecorderSettingsFromSettings(SettingsModel& settings, int channels, uint32_t rate,
                                               const std::string& inputName, int blockValues);
 

@@ -117,6 +117,8 @@ void Application::SetUpSound() {
 // Task 2 records every raw block of the run through the recorder; its events go to the session log with
 // the name of the file being recorded.
 void Application::ConnectRecorder() {
+    recordingRules_ = std::make_unique<RecordingSettingsRules>(settings_, *ui_, volumes_);
+    recordingRules_->Attach();
     RealTimeHooks& hooks = realTime_->hooks;
     hooks.prepareRecording = [this] {
         ControlModel& form = settings_.Form1();
@@ -138,7 +140,7 @@ void Application::ConnectRecorder() {
         const std::string refusal = recorder_->Begin();
         if (!refusal.empty()) {
             recorder_.reset();
-            interaction_.ShowMessage(refusal, MessageIcon::Exclamation);
+            ui_->ShowMessage(refusal, MessageIcon::Exclamation);
             return false;
         }
         return true;
@@ -164,6 +166,7 @@ void Application::ConnectRecorder() {
             recorder_->End();
             recorder_.reset();
         }
+        recordingRules_->RefreshFreeSpace();
     };
 }
 
@@ -374,6 +377,7 @@ void Application::OpenBasicSettings() {
     ShowColourScale(WindowId::Options0, ColourScaleNumber(basic.Text(kBasicSettings.colourScale)));
     // The state as the window opens is what its "Exit" and "Reset" restore.
     files_->OnBasicSettingsOpened();
+    recordingRules_->RefreshFreeSpace();
     basic_->Open();
 }
 

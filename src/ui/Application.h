@@ -11,6 +11,7 @@
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
 #include "recording/Recorder.h"
+#include "recording/RecordingSettingsRules.h"
 #include "recording/Volumes.h"
 #include "settings/MenuModel.h"
 #include "settings/ScreenLayout.h"
@@ -144,6 +145,7 @@ private:
     std::unique_ptr<QSocketNotifier> captureNotifier_;
     LocalVolumes volumes_;
     std::unique_ptr<Recorder> recorder_; // the recording of a task-2 run
+    std::unique_ptr<RecordingSettingsRules> recordingRules_;
     DisplayLayout layout_;
     int pictureWidth_ = 0; // W, decided for the screen when the main window is shown
     std::unique_ptr<MainWindow> main_;
