@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Starts ondrix headless with a real-time run going, sends SIGTERM and checks that the program stops the
-# run, cleans up and ends with exit code 0 within a few seconds.
-# Usage: scripts/sigterm-test.sh PATH_TO_ONDRIX
+# run, cleans up and ends with exit code 0 within a few seconds. With "record", the run records (/REC)
+# and the recording must be a closed WAV file (sizes in the header match its length, sox reads it)
+# whose closing line is in the session log.
+# Usage: scripts/sigterm-test.sh PATH_TO_ONDRIX [record]
 set -euo pipefail
 
 program="$(realpath "$1")"
+record="${2:-}"
 work="$(mktemp -d)"
 pid=""
 cleanup() {
@@ -25,7 +28,11 @@ fail() {
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen
 mkdir -p "$HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-"$program" --home "$work/ondrix" --start --no-splash >"$work/out.txt" 2>"$work/err.txt" &
+if [ "$record" = record ]; then
+  "$program" --home "$work/ondrix" --no-splash /REC >"$work/out.txt" 2>"$work/err.txt" &
+else
+  "$program" --home "$work/ondrix" --start --no-splash >"$work/out.txt" 2>"$work/err.txt" &
+fi
 pid=$!
 
 # Give the run time to start and capture, then ask the program to end as a service manager would.
@@ -55,4 +62,21 @@ if grep -Eq 'QSocketNotifier|QObject::|QThread|Segmentation|Aborted' "$work/err.
   fail "Qt reported a problem while ending"
 fi
 [ -d "$work/ondrix" ] || fail "the program folder was not created"
+if [ "$record" = record ]; then
+  shopt -s nullglob
+  files=("$HOME"/Ondrix/*.wav)
+  [ "${#files[@]}" -eq 1 ] || fail "expected one recording in $HOME/Ondrix, found ${#files[@]}"
+  wav="${files[0]}"
+  length=$(stat -c %s "$wav")
+  riff=$(od -An -tu4 -j4 -N4 "$wav" | tr -d ' ')
+  data=$(od -An -tu4 -j40 -N4 "$wav" | tr -d ' ')
+  [ "$length" -gt 44 ] || fail "the recording holds no samples ($length bytes)"
+  [ "$riff" -eq $((length - 8)) ] || fail "RIFF size $riff in a file of $length bytes"
+  [ "$data" -eq $((length - 44)) ] || fail "data size $data in a file of $length bytes"
+  samples=$(soxi -s "$wav") || fail "sox cannot read the recording"
+  [ "$samples" -eq $(((length - 44) / 2)) ] || fail "sox reads $samples samples"
+  grep -q "Closing  .*$(basename "$wav")" "$work"/ondrix/RecLog*.Log ||
+    fail "the session log has no closing line for the recording"
+  echo "sigterm-test: the recording $(basename "$wav") was closed with $samples samples"
+fi
 echo "sigterm-test: the run stopped and ondrix ended with exit code 0"
