@@ -1,0 +1,78 @@
+#include "files/FileDialog.h"
+
+#include "common/Interaction.h"
+#include "common/Paths.h"
+#include "settings/SettingsModel.h"
+#include "settings/TaskController.h"
+
+#include <cctype>
+#include <filesystem>
+#include <memory>
+
+namespace ondrix {
+
+namespace {
+
+constexpr std::string_view kAnyMxx = "m??";
+
+void ShowOpenDialog(SettingsModel& settings, Interaction& interaction, const std::string& extension,
+                    std::shared_ptr<std::function<void(const std::string&)>> then) {
+    FileDialogRequest request{.title = "Open",
+                              .folder = settings.Options0().Text("DefPlayPathField"),
+                              .fileName = {},
+                              .patterns = {}};
+    if (!extension.empty()) {
+        request.patterns.push_back("*." + extension);
+    }
+    interaction.ChooseOpenFile(
+        request, [&settings, &interaction, extension, then](std::optional<std::string> chosen) {
+            if (!chosen || chosen->empty()) {
+                return;
+            }
+            if (!NameFitsExtension(*chosen, extension)) {
+                ShowOpenDialog(settings, interaction, extension, then);
+                return;
+            }
+            std::error_code error;
+            if (!std::filesystem::is_regular_file(*chosen, error)) {
+                return;
+            }
+            const std::string folder = FolderOfPath(*chosen);
+            if (!folder.empty()) {
+                settings.Options0().SetText("DefPlayPathField", WithTrailingSlash(folder));
+            }
+            if (*then) {
+                (*then)(*chosen);
+            }
+        });
+}
+
+} // namespace
+
+bool NameFitsExtension(std::string_view name, std::string_view extension) {
+    if (extension.empty() || extension == kAnyMxx) {
+        return true;
+    }
+    if (name.size() < extension.size()) {
+        return false;
+    }
+    const std::string_view last = name.substr(name.size() - extension.size());
+    for (std::size_t i = 0; i < extension.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(last[i])) !=
+            std::tolower(static_cast<unsigned char>(extension[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void OpenFileDialog(SettingsModel& settings, const TaskController& tasks, Interaction& interaction,
+                    const std::string& extension, std::function<void(const std::string&)> then) {
+    if (!tasks.SessionStopped() || tasks.Running()) {
+        return;
+    }
+    ShowOpenDialog(settings, interaction, extension,
+                   std::make_shared<std::function<void(const std::string&)>>(std::move(then)));
+}
+
+} // namespace ondrix
