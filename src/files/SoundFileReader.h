@@ -31,14 +31,24 @@ public:
     // allocate after Open.
     int64_t Read(int64_t position, std::span<int16_t> out);
 
+    // The byte position just after the last frame of the latest Read: where the next page starts.
+    // In EARS files it steps over the record headers.
+    int64_t NextPosition() const { return next_; }
+
     const std::string& Error() const { return error_; }
 
 private:
     int fd_ = -1;
     SoundFileInfo info_{};
     FileFormatSettings settings_{};
+    int64_t ReadFrames(int64_t position, std::span<int16_t> out);
+    int64_t ReadEars(int64_t position, std::span<int16_t> out);
+    int64_t ReadStored(int64_t offset, size_t count); // pread into stored_; -1 on error
+    void Fail(const char* what, int errorNumber);
+
     std::vector<uint8_t> stored_; // the stored bytes of one read, sized at Open for a chunk
-    std::string error_;
+    std::string error_;           // capacity reserved at Open, so that a failing Read does not allocate
+    int64_t next_ = 0;
 };
 
 } // namespace ondrix

@@ -1,62 +1,271 @@
 #include "files/WavHeaderTools.h"
 
+#include "common/NumberText.h"
+#include "recording/WavHeader.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace ondrix {
 
+namespace {
+
+constexpr int kMaxChunks = 4096; // a walk through more chunks than this is not a sound file
+
+// An open file descriptor, closed on scope exit.
+class Fd {
+public:
+    Fd(const std::string& path, int flags) : fd_(::open(path.c_str(), flags | O_CLOEXEC)) {}
+    ~Fd() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+uint16_t Get16(const uint8_t* at) {
+    return static_cast<uint16_t>(at[0] | (at[1] << 8));
+}
+
+uint32_t Get32(const uint8_t* at) {
+    return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
+           (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
+}
+
+void Put32(uint8_t* at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+}
+
+// Reads exactly `count` bytes at `offset`.
+bool ReadAt(int fd, void* into, size_t count, int64_t offset) {
+    auto* bytes = static_cast<uint8_t*>(into);
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(fd, bytes + done, count - done, offset + static_cast<int64_t>(done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool WriteAt(int fd, const void* from, size_t count, int64_t offset) {
+    const auto* bytes = static_cast<const uint8_t*>(from);
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t put = ::pwrite(fd, bytes + done, count - done, offset + static_cast<int64_t>(done));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// The fmt fields from the bytes of a fmt chunk (at least 16 of them).
+void TakeFormat(WavHeaderFields& h, const uint8_t* fmt, uint32_t available) {
+    h.formatTag = Get16(fmt);
+    h.channels = Get16(fmt + 2);
+    h.sampleRate = Get32(fmt + 4);
+    h.bytesPerSecond = Get32(fmt + 8);
+    h.blockAlign = Get16(fmt + 12);
+    h.bitsPerSample = Get16(fmt + 14);
+    h.subFormat = 0;
+    if (h.formatTag == kWavTagExtensible && available >= 26) {
+        h.subFormat = Get16(fmt + 24);
+    }
+}
+
+// Walks the chunks after "WAVE"; fills the fields of "fmt " and "data" when both are found.
+void WalkChunks(int fd, WavHeaderFields& h, bool& foundFmt, bool& foundData, int64_t& fmtOffset) {
+    const auto length = static_cast<uint64_t>(h.fileLength);
+    uint64_t pos = 12;
+    for (int n = 0; n < kMaxChunks && pos + 8 <= length; ++n) {
+        uint8_t chunk[8];
+        if (!ReadAt(fd, chunk, 8, static_cast<int64_t>(pos))) {
+            return;
+        }
+        const uint32_t size = Get32(chunk + 4);
+        if (std::memcmp(chunk, "fmt ", 4) == 0 && !foundFmt) {
+            const uint64_t available = std::min<uint64_t>({size, 40, length - pos - 8});
+            if (available >= 16) {
+                uint8_t fmt[40];
+                if (!ReadAt(fd, fmt, available, static_cast<int64_t>(pos + 8))) {
+                    return;
+                }
+                h.fmtSize = size;
+                TakeFormat(h, fmt, static_cast<uint32_t>(available));
+                foundFmt = true;
+                fmtOffset = static_cast<int64_t>(pos);
+            }
+        } else if (std::memcmp(chunk, "data", 4) == 0) {
+            std::memcpy(h.dataId, chunk, 4);
+            h.dataSize = size;
+            h.sizeFieldOffset = static_cast<int64_t>(pos + 4);
+            h.dataOffset = static_cast<int64_t>(pos + 8);
+            foundData = true;
+            return;
+        }
+        pos += 8 + static_cast<uint64_t>(size) + (size & 1u);
+    }
+}
+
+std::string Printable(const char* bytes, int count) {
+    std::string text(bytes, static_cast<size_t>(count));
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) {
+            c = '?';
+        }
+    }
+    return text;
+}
+
+void SetError(std::string* error, std::string text) {
+    if (error != nullptr) {
+        *error = std::move(text);
+    }
+}
+
+uint32_t Saturated32(int64_t value) {
+    return value > static_cast<int64_t>(std::numeric_limits<uint32_t>::max())
+               ? std::numeric_limits<uint32_t>::max()
+               : static_cast<uint32_t>(std::max<int64_t>(value, 0));
+}
+
+} // namespace
+
 std::optional<WavHeaderFields> ReadWavHeader(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
+    Fd fd(path, O_RDONLY);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 44) {
-        ::close(fd);
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < kWavHeaderBytes) {
         return std::nullopt;
     }
-    uint8_t b[44];
-    bool ok = ::pread(fd, b, 44, 0) == 44;
-    ::close(fd);
-    if (!ok)
+    uint8_t b[kWavHeaderBytes];
+    if (!ReadAt(fd.get(), b, sizeof b, 0)) {
         return std::nullopt;
-    auto u16 = [&](int o) { return static_cast<uint16_t>(b[o] | (b[o + 1] << 8)); };
-    auto u32 = [&](int o) {
-        return static_cast<uint32_t>(b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) | (uint32_t(b[o + 3]) << 24));
-    };
+    }
+    // The canonical reading, field by field; the chunk walk then corrects it.
     WavHeaderFields h;
     std::memcpy(h.riffId, b, 4);
-    h.riffSize = u32(4);
+    h.riffSize = Get32(b + 4);
     std::memcpy(h.formatId, b + 8, 8);
-    h.fmtSize = u32(16);
-    h.formatTag = u16(20);
-    h.channels = u16(22);
-    h.sampleRate = u32(24);
-    h.bytesPerSecond = u32(28);
-    h.blockAlign = u16(32);
-    h.bitsPerSample = u16(34);
+    h.fmtSize = Get32(b + 16);
+    TakeFormat(h, b + 20, 16);
     std::memcpy(h.dataId, b + 36, 4);
-    h.dataSize = u32(40);
+    h.dataSize = Get32(b + 40);
     h.fileLength = st.st_size;
+
+    WavHeaderFields walked = h;
+    bool foundFmt = false;
+    bool foundData = false;
+    int64_t fmtOffset = 0;
+    WalkChunks(fd.get(), walked, foundFmt, foundData, fmtOffset);
+    if (foundFmt && foundData) {
+        walked.chunksFound = true;
+        return walked;
+    }
+    // A "fmt " chunk other than the canonical one means a layout where offset 44 is not the data.
+    if (foundFmt && (fmtOffset != 12 || walked.fmtSize != 16)) {
+        return std::nullopt;
+    }
     return h;
 }
 
-bool WavHeaderNeedsRepair(const WavHeaderFields& h) {
-    return h.riffSize == 0xFFFFFFF8u || h.dataSize == 0xFFFFFFD4u ||
-           static_cast<int64_t>(h.riffSize) + 8 > h.fileLength ||
-           h.dataOffset + static_cast<int64_t>(h.dataSize) > h.fileLength;
+bool WavHeaderNeedsRepair(const WavHeaderFields& header) {
+    return header.riffSize == kRiffSizePlaceholder || header.dataSize == kDataSizePlaceholder ||
+           static_cast<int64_t>(header.riffSize) + 8 > header.fileLength ||
+           header.dataOffset + static_cast<int64_t>(header.dataSize) > header.fileLength;
 }
 
-bool RepairWavHeader(const std::string&, std::string* error) {
-    if (error)
-        *error = "not implemented";
-    return false;
+bool RepairWavHeader(const std::string& path, std::string* error) {
+    const auto header = ReadWavHeader(path);
+    if (!header) {
+        SetError(error, "Cannot read a WAV header from " + path);
+        return false;
+    }
+    if (std::memcmp(header->riffId, "RIFF", 4) != 0) {
+        SetError(error, "Not a WAV file: " + path);
+        return false;
+    }
+    if (header->sizeFieldOffset != 40) {
+        return RepairWavSizes(path, error);
+    }
+    if (!WriteWavHeader(path, header->channels, header->sampleRate)) {
+        SetError(error, "Cannot write the header of " + path);
+        return false;
+    }
+    return true;
+}
+
+bool RepairWavSizes(const std::string& path, std::string* error) {
+    const auto header = ReadWavHeader(path);
+    if (!header) {
+        SetError(error, "Cannot read a WAV header from " + path);
+        return false;
+    }
+    if (std::memcmp(header->riffId, "RIFF", 4) != 0) {
+        SetError(error, "Not a WAV file: " + path);
+        return false;
+    }
+    Fd fd(path, O_WRONLY);
+    uint8_t riff[4];
+    Put32(riff, Saturated32(header->fileLength - 8));
+    bool written = fd.get() >= 0 && WriteAt(fd.get(), riff, 4, 4);
+    const bool dataWrong = header->dataSize == kDataSizePlaceholder ||
+                           header->dataOffset + static_cast<int64_t>(header->dataSize) > header->fileLength;
+    if (written && dataWrong) {
+        uint8_t data[4];
+        Put32(data, Saturated32(header->fileLength - header->dataOffset));
+        written = WriteAt(fd.get(), data, 4, header->sizeFieldOffset);
+    }
+    if (!written) {
+        SetError(error, "Cannot write the header of " + path);
+        return false;
+    }
+    return true;
 }
 
 std::string WavHeaderReport(const std::string& path) {
-    return "File " + path;
+    const auto h = ReadWavHeader(path);
+    if (!h) {
+        return "File " + path + "\r\nNo WAV header could be read";
+    }
+    std::string text;
+    text += "File " + path + "\r\n";
+    text += "Signature " + Printable(h->riffId, 4) + "\r\n";
+    text += "Filesize " + NumberText(h->riffSize) + "\r\n";
+    text += "Format " + Printable(h->formatId, 8) + "\r\n";
+    text += "        " + NumberText(h->fmtSize) + "\r\n";
+    text += "Mode " + NumberText(h->formatTag) + "\r\n";
+    text += "Channels " + NumberText(h->channels) + "\r\n";
+    text += "Sample rate " + NumberText(h->sampleRate) + "\r\n";
+    text += "Bytes x sec " + NumberText(h->bytesPerSecond) + "\r\n";
+    text += "Bytes x sample " + NumberText(h->blockAlign) + "\r\n";
+    text += "Bits x sample " + NumberText(h->bitsPerSample) + "\r\n";
+    text += "Data start " + Printable(h->dataId, 4) + "\r\n";
+    text += "Data size " + NumberText(h->dataSize);
+    return text;
 }
 
 } // namespace ondrix
