@@ -10,7 +10,6 @@
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
 
-#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <utility>
@@ -93,11 +92,13 @@ void FileOpener::Forget() {
 void FileOpener::OpenNow(const std::string& name) {
     const bool wasOpen = file_.IsOpen();
     Forget();
-    SoundFileInfo info = DetectFileType(name, formats_ ? formats_() : FileFormatSettings{});
+    const SoundFileInfo info = DetectFileType(name, formats_ ? formats_() : FileFormatSettings{});
     if (info.repaired && log_) {
         log_("Repaired header " + name);
     }
-    if (info.type == kFileUnsupported || info.channels >= 5 || info.channels == 3) {
+    // The loops analyse one, two and four channels.
+    const bool channelsFit = info.channels == 1 || info.channels == 2 || info.channels == 4;
+    if (info.type == kFileUnsupported || !channelsFit) {
         if (wasOpen) {
             // The label must not describe a file that is no longer open.
             settings_.Form1().SetText("Label4", "");
@@ -107,14 +108,6 @@ void FileOpener::OpenNow(const std::string& name) {
     }
     ControlModel& basic = settings_.Options0();
     ControlModel& quick = settings_.Form1();
-    // S08 .. S48 headers say nothing: such a file keeps the channels and rate set before.
-    if (info.channels < 1) {
-        info.channels = std::clamp(basic.IntValue(kChannelCount), 1, 2);
-    }
-    if (info.sampleRate < 1) {
-        info.sampleRate = quick.IntValue(kQuickSettings.sampleRate);
-    }
-
     file_.name = name;
     file_.info = info;
     tasks_.SetCurrentFileName(name);

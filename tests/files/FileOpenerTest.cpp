@@ -142,6 +142,12 @@ TEST_F(FileOpenerTest, StereoWavBecomesCurrentWithItsRateChannelsAndStatus) {
     EXPECT_EQ(form().Text("Label4"), "PlayList ..\\" + longName + " 0kb 22050s/sec 1ch 16bit");
     EXPECT_EQ(basic().Text("NchanCombo"), "1 - mono");
     EXPECT_EQ(tasks.SessionMode(), 4);
+
+    WriteWav(Path("four.wav"), 4, 96000, 10);
+    opener.OpenFile(Path("four.wav"));
+    EXPECT_TRUE(current.IsOpen());
+    EXPECT_EQ(basic().Text("NchanCombo"), "4 - 4 channels");
+    EXPECT_TRUE(interaction.messages.empty());
 }
 
 TEST_F(FileOpenerTest, RefusedFilesLeaveNoFileOpen) {
@@ -246,7 +252,15 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
     opener.OpenFileDialog("wav", take);
     EXPECT_EQ(chosen.size(), 2u);
     EXPECT_EQ(interaction.dialogs.size(), 6u);
+
+    // "Open .mxx" opens an S48 file with its 256-byte header.
+    std::ofstream(Path("z.S48"), std::ios::binary) << std::string(256 + 64, ' ');
+    Answer(Path("z.S48"));
+    ASSERT_TRUE(menu.Trigger("OpenFileMxx"));
+    EXPECT_EQ(current.name, Path("z.S48"));
+    EXPECT_EQ(current.info.type, kFileSxx);
     EXPECT_TRUE(interaction.textAnswers.empty());
+    EXPECT_TRUE(interaction.messages.empty());
 
     EXPECT_TRUE(NameFitsExtension("/a/b.Dap", "dap"));
     EXPECT_FALSE(NameFitsExtension("/a/b.wav", "dap"));
