@@ -1,15 +1,18 @@
 // Runs the real-time loop headless on "Ondrix Test Signal" and "Ondrix Test Ramp" through the same
 // Start/Stop action as the window, and reports the loop thread's CPU time per second of sound and
-// whether every sample of the ramp arrived at the higher rates.
+// whether every sample of the ramp arrived at the higher rates; and the same while recording, with the ramp
+// read back from the file.
 #include "analysis/RealTimeMonoLoop.h"
 #include "analysis/SpectrumAveraging.h"
 #include "audio/DeviceCatalog.h"
 #include "audio/DeviceLists.h"
 #include "audio/DeviceNames.h"
+#include "common/Clock.h"
 #include "common/Interaction.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
+#include "recording/Recorder.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
@@ -18,6 +21,9 @@
 #include <time.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace ondrix {
@@ -88,6 +94,8 @@ struct RunResult {
     int64_t columns = 0;
     int64_t rampBreaks = 0; // samples that did not continue the ramp
     double seconds = 0.0;
+    int64_t recordedSamples = -1; // samples in the recording, when one was made
+    int64_t fileRampBreaks = 0;   // samples of the recording that did not continue the ramp
 };
 
 struct RunSettings {
@@ -99,7 +107,31 @@ struct RunSettings {
     int slotCount;
     int block;
     double seconds;
+    std::string recordFolder{}; // records (task 2, one file) into this folder when set
 };
+
+// The ramp breaks of a recording's samples, read back from the file after the run.
+void CheckRecording(const std::string& file, RunResult& result) {
+    std::ifstream in(file, std::ios::binary);
+    in.seekg(44);
+    std::vector<char> chunk(1 << 20);
+    int64_t count = 0;
+    uint16_t expected = 0;
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const std::streamsize got = in.gcount();
+        for (std::streamsize at = 0; at + 1 < got; at += 2) {
+            const auto sample = static_cast<uint16_t>(static_cast<uint8_t>(chunk[at]) |
+                                                      static_cast<uint8_t>(chunk[at + 1]) << 8);
+            if (sample != expected) {
+                ++result.fileRampBreaks;
+            }
+            expected = static_cast<uint16_t>(sample + 1);
+            ++count;
+        }
+    }
+    result.recordedSamples = count;
+}
 
 RunResult Run(const RunSettings& run) {
     SettingsModel settings;
@@ -149,6 +181,35 @@ RunResult Run(const RunSettings& run) {
     tasks.Loops().Register(LoopSlot::RealTimeMono,
                            [&] { return std::make_unique<RealTimeMonoLoop>(context); });
 
+    // Recording: one file of up to 2000 MB, the way the window's task 2 records.
+    LocalVolumes volumes;
+    std::unique_ptr<Recorder> recorder;
+    std::string recordedFile;
+    if (!run.recordFolder.empty()) {
+        ControlModel& basic = settings.Options0();
+        basic.SetText("FileModeCombo", "2 - single file");
+        basic.SetText("FileMaxSizeCombo", "2000 MB");
+        basic.SetText("FileRecPathField", run.recordFolder);
+        context.hooks.prepareRecording = [&] {
+            recorder = std::make_unique<Recorder>(
+                RecorderSettingsFromSettings(settings, 1, static_cast<uint32_t>(run.rate),
+                                             form.Text("Combo10"), form.IntValue("BlockSize")),
+                RecorderEnvironment{
+                    .volumes = volumes,
+                    .clock = [] { return LocalNow(); },
+                    .log = [](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); }});
+            return recorder->Begin().empty();
+        };
+        context.hooks.recordBlock = [&](std::span<const int16_t> block, bool paused) {
+            recorder->RecordBlock(block, paused);
+        };
+        context.hooks.endRecording = [&] {
+            recordedFile = recorder->FileName();
+            recorder->End();
+        };
+        tasks.SelectTask(2);
+    }
+
     double cpuStart = 0.0;
     bool started = false;
     pump.onEvents = [&] {
@@ -170,6 +231,10 @@ RunResult Run(const RunSettings& run) {
     if (run.device != kTestRampName) {
         result.rampBreaks = -1;
     }
+    if (!recordedFile.empty()) {
+        CheckRecording(recordedFile, result);
+        std::filesystem::remove(recordedFile);
+    }
     return result;
 }
 
@@ -181,6 +246,12 @@ void Report(const char* what, const RunSettings& run, const RunResult& result) {
                 static_cast<long long>(result.fails), static_cast<long long>(result.dropped));
     if (result.rampBreaks >= 0) {
         std::printf(", ramp breaks %lld", static_cast<long long>(result.rampBreaks));
+    }
+    if (result.recordedSamples >= 0) {
+        std::printf(", recorded %lld samples (%.1f s), file ramp breaks %lld",
+                    static_cast<long long>(result.recordedSamples),
+                    static_cast<double>(result.recordedSamples) / run.rate,
+                    static_cast<long long>(result.fileRampBreaks));
     }
     std::printf("\n");
     std::fflush(stdout);
@@ -198,6 +269,16 @@ int main(int argc, char** argv) {
     for (int rate : {250000, 384000, 500000, 1000000}) {
         const RunSettings fast{kTestRampName, rate, 512, 128, 256, 8, 65536, seconds};
         Report("Test ramp, highest rates", fast, Run(fast));
+    }
+    // Recording to disk at 1 000 000 samples/s with analysis and drawing on. The file goes to a folder
+    // on disk ($ONDRIX_BENCH_FOLDER, else /var/tmp), not to a memory file system.
+    const char* base = std::getenv("ONDRIX_BENCH_FOLDER");
+    std::string folder = std::string(base != nullptr ? base : "/var/tmp") + "/ondrix-bench-XXXXXX";
+    if (mkdtemp(folder.data()) != nullptr) {
+        const RunSettings recording{kTestRampName, 1000000,     512,         128, 256, 8,
+                                    65536,         2 * seconds, folder + "/"};
+        Report("Test ramp, recording to disk", recording, Run(recording));
+        std::filesystem::remove_all(folder);
     }
     return 0;
 }
