@@ -110,6 +110,10 @@ SoundFileInfo DetectWav(const std::string& path, int64_t length) {
             info.type = kFileWav32Int;
         } else if (tag == kWavTagExtensible && effectiveTag == kWavTagFloat) {
             info.type = kFileWav32Float;
+        } else if (header->fmtSize < 16) {
+            // Not a fmt chunk: its code could pass for another file type (0 .. 9).
+            info.message = "Unknown file type";
+            return info;
         } else {
             const int64_t code = static_cast<int64_t>(header->fmtSize) * 10 + tag;
             info.type = static_cast<int32_t>(std::min<int64_t>(code, std::numeric_limits<int32_t>::max()));

@@ -384,6 +384,10 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
     const std::string b24 = Make("b24.wav", Wav(16, 1, 1, 8000, 24, Bytes(6, 0)));
     EXPECT_EQ(DetectFileType(b24, settings).type, kFileUnsupported);
     EXPECT_EQ(DetectFileType(b24, settings).message, "Unknown file type");
+    // A 32-bit file whose fmt size is no fmt size: its code must not pass for another type.
+    Bytes noFmt = Wav(16, 0, 1, 8000, 32, Bytes(8, 0));
+    Set32(noFmt, 16, 0);
+    EXPECT_EQ(DetectFileType(Make("nofmt.wav", noFmt), settings).type, kFileUnsupported);
 
     // A raw file with an unusable rate setting, and a header skip beyond the file.
     settings.rawSampleRate = 0;
@@ -404,6 +408,13 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
     narrow.channels = 2;
     narrow.frameAlign = 4;
     EXPECT_FALSE(reader.Open(folder.Path() + "u.wav", narrow, settings));
+
+    // A read that fails returns -1 and says why.
+    SoundFileInfo raw = DetectFileType(Make("ok.raw", Bytes(8, 0)), settings);
+    ASSERT_TRUE(reader.Open(folder.Path() + "folder.wav", raw, settings));
+    std::vector<int16_t> page(4);
+    EXPECT_EQ(reader.Read(0, page), -1);
+    EXPECT_EQ(reader.Error().rfind("Read error", 0), 0u) << reader.Error();
 }
 
 TEST_F(FormatsTest, SizesPastTheEndAreClampedToTheFile) {
