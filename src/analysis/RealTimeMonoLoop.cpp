@@ -1,5 +1,6 @@
 #include "analysis/RealTimeMonoLoop.h"
 
+#include "analysis/LoopControls.h"
 #include "audio/DeviceLists.h"
 #include "common/Clock.h"
 #include "common/Interaction.h"
@@ -15,29 +16,6 @@
 #include <cstdlib>
 
 namespace ondrix {
-
-namespace {
-
-// The highest of the three dither check boxes that is set.
-DitherType SelectedDither(const ControlModel& advanced) {
-    if (advanced.Checked("chkDither3")) {
-        return DitherType::CorrelatedTriangular;
-    }
-    if (advanced.Checked("chkDither2")) {
-        return DitherType::Triangular;
-    }
-    if (advanced.Checked("chkDither1")) {
-        return DitherType::Rectangular;
-    }
-    return DitherType::None;
-}
-
-AveragingMode SelectedAveraging(const ControlModel& advanced) {
-    const int mode = advanced.IntValue("AvgCombo");
-    return mode >= 1 && mode <= 4 ? static_cast<AveragingMode>(mode) : AveragingMode::Off;
-}
-
-} // namespace
 
 RealTimeMonoLoop::RealTimeMonoLoop(RealTimeContext& context) : context_(context) {}
 
@@ -89,15 +67,7 @@ bool RealTimeMonoLoop::ReadSettings() {
 
     // The chain limits the FFT size to what its buffers hold; the block follows that size.
     chain_ = std::make_unique<ColumnChain>(
-        ColumnChainSetup{.fftSize = settings.Analysis().fftSize,
-                         .windowSize = windowSize_,
-                         .windowType = windowType_,
-                         .scanStep = scanStep_,
-                         .derivative = advanced.Checked("DerivateFlag"),
-                         .smooth = advanced.Checked("SmoothFlag"),
-                         .cepstrum = advanced.Checked("CepstrumFlag"),
-                         .averaging = SelectedAveraging(advanced),
-                         .averagingCoefficient = static_cast<float>(advanced.Value("AvgCoeffField"))},
+        ChainSetupFrom(advanced, settings.Analysis().fftSize, windowSize_, windowType_, scanStep_),
         context_.averaging);
     fftSize_ = chain_->setup().fftSize;
     windowSize_ = chain_->setup().windowSize;
@@ -335,22 +305,11 @@ void RealTimeMonoLoop::ShowCounters() {
 }
 
 ColumnControls RealTimeMonoLoop::ReadColumnControls() const {
-    const ControlModel& form = context_.settings.Form1();
-    return {.rows = rows_,
-            .direct = DirectRows(fftSize_, rows_, form.Checked("ZoomFlag")),
-            .zoomBase = form.IntValue("UpDown5"),
-            .compression = CompressionFactor(fftSize_, rows_),
-            .colourShift = form.IntValue("Text1"),
-            .amplitudeScale = context_.settings.Options1().IntValue("AmplitudeScale") == 1
-                                  ? AmplitudeScale::Linear
-                                  : AmplitudeScale::Decibel};
+    return ondrix::ReadColumnControls(context_.settings, fftSize_, rows_);
 }
 
 BlockControls RealTimeMonoLoop::ReadBlockControls() const {
-    const ControlModel& form = context_.settings.Form1();
-    return {.removeOffset = form.Checked("Check1"),
-            .offsetValue = form.IntValue("Text5"),
-            .digitalGain = form.IntValue("Text2")};
+    return ondrix::ReadBlockControls(context_.settings.Form1());
 }
 
 void RealTimeMonoLoop::CleanUp() {

@@ -188,6 +188,10 @@ void TaskController::RunTask(int16_t mode) {
         break;
     }
     case 4:
+        // Without a file the user chooses one first; the loop ends at once when none was chosen.
+        if (currentFileName_.empty() && hooks_.openWav) {
+            hooks_.openWav();
+        }
         if (hooks_.resetFileView) {
             hooks_.resetFileView();
         }
