@@ -141,6 +141,11 @@ std::string Printable(const char* bytes, int count) {
     return text;
 }
 
+// Only a file that says it is a WAV gets header bytes written into it.
+bool IsRiffWave(const WavHeaderFields& header) {
+    return std::memcmp(header.riffId, "RIFF", 4) == 0 && std::memcmp(header.formatId, "WAVE", 4) == 0;
+}
+
 void SetError(std::string* error, std::string text) {
     if (error != nullptr) {
         *error = std::move(text);
@@ -204,7 +209,7 @@ bool RepairWavHeader(const std::string& path, std::string* error) {
         SetError(error, "Cannot read a WAV header from " + path);
         return false;
     }
-    if (std::memcmp(header->riffId, "RIFF", 4) != 0) {
+    if (!IsRiffWave(*header)) {
         SetError(error, "Not a WAV file: " + path);
         return false;
     }
@@ -224,7 +229,7 @@ bool RepairWavSizes(const std::string& path, std::string* error) {
         SetError(error, "Cannot read a WAV header from " + path);
         return false;
     }
-    if (std::memcmp(header->riffId, "RIFF", 4) != 0) {
+    if (!IsRiffWave(*header)) {
         SetError(error, "Not a WAV file: " + path);
         return false;
     }

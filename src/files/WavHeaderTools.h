@@ -47,7 +47,8 @@ bool WavHeaderNeedsRepair(const WavHeaderFields& header);
 // Rewrites the sizes from the file length: a canonical file gets the program's 44-byte 16-bit PCM
 // header with the channels and rate read; a file whose data chunk is elsewhere gets only its RIFF and
 // data size fields rewritten. False, with a message in `error`, when the file cannot be read or written.
-// Refuses a file that does not begin with "RIFF": its first bytes are not a header to overwrite.
+// Refuses a file that does not begin with "RIFF" and "WAVE": its first bytes are not a header to
+// overwrite.
 bool RepairWavHeader(const std::string& path, std::string* error = nullptr);
 
 // Rewrites only the RIFF size (length - 8) and, when it is a placeholder or points past the end, the

@@ -521,6 +521,12 @@ TEST_F(FormatsTest, RepairRefusesWhatIsNotAWavFile) {
     EXPECT_FALSE(RepairWavHeader(path, &error));
     EXPECT_EQ(error, "Not a WAV file: " + path);
     EXPECT_EQ(FileBytes(path), notWav);
+    Bytes avi = Wav(16, 1, 1, 8000, 16, Samples16({1, 2}));
+    std::memcpy(avi.data() + 8, "AVI ", 4);
+    Set32(avi, 4, 0xFFFFFFF8u);
+    const std::string riff = Make("riff.wav", avi);
+    EXPECT_FALSE(RepairWavHeader(riff, &error));
+    EXPECT_EQ(FileBytes(riff), avi);
     EXPECT_FALSE(RepairWavHeader(folder.Path() + "missing.wav", &error));
     EXPECT_FALSE(error.empty());
 }
