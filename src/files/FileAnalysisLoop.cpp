@@ -204,7 +204,6 @@ bool FileAnalysisLoop::DrawPage() {
     const BlockControls blockControls = ReadBlockControls(context_.settings.Form1());
     int64_t x = startColumn_;
     int64_t position = file.filePos;
-    const int64_t frameAlign = std::max<int64_t>(info_.frameAlign, 1);
     while (x < width_ && !context_.tasks.SessionStopped()) {
         const int64_t count = reader_.Read(position, raw_);
         if (count < 0) {
@@ -213,7 +212,7 @@ bool FileAnalysisLoop::DrawPage() {
         if (count == 0) {
             break;
         }
-        position += count * frameAlign;
+        position = reader_.NextPosition(); // EARS positions step over the record headers
         SplitBlock(raw_, count);
         for (int t = 0; t < traces_; ++t) {
             Trace& trace = trace_[static_cast<std::size_t>(t)];
