@@ -9,7 +9,7 @@
 namespace ondrix {
 
 std::string FileLabelName(const std::string& path) {
-    return path.size() >= 97 ? "../" + FileNameOfPath(path) : path;
+    return path.size() >= 97 ? "..\\" + FileNameOfPath(path) : path;
 }
 
 std::string FileRunStatusText(const std::string& path, const SoundFileInfo& info, const std::string& mode) {

@@ -8,7 +8,7 @@
 
 namespace ondrix {
 
-// The file as the status label names it: the full path, or "../" + the name without folder when the
+// The file as the status label names it: the full path, or "..\" + the name without folder when the
 // path is 97 characters or longer.
 std::string FileLabelName(const std::string& path);
 
