@@ -8,7 +8,7 @@
 #include "audio/DeviceLists.h"
 #include "audio/DeviceNames.h"
 #include "common/Clock.h"
-#include "common/Interaction.h"
+#include "common/ConsoleInteraction.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
@@ -28,41 +28,6 @@
 
 namespace ondrix {
 namespace {
-
-// Messages of a run go to the terminal; no question is expected.
-class ConsoleInteraction : public Interaction {
-public:
-    void ShowMessage(const std::string& text, MessageIcon, std::function<void()> then) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        if (then) {
-            then();
-        }
-    }
-    void AskYesNo(const std::string& text, MessageIcon, std::function<void(bool)> answer) override {
-        std::fprintf(stderr, "question: %s (no)\n", text.c_str());
-        answer(false);
-    }
-    void AskText(const std::string&, const std::string&,
-                 std::function<void(std::optional<std::string>)> answer) override {
-        answer(std::nullopt);
-    }
-    void ChooseOpenFile(const FileDialogRequest&,
-                        std::function<void(std::optional<std::string>)> answer) override {
-        answer(std::nullopt);
-    }
-    void ChooseOpenFiles(const FileDialogRequest&,
-                         std::function<void(std::vector<std::string>)> answer) override {
-        answer({});
-    }
-    void ChooseSaveFile(const FileDialogRequest&,
-                        std::function<void(std::optional<std::string>)> answer) override {
-        answer(std::nullopt);
-    }
-    void ChooseFolder(const FileDialogRequest&,
-                      std::function<void(std::optional<std::string>)> answer) override {
-        answer(std::nullopt);
-    }
-};
 
 // Waits on the capture device's wake-up descriptor, as the window's event wait does, and ends the run
 // after the given seconds of sound.

@@ -1,4 +1,6 @@
-// Ondrix: the real-time sound spectrograph. Parses the command line and runs the main window.
+// Ondrix: the real-time sound spectrograph. Parses the command line and runs the main window, or the
+// headless export.
+#include "app/ExportCommand.h"
 #include "ui/Application.h"
 #include "ui/MainWindow.h"
 #include "ui/TerminationSignals.h"
@@ -32,6 +34,9 @@ bool SaveScreenshot(QWidget& window, const QString& path) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (ondrix::IsExportCommand(argc, argv)) {
+        return ondrix::RunExportCommand(argc, argv);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Ondrix");
     QApplication::setApplicationVersion("2.0j");

@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "common/SessionLog.h"
 #include "display/ScalePreview.h"
+#include "files/WavHeaderCommands.h"
 #include "settings/CommandLine.h"
 #include "settings/ProgramFolder.h"
 #include "settings/ProgramIdentity.h"
@@ -70,6 +71,7 @@ Application::Application(ApplicationOptions options)
     interaction_.SetCaptureQuery([this] { return tasks_->Running(); });
 
     SetUpSound();
+    SetUpFiles();
     ConnectHooks();
     AttachMenuCommands();
     StartUp();
@@ -112,6 +114,22 @@ void Application::SetUpSound() {
                  renderer_.PrintLines(lines);
                  main_->Spectrogram().update();
              }});
+}
+
+// Opening and closing sound files, the File menu's open and header commands, the navigation of the
+// file view and the file-analysis loop of task 4.
+void Application::SetUpFiles() {
+    opener_ = std::make_unique<FileOpener>(settings_, *files_, *tasks_, *ui_, currentFile_,
+                                           [this] { return FileFormatSettingsFrom(settings_.Options1()); });
+    opener_->SetLog([this](const std::string& line) { AppendSessionLog(sessionLog_, {line}); });
+    opener_->AttachFileCommands(menus_);
+    fileOpener_ = [this](const std::string& path) { opener_->OpenFile(path); };
+    AttachWavHeaderCommands(menus_, *ui_, [this] { return settings_.Options0().Text("DefPlayPathField"); });
+    navigation_ = std::make_unique<FileNavigation>(settings_, *tasks_, *ui_, currentFile_, renderer_);
+    fileAnalysis_ = std::unique_ptr<FileAnalysisContext>(
+        new FileAnalysisContext{settings_, *tasks_, *ui_, renderer_, averaging_, currentFile_});
+    fileAnalysis_->hooks.pictureChanged = [this] { main_->Spectrogram().update(); };
+    RegisterFileAnalysisLoop(tasks_->Loops(), *fileAnalysis_);
 }
 
 // Task 2 records every raw block of the run through the recorder; its events go to the session log with
@@ -319,11 +337,7 @@ void Application::RunCommandLine() {
 }
 
 void Application::OpenFile(const std::string& path) {
-    if (fileOpener_) {
-        fileOpener_(path);
-        return;
-    }
-    ui_->ShowMessage("Opening sound files is not available yet: " + path, MessageIcon::Information);
+    fileOpener_(path);
 }
 
 void Application::Show() {

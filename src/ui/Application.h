@@ -10,6 +10,10 @@
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
+#include "files/CurrentFile.h"
+#include "files/FileAnalysisLoop.h"
+#include "files/FileNavigation.h"
+#include "files/FileOpener.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingSettingsRules.h"
 #include "recording/Volumes.h"
@@ -97,8 +101,8 @@ public:
     // Presses Start once the event loop runs (the --start switch).
     void StartWhenShown();
 
-    // Opens a sound file for analysis (the command line's file). Without an opener the user is told that
-    // opening is not available yet.
+    // Opens a sound file for analysis (the command line's file) through the file opener; tests may put
+    // another opener in its place.
     void SetFileOpener(std::function<void(const std::string& path)> opener) {
         fileOpener_ = std::move(opener);
     }
@@ -118,6 +122,7 @@ private:
     void CloseAll();
     void ShowColourScale(WindowId window, int scale);
     void SetUpSound();
+    void SetUpFiles();
     void WatchCapture(int fd);
     void ConnectRecorder();
     bool MayCloseMainWindow();
@@ -146,6 +151,10 @@ private:
     LocalVolumes volumes_;
     std::unique_ptr<Recorder> recorder_; // the recording of a task-2 run
     std::unique_ptr<RecordingSettingsRules> recordingRules_;
+    CurrentFile currentFile_; // the sound file of tasks 3 and 4
+    std::unique_ptr<FileOpener> opener_;
+    std::unique_ptr<FileNavigation> navigation_;
+    std::unique_ptr<FileAnalysisContext> fileAnalysis_;
     DisplayLayout layout_;
     int pictureWidth_ = 0; // W, decided for the screen when the main window is shown
     std::unique_ptr<MainWindow> main_;

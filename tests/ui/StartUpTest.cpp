@@ -3,6 +3,7 @@
 // splash and the signals that end the program.
 #include "TempFolder.h"
 #include "common/Clock.h"
+#include "recording/WavHeader.h"
 #include "settings/Session.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/Application.h"
@@ -285,15 +286,17 @@ TEST_F(CommandLineRunTest, ABlankBeforeTheSwitchOrAMissingFileOpensNothing) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST(CommandLineOpenTest, WithoutAFileOpenerTheUserIsTold) {
+TEST(CommandLineOpenTest, TheFileIsOpenedForAnalysis) {
     TempFolder home;
     const std::string sound = home.Path() + "night.wav";
-    WriteFile(sound, "RIFF");
+    WriteFile(sound, std::string(44 + 9600, '\0'));
+    ASSERT_TRUE(WriteWavHeader(sound, 1, 24000));
     ScriptedInteraction dialogs;
     Application app(Options(home.Path(), dialogs, 1280, {sound}));
     QApplication::processEvents();
-    EXPECT_EQ(dialogs.Texts(),
-              std::vector<std::string>{"Opening sound files is not available yet: " + sound});
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(app.Tasks().CurrentFileName(), sound);
+    EXPECT_EQ(app.Settings().Form1().Text("SampleRate"), "24000");
 }
 
 class ExitTest : public ::testing::Test {
