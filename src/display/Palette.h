@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace ondrix {
@@ -25,7 +26,14 @@ public:
 
     // The palette index of a display value: rounded half to even, limited to -512..512. NaN gives
     // index 0.
-    static int IndexOf(float value) { return std::clamp(RoundToInt32(value), MinIndex, MaxIndex); }
+    // Per pixel: limited first, then one rounding instruction in the default (ties-to-even) mode.
+    static int IndexOf(float value) {
+        if (std::isnan(value)) {
+            return 0;
+        }
+        return static_cast<int>(
+            std::lrint(std::clamp(value, static_cast<float>(MinIndex), static_cast<float>(MaxIndex))));
+    }
 
     // The picture colour (QImage RGB32, 0xffRRGGBB) of a display value.
     uint32_t Lookup(float value) const { return table_[IndexOf(value) - MinIndex]; }

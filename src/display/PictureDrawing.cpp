@@ -21,7 +21,17 @@ void SetPixelClipped(QImage& picture, int x, int y, uint32_t colour) {
 }
 
 void DrawVerticalLine(QImage& picture, int x, int y1, int y2, uint32_t colour) {
-    FillBox(picture, x, y1, x, y2, colour);
+    const int top = std::max(std::min(y1, y2), 0);
+    const int bottom = std::min(std::max(y1, y2), picture.height() - 1);
+    if (x < 0 || x >= picture.width() || top > bottom) {
+        return;
+    }
+    // One pixel per row: step down the rows instead of filling one-pixel spans.
+    const qsizetype stride = picture.bytesPerLine();
+    uchar* pixel = reinterpret_cast<uchar*>(PixelAt(picture.bits(), stride, x, top));
+    for (int y = top; y <= bottom; ++y, pixel += stride) {
+        *reinterpret_cast<uint32_t*>(pixel) = colour;
+    }
 }
 
 void FillBox(QImage& picture, int x1, int y1, int x2, int y2, uint32_t colour) {

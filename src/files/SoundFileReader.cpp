@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -158,6 +159,8 @@ int64_t SoundFileReader::ReadFrames(int64_t position, std::span<int16_t> out) {
     const int64_t chunkFrames = static_cast<int64_t>(stored_.size()) / align;
     const double scale32 = settings_.scale32;
     const double floatScale = settings_.floatScale;
+    const bool wide = info_.type == kFileExt32 || info_.type == kFileWav32Int ||
+                      info_.type == kFileWav32Float || info_.type == kFileWav32Float18;
     int64_t frames = 0;
     while (frames < want) {
         const int64_t available = (info_.dataEnd - position) / align;
@@ -174,6 +177,13 @@ int64_t SoundFileReader::ReadFrames(int64_t position, std::span<int16_t> out) {
             break;
         }
         int16_t* to = out.data() + frames * channels;
+        if (!wide && std::endian::native == std::endian::little && align == 2 * channels) {
+            // 16-bit little-endian frames are already what the analysis takes.
+            std::memcpy(to, stored_.data(), static_cast<std::size_t>(n * align));
+            frames += n;
+            position += n * align;
+            continue;
+        }
         for (int64_t f = 0; f < n; ++f) {
             const uint8_t* frame = stored_.data() + f * align;
             for (int c = 0; c < channels; ++c) {
