@@ -22,6 +22,7 @@ test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 bench: build
+	./scripts/install-deps.sh bench
 	set -e; for b in $$(find $(BUILD_DIR)/bench -type f -executable -name 'ondrix_bench*' | sort); do "$$b"; done
 
 format:

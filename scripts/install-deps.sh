@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ondrix needs to build, run and test; installs only what is missing.
+# With "bench", also what the benchmarks compare against (ffmpeg).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-pulse socat
   xvfb xauth imagemagick clang-format
 )
+if [ "${1:-}" = bench ]; then
+  packages+=(ffmpeg)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
