@@ -1,5 +1,6 @@
 #include "files/SoundFileFormat.h"
 
+#include "common/FileAccess.h"
 #include "common/NumberText.h"
 #include "common/Rounding.h"
 #include "files/WavHeaderTools.h"
@@ -53,22 +54,6 @@ SoundFileInfo NotSound(const std::string& path, const std::string& why) {
 
 bool RateUsable(int64_t rate) {
     return rate >= 1 && rate <= kMaxSampleRate;
-}
-
-bool ReadAt(int fd, void* into, size_t count, int64_t offset) {
-    auto* bytes = static_cast<uint8_t*>(into);
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::pread(fd, bytes + done, count - done, offset + static_cast<int64_t>(done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(got);
-    }
-    return true;
 }
 
 // Reads `count` bytes at `offset` of a named file.

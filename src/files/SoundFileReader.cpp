@@ -1,5 +1,6 @@
 #include "files/SoundFileReader.h"
 
+#include "common/FileAccess.h"
 #include "common/Rounding.h"
 
 #include <fcntl.h>
@@ -123,23 +124,12 @@ void SoundFileReader::Fail(const char* what, int errorNumber) {
 }
 
 int64_t SoundFileReader::ReadStored(int64_t offset, size_t count) {
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t got =
-            ::pread(fd_, stored_.data() + done, count - done, offset + static_cast<int64_t>(done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            Fail("Read error", errno);
-            return -1;
-        }
-        if (got == 0) {
-            break; // the file is shorter than it was at recognition
-        }
-        done += static_cast<size_t>(got);
+    // Fewer bytes than asked: the file is shorter than it was at recognition.
+    const int64_t got = ReadUpTo(fd_, stored_.data(), count, offset);
+    if (got < 0) {
+        Fail("Read error", errno);
     }
-    return static_cast<int64_t>(done);
+    return got;
 }
 
 int64_t SoundFileReader::Read(int64_t position, std::span<int16_t> out) {

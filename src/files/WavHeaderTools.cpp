@@ -1,5 +1,6 @@
 #include "files/WavHeaderTools.h"
 
+#include "common/FileAccess.h"
 #include "common/NumberText.h"
 #include "recording/WavHeader.h"
 
@@ -48,39 +49,6 @@ void Put32(uint8_t* at, uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         at[i] = static_cast<uint8_t>(value >> (8 * i));
     }
-}
-
-// Reads exactly `count` bytes at `offset`.
-bool ReadAt(int fd, void* into, size_t count, int64_t offset) {
-    auto* bytes = static_cast<uint8_t*>(into);
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::pread(fd, bytes + done, count - done, offset + static_cast<int64_t>(done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(got);
-    }
-    return true;
-}
-
-bool WriteAt(int fd, const void* from, size_t count, int64_t offset) {
-    const auto* bytes = static_cast<const uint8_t*>(from);
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t put = ::pwrite(fd, bytes + done, count - done, offset + static_cast<int64_t>(done));
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(put);
-    }
-    return true;
 }
 
 // The fmt fields from the bytes of a fmt chunk (at least 16 of them).

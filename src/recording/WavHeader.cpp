@@ -1,5 +1,7 @@
 #include "recording/WavHeader.h"
 
+#include "common/FileAccess.h"
+
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
@@ -59,15 +61,7 @@ bool WriteWavHeader(int fd, int channels, uint32_t rate) {
         return false;
     }
     const auto header = WavHeaderBytes(static_cast<uint64_t>(info.st_size), channels, rate);
-    std::size_t done = 0;
-    while (done < header.size()) {
-        const ssize_t n = pwrite(fd, header.data() + done, header.size() - done, static_cast<off_t>(done));
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return WriteAt(fd, header.data(), header.size(), 0);
 }
 
 bool WriteWavHeader(const std::string& path, int channels, uint32_t rate) {
