@@ -100,7 +100,7 @@ FileResult ExportFile(SettingsModel& settings, MenuModel& menus, const std::stri
         say(name + ": " + (info.message.empty() ? std::string("File format not supported") : info.message));
         return result;
     }
-    if (info.channels == 3 || info.channels > 4 || info.channels < 1) {
+    if (!AnalysableChannels(info.channels)) {
         say(name + ": Number of channels not supported");
         return result;
     }

@@ -96,8 +96,7 @@ void FileOpener::OpenNow(const std::string& name) {
     if (info.repaired && log_) {
         log_("Repaired header " + name);
     }
-    // The loops analyse one, two and four channels.
-    const bool channelsFit = info.channels == 1 || info.channels == 2 || info.channels == 4;
+    const bool channelsFit = AnalysableChannels(info.channels);
     if (info.type == kFileUnsupported || !channelsFit) {
         if (wasOpen) {
             // The label must not describe a file that is no longer open.

@@ -80,6 +80,11 @@ struct DapHeader {
 // than the header or cannot be read.
 std::optional<DapHeader> ReadDapHeader(const std::string& path);
 
+// The channel counts the analysis takes: one, two and four ("Number of channels not supported" else).
+inline bool AnalysableChannels(int channels) {
+    return channels == 1 || channels == 2 || channels == 4;
+}
+
 // Recognises a file by the last three characters of its name, upper-cased, and reads its header.
 // Unknown extensions: type 0 with message "Unknown File Extension (" + name + " > " + extension + ")".
 // A 16-bit M or DAP file with more than 999 999 samples and no "k" in its count field gets that field
