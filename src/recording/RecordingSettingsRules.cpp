@@ -64,11 +64,8 @@ void RecordingSettingsRules::Attach() {
         if (name == kFolder) {
             RefreshFreeSpace();
         } else if (const auto part = acceptedNameParts_.find(name); part != acceptedNameParts_.end()) {
-            // Loaded settings and picked folders count as accepted when they are safe.
-            FileNameOptions options{.prefix = settings_.Options0().Text("FileRecNameField"),
-                                    .separator = settings_.Options0().Text("FSep"),
-                                    .postfix = settings_.Options0().Text("FileNamePostfix")};
-            if (CheckFileNameOptions(options).empty()) {
+            // Loaded settings count as accepted when they are safe.
+            if (CheckFileNameOptions(FileNameOptionsFromSettings(settings_)).empty()) {
                 part->second = settings_.Options0().Text(name);
             }
         }
@@ -154,10 +151,7 @@ void RecordingSettingsRules::LimitTypedSize() {
 // last accepted text comes back.
 void RecordingSettingsRules::CheckNamePart(const std::string& name) {
     ControlModel& basic = settings_.Options0();
-    const FileNameOptions options{.prefix = basic.Text("FileRecNameField"),
-                                  .separator = basic.Text("FSep"),
-                                  .postfix = basic.Text("FileNamePostfix")};
-    const std::string problem = CheckFileNameOptions(options);
+    const std::string problem = CheckFileNameOptions(FileNameOptionsFromSettings(settings_));
     if (problem.empty()) {
         acceptedNameParts_[name] = basic.Text(name);
         return;
