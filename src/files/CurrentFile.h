@@ -9,11 +9,11 @@
 namespace ondrix {
 
 struct CurrentFile {
-    std::string name;   // full path; empty when no file is open
-    SoundFileInfo info; // what recognition found
-    int64_t filePos = 0;    // byte position of the next page to read; 0 before the first run
-    int64_t frameBytes = 0; // bytes of one screenful: width * scan step * channels * stored sample bytes
-    int64_t lastPos = 0;    // position of the page last drawn; 0 at the start of a run
+    std::string name;            // full path; empty when no file is open
+    SoundFileInfo info;          // what recognition found
+    int64_t filePos = 0;         // byte position of the next page to read; 0 before the first run
+    int64_t frameBytes = 0;      // bytes of one screenful: width * scan step * channels * stored sample bytes
+    int64_t lastPos = 0;         // position of the page last drawn; 0 at the start of a run
     double elapsedSeconds = 0.0; // time of the position from the start of the data (the daytime origin)
 
     bool IsOpen() const { return !name.empty(); }

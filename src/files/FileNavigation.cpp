@@ -91,19 +91,15 @@ int64_t FileNavigation::TimeOffset(const std::string& text) const {
 }
 
 void FileNavigation::GoTo(const std::string& text) {
-    const int64_t pos = file_.info.headerSize + TimeOffset(text);
-    if (pos >= file_.info.dataEnd) {
-        interaction_.ShowMessage("End of File", MessageIcon::Information);
-        return;
-    }
-    MoveTo(pos);
-    if (repositioned) {
-        repositioned();
-    }
+    MoveToTime(file_.info.headerSize + TimeOffset(text));
 }
 
 void FileNavigation::Skip(const std::string& text) {
-    const int64_t pos = std::max(file_.filePos, file_.info.headerSize) + TimeOffset(text);
+    MoveToTime(std::max(file_.filePos, file_.info.headerSize) + TimeOffset(text));
+}
+
+// A time position: "End of File" when it lies at or beyond the data end.
+void FileNavigation::MoveToTime(int64_t pos) {
     if (pos >= file_.info.dataEnd) {
         interaction_.ShowMessage("End of File", MessageIcon::Information);
         return;

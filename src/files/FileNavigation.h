@@ -43,6 +43,7 @@ public:
 private:
     void OnClick(const std::string& name);
     void MoveTo(int64_t pos);
+    void MoveToTime(int64_t pos);
     int64_t TimeOffset(const std::string& text) const;
 
     SettingsModel& settings_;

@@ -24,20 +24,12 @@ std::optional<std::string> SampleFormatText(const SoundFileInfo& info) {
     if (info.channels < 1 || info.sampleRate < 1) {
         return std::nullopt;
     }
-    switch (info.type) {
-    case kFileWav16:
-    case kFileMxx:
-    case kFileSxx:
-    case kFileDap:
-    case kFileRaw16:
-    case kFileKay:
-    case kFileEars:
+    switch (EncodingOf(info.type)) {
+    case SampleEncoding::Int16:
         return "16bit";
-    case kFileExt32:
-    case kFileWav32Int:
+    case SampleEncoding::Int32:
         return "32bitPCM";
-    case kFileWav32Float:
-    case kFileWav32Float18:
+    case SampleEncoding::Float32:
         return "32bitFloat";
     default:
         return std::nullopt;

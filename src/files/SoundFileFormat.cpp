@@ -325,4 +325,25 @@ SoundFileInfo DetectFileType(const std::string& path, const FileFormatSettings& 
     return info;
 }
 
+SampleEncoding EncodingOf(int32_t type) {
+    switch (type) {
+    case kFileWav16:
+    case kFileMxx:
+    case kFileSxx:
+    case kFileDap:
+    case kFileRaw16:
+    case kFileKay:
+    case kFileEars:
+        return SampleEncoding::Int16;
+    case kFileExt32:
+    case kFileWav32Int:
+        return SampleEncoding::Int32;
+    case kFileWav32Float:
+    case kFileWav32Float18:
+        return SampleEncoding::Float32;
+    default:
+        return SampleEncoding::None;
+    }
+}
+
 } // namespace ondrix

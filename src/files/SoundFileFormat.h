@@ -80,6 +80,10 @@ struct DapHeader {
 // than the header or cannot be read.
 std::optional<DapHeader> ReadDapHeader(const std::string& path);
 
+// How the samples of a file type are stored; None for types the readers do not decode.
+enum class SampleEncoding { None, Int16, Int32, Float32 };
+SampleEncoding EncodingOf(int32_t type);
+
 // The channel counts the analysis takes: one, two and four ("Number of channels not supported" else).
 inline bool AnalysableChannels(int channels) {
     return channels == 1 || channels == 2 || channels == 4;

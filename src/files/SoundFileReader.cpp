@@ -20,19 +20,11 @@ constexpr size_t kChunkBytes = 64 * 1024; // stored bytes read at a time
 constexpr size_t kErrorCapacity = 256;
 
 int StoredBytesOf(int32_t type) {
-    switch (type) {
-    case kFileWav16:
-    case kFileMxx:
-    case kFileSxx:
-    case kFileDap:
-    case kFileRaw16:
-    case kFileKay:
-    case kFileEars:
+    switch (EncodingOf(type)) {
+    case SampleEncoding::Int16:
         return 2;
-    case kFileExt32:
-    case kFileWav32Int:
-    case kFileWav32Float:
-    case kFileWav32Float18:
+    case SampleEncoding::Int32:
+    case SampleEncoding::Float32:
         return 4;
     default:
         return 0; // not decoded

@@ -165,6 +165,24 @@ std::optional<WavHeaderFields> ReadWavHeader(const std::string& path) {
     return h;
 }
 
+namespace {
+
+// The header of a file that says RIFF and WAVE; nothing, with the reason in `error`, otherwise.
+std::optional<WavHeaderFields> RepairableHeader(const std::string& path, std::string* error) {
+    auto header = ReadWavHeader(path);
+    if (!header) {
+        SetError(error, "Cannot read a WAV header from " + path);
+        return std::nullopt;
+    }
+    if (!IsRiffWave(*header)) {
+        SetError(error, "Not a WAV file: " + path);
+        return std::nullopt;
+    }
+    return header;
+}
+
+} // namespace
+
 bool WavHeaderNeedsRepair(const WavHeaderFields& header) {
     return header.riffSize == kRiffSizePlaceholder || header.dataSize == kDataSizePlaceholder ||
            static_cast<int64_t>(header.riffSize) + 8 > header.fileLength ||
@@ -172,13 +190,8 @@ bool WavHeaderNeedsRepair(const WavHeaderFields& header) {
 }
 
 bool RepairWavHeader(const std::string& path, std::string* error) {
-    const auto header = ReadWavHeader(path);
+    const auto header = RepairableHeader(path, error);
     if (!header) {
-        SetError(error, "Cannot read a WAV header from " + path);
-        return false;
-    }
-    if (!IsRiffWave(*header)) {
-        SetError(error, "Not a WAV file: " + path);
         return false;
     }
     if (header->sizeFieldOffset != 40) {
@@ -192,13 +205,8 @@ bool RepairWavHeader(const std::string& path, std::string* error) {
 }
 
 bool RepairWavSizes(const std::string& path, std::string* error) {
-    const auto header = ReadWavHeader(path);
+    const auto header = RepairableHeader(path, error);
     if (!header) {
-        SetError(error, "Cannot read a WAV header from " + path);
-        return false;
-    }
-    if (!IsRiffWave(*header)) {
-        SetError(error, "Not a WAV file: " + path);
         return false;
     }
     Fd fd(path, O_WRONLY);
