@@ -24,5 +24,8 @@ bool AppendLine(const std::string& path, std::string_view text);
 
 // Blanks and tabs removed from both ends.
 std::string Trim(std::string_view text);
+// Blanks (only) removed from the start, or from the end.
+std::string TrimLeadingBlanks(std::string_view text);
+std::string TrimTrailingBlanks(std::string_view text);
 
 } // namespace ondrix

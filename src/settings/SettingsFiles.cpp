@@ -57,22 +57,10 @@ bool IsNumericKind(ControlKind kind) {
 std::string ControlLine(std::string_view prefix, const Control& control) {
     PrintLine line;
     line.Item(prefix).Item(".").Item(control.name).NextZone();
-    if (IsNumericKind(control.kind)) {
-        line.Item("=").Item(NumberText(TextValue(control.text)));
-    } else {
-        line.Item("= ").Item(OneLine(control.text));
-    }
+    // A number keeps its sign place after "= ": "=  1", "= -1".
+    line.Item("= ").Item(IsNumericKind(control.kind) ? NumberText(TextValue(control.text))
+                                                     : OneLine(control.text));
     return line.Text();
-}
-
-std::string TrimTrailingBlanks(std::string_view text) {
-    const auto last = text.find_last_not_of(' ');
-    return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
-}
-
-std::string TrimLeadingBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
 }
 
 // The re-layouts that the typed edits of a load ask for, run once when the load is complete instead

@@ -57,14 +57,16 @@ TEST_F(SettingsFilesTest, EverySavedControlComesBackAndSavesToTheSameBytes) {
 TEST_F(SettingsFilesTest, LinesPadTheNameToTheNextZoneAndEndInCrLf) {
     options1().SetText("TapeSpeedCombo", "0.5");
     form().SetChecked("ZoomFlag", true);
+    form().SetNumber("UpDown1", -3);
     form().SetText("Text1", "7\nFORM1.Text5 = 99"); // a line break must not start a line of its own
     ASSERT_TRUE(files.SaveControlState(Path("state.ini")));
     const std::string text = ReadFile(Path("state.ini"));
     // 23 characters pad to column 28, exactly 14 still move one zone on, 13 pad to 14.
     for (const char* line :
          {"FORM1.BlockSize             = 8192\r\n", "FORM1.FFTSize = 512\r\n",
-          "FORM1.Text1   = 7 FORM1.Text5 = 99\r\n", "FORM1.ZoomFlag              = 1\r\n",
-          "OPTIONS0.OptionCS0          =-1\r\n", "OPTIONS1.TapeSpeedCombo     = 0.5\r\n"}) {
+          "FORM1.Text1   = 7 FORM1.Text5 = 99\r\n", "FORM1.ZoomFlag              =  1\r\n",
+          "FORM1.Check1  =  0\r\n", "FORM1.UpDown1 = -3\r\n", "OPTIONS0.OptionCS0          = -1\r\n",
+          "OPTIONS0.OptionCS1          =  0\r\n", "OPTIONS1.TapeSpeedCombo     = 0.5\r\n"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line;
     }
     EXPECT_EQ(text.find("FORM1.BlockSize"), 0u);
