@@ -8,8 +8,7 @@ namespace ondrix {
 
 namespace {
 
-// Whether the text ends in the switch, ignoring case; then takes it off.
-bool TakeSwitch(std::string& text, std::string_view name) {
+bool EndsWithSwitch(const std::string& text, std::string_view name) {
     if (text.size() < name.size()) {
         return false;
     }
@@ -20,34 +19,50 @@ bool TakeSwitch(std::string& text, std::string_view name) {
             return false;
         }
     }
-    text.erase(start);
     return true;
+}
+
+// Whether the arguments end in the switch; then takes it off, as a whole argument or from the last one.
+bool TakeSwitch(std::vector<std::string>& arguments, std::string_view name) {
+    std::string& last = arguments.back();
+    if (!EndsWithSwitch(last, name)) {
+        return false;
+    }
+    if (last.size() == name.size() && arguments.size() > 1) {
+        arguments.pop_back();
+    } else {
+        last.erase(last.size() - name.size());
+    }
+    return true;
+}
+
+// Blanks off both ends of the text the arguments make; blank arguments at the ends go with them.
+void TrimEnds(std::vector<std::string>& arguments) {
+    while (arguments.size() > 1 && TrimLeadingBlanks(arguments.front()).empty()) {
+        arguments.erase(arguments.begin());
+    }
+    while (arguments.size() > 1 && TrimLeadingBlanks(arguments.back()).empty()) {
+        arguments.pop_back();
+    }
+    arguments.front() = TrimLeadingBlanks(arguments.front());
+    arguments.back() = TrimTrailingBlanks(arguments.back());
 }
 
 } // namespace
 
-std::string CommandLineText(const std::vector<std::string>& arguments) {
-    std::string text;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (i > 0) {
-            text += ' ';
-        }
-        text += arguments[i];
-    }
-    return text;
-}
-
-CommandLine ParseCommandLine(std::string_view text) {
+CommandLine ParseCommandLine(std::vector<std::string> arguments) {
     CommandLine line;
-    if (text.empty()) {
+    if (arguments.empty() || (arguments.size() == 1 && arguments.front().empty())) {
         return line;
     }
     line.empty = false;
-    std::string rest = Trim(text);
-    line.record = TakeSwitch(rest, "/REC");
-    line.autoRun = TakeSwitch(rest, "/AUTO");
-    line.ppt = TakeSwitch(rest, "/PPT");
-    line.file = std::move(rest);
+    TrimEnds(arguments);
+    line.record = TakeSwitch(arguments, "/REC");
+    line.autoRun = TakeSwitch(arguments, "/AUTO");
+    line.ppt = TakeSwitch(arguments, "/PPT");
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        line.file += (i > 0 ? " " : "") + arguments[i];
+    }
     return line;
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace ondrix {
@@ -16,13 +15,12 @@ struct CommandLine {
     std::string file;     // the text left after the switches: opened when it names an existing file
 };
 
-// The arguments after the options as one text, joined by single blanks, the way the shell received
-// them; an argument that holds blanks (a quoted file name) keeps them.
-std::string CommandLineText(const std::vector<std::string>& arguments);
-
-// Trims the text of blanks on both sides, then takes off, without regard to case and in this order, a
-// trailing "/REC", a trailing "/AUTO" and a trailing "/PPT". Nothing is trimmed after a switch is taken
-// off: "a.wav /REC" leaves "a.wav " (with its blank), which names no file.
-CommandLine ParseCommandLine(std::string_view text);
+// The arguments after the options, as the shell split them. The text is trimmed of blanks on both sides;
+// then, without regard to case and in this order, "/REC", "/AUTO" and "/PPT" are taken off the end: a last
+// argument that is exactly the switch is dropped, else a last argument ending in it loses those
+// characters. Nothing is trimmed after a switch is taken off: the one argument "a.wav /REC" leaves
+// "a.wav " (with its blank), which names no file, while "a.wav" "/REC" leaves "a.wav". What remains,
+// joined by single blanks, is the file; an argument that holds blanks keeps them.
+CommandLine ParseCommandLine(std::vector<std::string> arguments);
 
 } // namespace ondrix

@@ -124,12 +124,13 @@ void TaskController::SelectTask(int16_t mode) {
     }
 }
 
-// Every task compares the recording default with the block size, whichever default it then sets.
+// Every task compares the recording default with the block size, whichever default it then sets. The
+// size is written as typed: the display is laid out again and the Quick Settings check runs at once.
 void TaskController::SetDefaultBlockSize(const char* defaultList) {
     const ControlModel& advanced = settings_.Options1();
     ControlModel& form = settings_.Form1();
     if (advanced.Value("DefBlockSizeRecCombo") > form.Value(kQuickSettings.blockSize)) {
-        form.SetText(kQuickSettings.blockSize, advanced.Text(defaultList));
+        form.Type(kQuickSettings.blockSize, advanced.Text(defaultList));
     }
 }
 
@@ -184,7 +185,8 @@ void TaskController::RunTask(int16_t mode) {
             return;
         }
         RunLoop(mode, 0);
-        settings_.Options0().SetText(kBasicSettings.sampleRate, sampleRate);
+        // Written as typed, so the Basic Settings check and its analysis parameters follow it.
+        settings_.Options0().Type(kBasicSettings.sampleRate, sampleRate);
         break;
     }
     case 4:

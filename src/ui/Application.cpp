@@ -271,8 +271,12 @@ void Application::StartUp() {
         files_->PresetLoadFile(files.DefaultPreset())) {
         AppendStatus("Load Settings. ");
     }
-    devices_->FindInputDevice(form.Text(kQuickSettings.audioDevice));
-    devices_->FindOutputDevice(settings_.Options0().Text("Combo9"));
+    // Both names are taken before either look-up: a missing input device rebuilds the lists, which would
+    // put the output list back to its default.
+    const std::string inputDevice = form.Text(kQuickSettings.audioDevice);
+    const std::string outputDevice = settings_.Options0().Text("Combo9");
+    devices_->FindInputDevice(inputDevice);
+    devices_->FindOutputDevice(outputDevice);
     if (files_->LoadDefaultPaths()) {
         AppendStatus("Load Paths. ");
     }
@@ -315,7 +319,7 @@ int Application::ScreenWidth() const {
 
 // "/REC" records at once; a file left after the switches is opened, after such a recording has ended.
 void Application::RunCommandLine() {
-    const CommandLine line = ParseCommandLine(CommandLineText(options_.arguments));
+    const CommandLine line = ParseCommandLine(options_.arguments);
     if (line.empty || quitting_) {
         return;
     }
@@ -384,15 +388,17 @@ void Application::ShowColourScale(WindowId window, int scale) {
     main_->Spectrogram().update();
 }
 
+// The display is laid out first, so the window starts from the settings the display shows.
 void Application::OpenBasicSettings() {
+    UpdateForm();
     settings_.CopyQuickToBasic();
-    settings_.UpdateInfo();
     ControlModel& basic = settings_.Options0();
     ShowColourScale(WindowId::Options0, ColourScaleNumber(basic.Text(kBasicSettings.colourScale)));
     // The state as the window opens is what its "Exit" and "Reset" restore.
     files_->OnBasicSettingsOpened();
     recordingRules_->RefreshFreeSpace();
     basic_->Open();
+    settings_.UpdateInfo();
 }
 
 void Application::ExitProgram() {

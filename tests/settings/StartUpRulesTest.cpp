@@ -30,51 +30,43 @@ struct Parsed {
     std::string file;
 };
 
-Parsed Parse(std::string_view text) {
-    const CommandLine line = ParseCommandLine(text);
-    EXPECT_FALSE(line.empty) << text;
-    return {line.record, line.autoRun, line.ppt, line.file};
-}
-
 TEST(CommandLineTest, SwitchesAreTakenOffTheEndInOrderWithoutRegardToCase) {
-    const std::vector<std::pair<std::string, Parsed>> cases = {
-        {"/tmp/a.wav/REC", {true, false, false, "/tmp/a.wav"}},
-        {"/tmp/a.wav/rec", {true, false, false, "/tmp/a.wav"}},
-        {"/REC", {true, false, false, ""}},
-        {"/Rec", {true, false, false, ""}},
-        {"/tmp/a.wav/AUTO", {false, true, false, "/tmp/a.wav"}},
-        {"/tmp/a.wav/ppt", {false, false, true, "/tmp/a.wav"}},
-        {"/tmp/a.wav/PPT/Auto/REC", {true, true, true, "/tmp/a.wav"}},
+    using Arguments = std::vector<std::string>;
+    const std::vector<std::pair<Arguments, Parsed>> cases = {
+        {{"/tmp/a.wav/REC"}, {true, false, false, "/tmp/a.wav"}},
+        {{"/tmp/a.wav/rec"}, {true, false, false, "/tmp/a.wav"}},
+        {{"/Rec"}, {true, false, false, ""}},
+        {{"/tmp/a.wav/AUTO"}, {false, true, false, "/tmp/a.wav"}},
+        {{"/tmp/a.wav/ppt"}, {false, false, true, "/tmp/a.wav"}},
+        {{"/tmp/a.wav/PPT/Auto/REC"}, {true, true, true, "/tmp/a.wav"}},
         // Only the order /PPT, /AUTO, /REC from the end is recognised.
-        {"/tmp/a.wav/REC/AUTO", {false, true, false, "/tmp/a.wav/REC"}},
-        {"/tmp/a.wav", {false, false, false, "/tmp/a.wav"}},
+        {{"/tmp/a.wav/REC/AUTO"}, {false, true, false, "/tmp/a.wav/REC"}},
+        {{"/tmp/a.wav", "/REC", "/AUTO"}, {false, true, false, "/tmp/a.wav /REC"}},
+        {{"/tmp/a.wav"}, {false, false, false, "/tmp/a.wav"}},
         // The whole text is trimmed first ...
-        {"  /tmp/a.wav/REC  ", {true, false, false, "/tmp/a.wav"}},
-        // ... but nothing after a switch is taken off: the blank before it stays part of the name.
-        {"/tmp/a.wav /REC", {true, false, false, "/tmp/a.wav "}},
-        {"/tmp/a.wav /AUTO", {false, true, false, "/tmp/a.wav "}},
-        {"/tmp/my recording.wav", {false, false, false, "/tmp/my recording.wav"}},
-        {"REC", {false, false, false, "REC"}},
+        {{"  /tmp/a.wav/REC  "}, {true, false, false, "/tmp/a.wav"}},
+        {{" ", "/tmp/a.wav", "/REC", " "}, {true, false, false, "/tmp/a.wav"}},
+        // ... but inside one argument nothing after a switch is taken off: the blank stays in the name.
+        {{"/tmp/a.wav /REC"}, {true, false, false, "/tmp/a.wav "}},
+        {{"/tmp/a.wav /AUTO"}, {false, true, false, "/tmp/a.wav "}},
+        // A switch of its own is a whole argument; a name with blanks is one argument, never cut.
+        {{"/tmp/my file.wav", "/REC"}, {true, false, false, "/tmp/my file.wav"}},
+        {{"/tmp/my file.wav", "/ppt", "/auto", "/Rec"}, {true, true, true, "/tmp/my file.wav"}},
+        {{"/tmp/my", "file.wav/AUTO"}, {false, true, false, "/tmp/my file.wav"}},
+        {{"/tmp/my recording.wav"}, {false, false, false, "/tmp/my recording.wav"}},
+        {{"REC"}, {false, false, false, "REC"}},
     };
-    for (const auto& [text, expected] : cases) {
-        const Parsed parsed = Parse(text);
-        EXPECT_EQ(parsed.record, expected.record) << text;
-        EXPECT_EQ(parsed.autoRun, expected.autoRun) << text;
-        EXPECT_EQ(parsed.ppt, expected.ppt) << text;
-        EXPECT_EQ(parsed.file, expected.file) << text;
+    for (const auto& [arguments, expected] : cases) {
+        const CommandLine line = ParseCommandLine(arguments);
+        SCOPED_TRACE(arguments.front());
+        EXPECT_FALSE(line.empty);
+        EXPECT_EQ(line.record, expected.record);
+        EXPECT_EQ(line.autoRun, expected.autoRun);
+        EXPECT_EQ(line.ppt, expected.ppt);
+        EXPECT_EQ(line.file, expected.file);
     }
-    EXPECT_TRUE(ParseCommandLine("").empty);
-}
-
-TEST(CommandLineTest, ArgumentsJoinWithOneBlankAndKeepTheirOwnBlanks) {
-    EXPECT_EQ(CommandLineText({}), "");
-    EXPECT_EQ(CommandLineText({"/home/u/my recording.wav"}), "/home/u/my recording.wav");
-    EXPECT_EQ(CommandLineText({"/home/u/my recording.wav", "/REC"}), "/home/u/my recording.wav /REC");
-    EXPECT_EQ(CommandLineText({"", "/REC"}), " /REC");
-
-    const CommandLine spaced = ParseCommandLine(CommandLineText({"/home/u/my recording.wav/AUTO"}));
-    EXPECT_TRUE(spaced.autoRun);
-    EXPECT_EQ(spaced.file, "/home/u/my recording.wav");
+    EXPECT_TRUE(ParseCommandLine({}).empty);
+    EXPECT_TRUE(ParseCommandLine({""}).empty);
 }
 
 TEST(RatesFileTest, ItemsReplaceBothSampleRateListsInFileOrder) {

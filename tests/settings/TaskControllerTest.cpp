@@ -1,8 +1,8 @@
 #include "settings/TaskController.h"
-#include "support/ScriptedPump.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 #include "support/ScriptedInteraction.h"
+#include "support/ScriptedPump.h"
 
 #include <gtest/gtest.h>
 
@@ -325,9 +325,15 @@ TEST_F(TaskControllerTest, PlaybackOpensAFileWhenNoneIsOpenAndRestoresTheSampleR
 
     journal.clear();
     chosen = "/data/a.wav";
+    basic.SetText("AnalysisParameters", "");
     tasks.StartStop(); // the file plays in the same click
     EXPECT_EQ(journal, (Journal{"open .wav", "playback set-up", "playback clean-up after 1"}));
     EXPECT_EQ(basic.Text("SampleRate"), "48000");
+    // Restored as typed: the analysis parameters shown are those of the restored rate.
+    const std::string shown = basic.Text("AnalysisParameters");
+    settings.UpdateInfo();
+    EXPECT_FALSE(shown.empty());
+    EXPECT_EQ(shown, basic.Text("AnalysisParameters"));
 
     journal.clear();
     tasks.SetCurrentFileName("");

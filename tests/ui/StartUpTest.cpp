@@ -158,6 +158,18 @@ TEST(StartUpTest, WithoutSavedFilesTheBuiltInDefaultsAndInitialValuesHold) {
     EXPECT_FALSE(std::filesystem::exists(home.Path() + "ondrix.ini"));
 }
 
+TEST(StartUpTest, AMissingInputDeviceKeepsTheSavedOutputDevice) {
+    TempFolder home;
+    WriteFile(home.Path() + "ondrix.ini",
+              "FORM1.Combo10 = Gone Microphone\r\nOPTIONS0.Combo9 = Ondrix Null Output\r\n");
+    ScriptedInteraction dialogs;
+    Application app(Options(home.Path(), dialogs));
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_TRUE(dialogs.Texts().front().starts_with("Sound Input Device [Gone Microphone] not existent"));
+    EXPECT_EQ(app.Settings().Form1().ListIndex("Combo10"), 0);
+    EXPECT_EQ(app.Settings().Options0().Text("Combo9"), "Ondrix Null Output");
+}
+
 TEST(StartUpTest, TheProgramFolderIsMadeOrReportedOnce) {
     TempFolder temp;
     {
@@ -258,7 +270,7 @@ protected:
 TEST_F(CommandLineRunTest, RecStartsRecordingAndTheFileOpensAfterIt) {
     const std::string sound = home.Path() + "night 1.wav";
     WriteFile(sound, "RIFF");
-    Start({sound + "/rec"});
+    Start({sound, "/rec"});
     const std::vector<std::string> expected = {"set up in task 2", "pass 1", "pass 2",   "pass 3",
                                                "pass 4",           "pass 5", "clean up", "open " + sound};
     EXPECT_EQ(journal, expected);
@@ -267,17 +279,18 @@ TEST_F(CommandLineRunTest, RecStartsRecordingAndTheFileOpensAfterIt) {
 }
 
 TEST_F(CommandLineRunTest, AFileWithASwitchOpensWithoutARun) {
-    const std::string sound = home.Path() + "night.wav";
+    const std::string sound = home.Path() + "night 1.wav";
     WriteFile(sound, "RIFF");
     Start({sound + "/AUTO"});
-    EXPECT_EQ(journal, std::vector<std::string>{"open " + sound});
+    Start({sound, "/auto"});
+    EXPECT_EQ(journal, (std::vector<std::string>{"open " + sound, "open " + sound}));
     EXPECT_EQ(app->Tasks().SessionMode(), 1);
 }
 
 TEST_F(CommandLineRunTest, ABlankBeforeTheSwitchOrAMissingFileOpensNothing) {
     const std::string sound = home.Path() + "night.wav";
     WriteFile(sound, "RIFF");
-    Start({sound, "/AUTO"});
+    Start({sound + " /AUTO"});
     EXPECT_TRUE(journal.empty());
     Start({home.Path() + "missing.wav"});
     EXPECT_TRUE(journal.empty());
