@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test bench coverage format clean
 
 all: build
 
@@ -25,8 +25,11 @@ bench: build
 	./scripts/install-deps.sh bench
 	set -e; for b in $$(find $(BUILD_DIR)/bench -type f -executable -name 'ondrix_bench*' | sort); do "$$b"; done
 
+coverage:
+	./scripts/coverage.sh build-coverage
+
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-coverage

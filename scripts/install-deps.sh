@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ondrix needs to build, run and test; installs only what is missing.
-# With "bench", also what the benchmarks compare against (ffmpeg).
+# With "bench", also what the benchmarks compare against (ffmpeg); with "coverage", gcovr.
 set -euo pipefail
 
 packages=(
@@ -13,6 +13,9 @@ packages=(
 )
 if [ "${1:-}" = bench ]; then
   packages+=(ffmpeg)
+fi
+if [ "${1:-}" = coverage ]; then
+  packages+=(gcovr)
 fi
 
 missing=()
