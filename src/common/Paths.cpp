@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -49,19 +48,17 @@ bool IsFolderWritable(std::string_view folder) {
     if (path.empty()) {
         return false;
     }
-    const std::string test = path + "killme.tmp";
-    bool written = false;
-    {
-        std::ofstream out(test, std::ios::binary | std::ios::trunc);
-        if (out) {
-            out << "killme";
-            out.close();
-            written = !out.fail();
-        }
+    // mkstemp creates a new file under a name no other file has (O_CREAT | O_EXCL), so the probe can
+    // never truncate or delete a file of the user's.
+    std::string probe = path + ".ondrix-write-test-XXXXXX";
+    const int fd = mkstemp(probe.data());
+    if (fd < 0) {
+        return false;
     }
-    std::error_code error;
-    const bool removed = std::filesystem::remove(test, error);
-    return written && removed;
+    const bool written = write(fd, "w", 1) == 1;
+    const bool closed = close(fd) == 0;
+    const bool removed = unlink(probe.c_str()) == 0;
+    return written && closed && removed;
 }
 
 namespace {

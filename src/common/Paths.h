@@ -21,7 +21,8 @@ std::string WithTrailingSlash(std::string_view folder);
 std::string EnsureFolder(std::string_view folder);
 
 // Whether files can be written in the folder: the folder is created (one level) when missing, then a
-// test file "killme.tmp" is created, written and deleted in it.
+// test file under a new unique name is created exclusively, written and deleted in it. Every folder
+// write test uses this; no existing file is ever touched.
 bool IsFolderWritable(std::string_view folder);
 
 // The per-user program folder, ending in "/": the --home option when given, else $ONDRIX_HOME, else

@@ -138,7 +138,9 @@ void Application::ConnectRecorder() {
     recordingRules_ = std::make_unique<RecordingSettingsRules>(settings_, *ui_, volumes_);
     recordingRules_->Attach();
     RealTimeHooks& hooks = realTime_->hooks;
-    hooks.prepareRecording = [this] {
+    // The status caption the run starts with; a file switch shows it again with the new file's name.
+    auto caption = std::make_shared<std::string>();
+    hooks.prepareRecording = [this, caption] {
         ControlModel& form = settings_.Form1();
         RecorderSettings recording =
             RecorderSettingsFromSettings(settings_, 1, static_cast<uint32_t>(settings_.Analysis().sampleRate),
@@ -153,6 +155,8 @@ void Application::ConnectRecorder() {
                 },
             .fails = [this] { return realTime_->status.fails; },
             .overloads = [this] { return realTime_->status.overloads; },
+            .fileSwitched =
+                [this, caption] { settings_.Form1().SetText("Label4", *caption + recorder_->StatusText()); },
         };
         recorder_ = std::make_unique<Recorder>(std::move(recording), std::move(environment));
         const std::string refusal = recorder_->Begin();
@@ -163,9 +167,10 @@ void Application::ConnectRecorder() {
         }
         return true;
     };
-    hooks.startRecording = [this] {
+    hooks.startRecording = [this, caption] {
         ControlModel& form = settings_.Form1();
-        form.SetText("Label4", form.Text("Label4") + recorder_->StatusText());
+        *caption = form.Text("Label4");
+        form.SetText("Label4", *caption + recorder_->StatusText());
     };
     hooks.recordBlock = [this](std::span<const int16_t> block, bool paused) {
         recorder_->RecordBlock(block, paused);

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 namespace ondrix {
 namespace {
@@ -64,6 +67,27 @@ TEST(Paths, EnsureFolderCreatesOneLevelAndLeavesNoFile) {
     EXPECT_EQ(EnsureFolder(temp.Path() + "a/b"), temp.Path() + "a/b/");
     EXPECT_FALSE(std::filesystem::exists(temp.Path() + "a"));
     EXPECT_EQ(EnsureFolder(""), "");
+}
+
+TEST(Paths, WriteTestLeavesTheFolderAsItWas) {
+    TempFolder temp;
+    // A user's file under the name a test file might use survives, byte for byte.
+    const std::string user = temp.Path() + "killme.tmp";
+    const std::string content("keep\0me", 7);
+    std::ofstream(user, std::ios::binary) << content;
+    EXPECT_TRUE(IsFolderWritable(temp.Path()));
+    EXPECT_TRUE(IsFolderWritable(temp.Path() + "new"));
+    std::ifstream in(user, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(temp.Path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"killme.tmp", "new"}));
+    EXPECT_TRUE(std::filesystem::is_empty(temp.Path() + "new"));
+    // Below a file there is no folder to write in.
+    EXPECT_FALSE(IsFolderWritable(user + "/sub"));
 }
 
 TEST(Paths, ProgramFolderFollowsOptionThenEnvironment) {

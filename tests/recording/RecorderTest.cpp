@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,7 +25,8 @@ struct Rig {
     std::tm now{};
     std::vector<std::string> log;
     int64_t fails = 2;
-    int resets = 0;
+    int64_t overloads = 0;
+    std::function<void()> switched = [] {}; // what a test does when a switch has opened the next file
     RecorderSettings settings;
 
     Rig() {
@@ -44,8 +47,8 @@ struct Rig {
                                    .clock = [this] { return now; },
                                    .log = [this](const std::string& line) { log.push_back(line); },
                                    .fails = [this] { return fails; },
-                                   .overloads = [] { return int64_t{0}; },
-                                   .resetCounters = [this] { ++resets; }});
+                                   .overloads = [this] { return overloads; },
+                                   .fileSwitched = [this] { switched(); }});
     }
     std::string File(int n) const { return folder.Path() + "Ondrix_000" + std::to_string(n) + ".wav"; }
     int Count(const std::string& start) const {
@@ -113,7 +116,7 @@ TEST(Recorder, SingleFileWithPlaceholdersUntilClosed) {
     EXPECT_EQ(ReadBytes(rig.File(1)), std::vector<uint8_t>(1000, 7));
     const std::string path = rig.folder.Path() + "Ondrix_0001_n1.wav";
     EXPECT_EQ(recorder.FileName(), path);
-    EXPECT_EQ(rig.log.at(0), " 2ch 8000 Test Ramp block 8");
+    EXPECT_EQ(rig.log.at(0), " 2ch 8000 Test Ramp block  8");
     EXPECT_EQ(rig.log.at(1), "Creating " + path + " Rec Mode 2 - single file");
     EXPECT_EQ(ReadBytes(path).size(), 44U);
 
@@ -181,10 +184,16 @@ TEST(Recorder, MultipleFilesKeepAnUnbrokenRampAcrossSwitchesAndAPause) {
     rig.settings.maxFiles = 3;
     rig.settings.blockValues = 20;
     auto recorder = rig.Make();
+    std::vector<std::string> shown;
+    rig.switched = [&] { shown.push_back(recorder.StatusText()); };
     ASSERT_EQ(recorder.Begin(), "");
     StereoRamp ramp;
     int turns = 0;
+    rig.fails = 0;
     while (!recorder.StopRequested() && turns < 100) {
+        // The run's counters grow every turn: one fail and three overloads.
+        ++rig.fails;
+        rig.overloads = 3 * rig.fails;
         const bool paused = turns >= 7 && turns < 10; // three paused turns, one block of zeros
         if (paused) {
             recorder.RecordBlock(std::vector<int16_t>(20, 1), true);
@@ -200,10 +209,16 @@ TEST(Recorder, MultipleFilesKeepAnUnbrokenRampAcrossSwitchesAndAPause) {
     EXPECT_FALSE(std::filesystem::exists(rig.File(4)));
     EXPECT_EQ(rig.Count("Pausing..."), 1);
     EXPECT_EQ(rig.Count("Resuming..."), 1);
-    EXPECT_EQ(rig.Count("Closing  "), 3);
     EXPECT_EQ(rig.Count("Creating "), 3);
-    EXPECT_EQ(rig.resets, 3);
-    EXPECT_EQ(rig.log.at(2), "Closing  " + rig.File(1) + " Fails 2 Overloads 0");
+    EXPECT_EQ(shown, (std::vector<std::string>{"  Rec " + rig.File(2) + " (max 680MB) (Repeat)",
+                                               "  Rec " + rig.File(3) + " (max 680MB) (Repeat)"}));
+    // Each file reports the counts of its own turns: 6, then 8 (two quiet paused turns), then 6.
+    std::vector<std::string> closing;
+    std::copy_if(rig.log.begin(), rig.log.end(), std::back_inserter(closing),
+                 [](const std::string& line) { return line.rfind("Closing  ", 0) == 0; });
+    EXPECT_EQ(closing, (std::vector<std::string>{"Closing  " + rig.File(1) + " Fails 6 Overloads 18",
+                                                 "Closing  " + rig.File(2) + " Fails 8 Overloads 24",
+                                                 "Closing  " + rig.File(3) + " Fails 6 Overloads 18"}));
 
     std::vector<int16_t> all;
     for (int n = 1; n <= 3; ++n) {

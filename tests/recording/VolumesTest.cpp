@@ -42,7 +42,7 @@ TEST(Volumes, FreeSpaceOfARealFolder) {
     LocalVolumes local;
     EXPECT_TRUE(local.Writable(folder.Path() + "deep/new/"));
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() + "deep/new/"));
-    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "deep/new/killme.tmp"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path() + "deep/new/"));
 }
 
 TEST(Volumes, NextVolumeWithSpaceKeepsThePath) {

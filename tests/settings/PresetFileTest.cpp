@@ -167,7 +167,7 @@ TEST_F(SettingsFilesTest, DefaultPathsAreFourItemsAndSetPathTakesOnlyWritableFol
     options0().Click("SetRecPathButton");
     EXPECT_EQ(options0().Text("FileRecPathField"), temp.Path() + "new/");
     EXPECT_TRUE(std::filesystem::is_directory(Path("new")));
-    EXPECT_FALSE(Exists(Path("new/killme.tmp")));
+    EXPECT_TRUE(std::filesystem::is_empty(Path("new")));
 }
 
 } // namespace
