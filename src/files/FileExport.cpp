@@ -95,7 +95,9 @@ FileResult ExportFile(SettingsModel& settings, MenuModel& menus, const std::stri
         say(name + ": a folder, not a sound file");
         return result;
     }
-    const SoundFileInfo info = DetectFileType(path, FileFormatSettingsFrom(settings.Options1()));
+    // The inputs are only read (an archive may be read-only or shared): header corrections stay in memory.
+    const SoundFileInfo info =
+        DetectFileType(path, FileFormatSettingsFrom(settings.Options1()), HeaderRepair::ReadOnly);
     if (info.type == kFileUnsupported) {
         say(name + ": " + (info.message.empty() ? std::string("File format not supported") : info.message));
         return result;

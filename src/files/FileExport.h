@@ -34,6 +34,7 @@ struct ExportSummary {
 // starts at the data start + k x FrameBytes (no end clamp), the rest of the last page is blank, so the
 // pages tile the file. Pages are "<stem>-p0001.png", ... of W x R pixels (palette-indexed when the page
 // has at most 256 colours). A file that cannot be read is reported and skipped; the others are done.
+// The sound files are never written: a header the window would repair is corrected in memory only.
 ExportSummary ExportFiles(SettingsModel& settings, MenuModel& menus, const ExportRequest& request,
                           const ExportProgress& progress);
 

@@ -10,6 +10,7 @@
 #include "settings/TaskController.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace ondrix {
 
@@ -85,17 +86,34 @@ void FileNavigation::Step(int direction, int parts) {
     MoveTo(std::max(file_.filePos, file_.info.headerSize) + (direction < 0 ? -step : step));
 }
 
+// The bytes of a typed time, rounded to whole seconds; saturated, so that any number of digits gives a
+// position (NaN, from a text like "-9...9:9...9:0", reads as 0).
 int64_t FileNavigation::TimeOffset(const std::string& text) const {
     const double seconds = RoundHalfEven(ClockToSeconds(text));
     return RoundToInt64(seconds * static_cast<double>(BytesPerSecond(file_.info)));
 }
 
-void FileNavigation::GoTo(const std::string& text) {
-    MoveToTime(file_.info.headerSize + TimeOffset(text));
+namespace {
+
+int64_t SaturatedAdd(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) {
+        return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+    }
+    return sum;
 }
 
+} // namespace
+
+// A negative time goes to the start of the data.
+void FileNavigation::GoTo(const std::string& text) {
+    MoveToTime(SaturatedAdd(file_.info.headerSize, std::max<int64_t>(TimeOffset(text), 0)));
+}
+
+// A skip back stops at the start of the data.
 void FileNavigation::Skip(const std::string& text) {
-    MoveToTime(std::max(file_.filePos, file_.info.headerSize) + TimeOffset(text));
+    const int64_t from = std::max(file_.filePos, file_.info.headerSize);
+    MoveToTime(std::max(SaturatedAdd(from, TimeOffset(text)), file_.info.headerSize));
 }
 
 // A time position: "End of File" when it lies at or beyond the data end.

@@ -32,7 +32,9 @@ public:
     void Step(int direction, int parts);
     void ToStart();
     void ToEnd();
-    // GoTo: an absolute time; Skip: a time forward. "End of File" when it lies at or beyond the data end.
+    // GoTo: an absolute time; Skip: a time forward. "End of File" when it lies at or beyond the data end
+    // (however many digits the text has); a negative or non-numeric GoTo moves to the start of the
+    // data, and a Skip back stops there.
     void GoTo(const std::string& text);
     void Skip(const std::string& text);
     void ResetTimer();

@@ -71,7 +71,7 @@ int16_t GetInt16(const uint8_t* at) {
     return static_cast<int16_t>(static_cast<uint16_t>(at[0] | (at[1] << 8)));
 }
 
-SoundFileInfo DetectWav(const std::string& path, int64_t length) {
+SoundFileInfo DetectWav(const std::string& path, int64_t length, HeaderRepair repair) {
     auto header = ReadWavHeader(path);
     if (!header) {
         return NotSound(path, "no WAV header");
@@ -111,19 +111,16 @@ SoundFileInfo DetectWav(const std::string& path, int64_t length) {
     }
 
     if (WavHeaderNeedsRepair(*header)) {
-        // A recording that was never closed. A 16-bit PCM file gets the program's own header; any other
-        // keeps its format and gets its sizes only.
-        const bool ownFormat = header->bitsPerSample == 16 && tag == kWavTagPcm;
-        const bool fixed = ownFormat ? RepairWavHeader(path) : RepairWavSizes(path);
-        if (fixed) {
+        // A recording that was never closed.
+        if (repair == HeaderRepair::InPlace && RepairWavHeader(path)) {
             if (auto reread = ReadWavHeader(path)) {
                 header = reread;
                 info.repaired = true;
             }
         }
         if (!info.repaired) {
-            // Read-only: use the file as it is, with the sizes the repair would have written.
-            header->riffSize = static_cast<uint32_t>(std::min<int64_t>(length - 8, 0xFFFFFFFFLL));
+            // Not to be written, or not writable: read it as the repair would have left it.
+            header = RepairedWavHeader(*header);
         }
     }
 
@@ -136,8 +133,8 @@ SoundFileInfo DetectWav(const std::string& path, int64_t length) {
     return info;
 }
 
-SoundFileInfo DetectDap(const std::string& path, int64_t length, int32_t type) {
-    const auto header = ReadDapHeader(path);
+SoundFileInfo DetectDap(const std::string& path, int64_t length, int32_t type, HeaderRepair repair) {
+    const auto header = ReadDapHeader(path, repair);
     if (!header) {
         return NotSound(path, "header shorter than 256 bytes");
     }
@@ -219,7 +216,7 @@ FileFormatSettings FileFormatSettingsFrom(const ControlModel& advanced) {
     return s;
 }
 
-std::optional<DapHeader> ReadDapHeader(const std::string& path) {
+std::optional<DapHeader> ReadDapHeader(const std::string& path, HeaderRepair repair) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return std::nullopt;
@@ -244,7 +241,7 @@ std::optional<DapHeader> ReadDapHeader(const std::string& path) {
     h.dataSize = st.st_size - kDapHeaderBytes;
 
     const int64_t samples = h.dataSize / 2;
-    if (samples > 999999 && h.countText.find('k') == std::string::npos) {
+    if (repair == HeaderRepair::InPlace && samples > 999999 && h.countText.find('k') == std::string::npos) {
         std::string count = BareNumberText(static_cast<double>(samples / 1024)) + "k";
         if (count.size() <= kDapCountChars) {
             count.resize(kDapCountChars, ' ');
@@ -262,7 +259,8 @@ std::optional<DapHeader> ReadDapHeader(const std::string& path) {
     return h;
 }
 
-SoundFileInfo DetectFileType(const std::string& path, const FileFormatSettings& settings) {
+SoundFileInfo DetectFileType(const std::string& path, const FileFormatSettings& settings,
+                             HeaderRepair repair) {
     const std::string ext = ExtensionOf(path);
     const bool known = ext == "WAV" || ext == "DAP" || ext == "BIN" || ext == "RAW" || ext == "EXT" ||
                        ext == "KAY" || ext == "001" || ext == "002" || ext == "003" || ext == "004" ||
@@ -292,13 +290,13 @@ SoundFileInfo DetectFileType(const std::string& path, const FileFormatSettings& 
     }
 
     if (ext == "WAV") {
-        return DetectWav(path, length);
+        return DetectWav(path, length, repair);
     }
     if (IsRateExtension(ext, 'M')) {
-        return DetectDap(path, length, kFileMxx);
+        return DetectDap(path, length, kFileMxx, repair);
     }
     if (ext == "DAP") {
-        return DetectDap(path, length, kFileDap);
+        return DetectDap(path, length, kFileDap, repair);
     }
     if (IsRateExtension(ext, 'S')) {
         if (length < kDapHeaderBytes) {

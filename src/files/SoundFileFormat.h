@@ -73,12 +73,17 @@ struct DapHeader {
     bool countRewritten = false; // the count field was rewritten as thousands with "k"
 };
 
-// Reads the header of an M or DAP file. When the count field holds no "k" and the file holds more than
-// 999 999 16-bit samples, writes at offset 26 the number of samples / 1024 followed by "k" and blanks
-// ("976k  " for 1 000 000 samples); a count that does not fit the six characters that way leaves the
-// field alone, and a file that cannot be written keeps its field. Nothing when the file is shorter
-// than the header or cannot be read.
-std::optional<DapHeader> ReadDapHeader(const std::string& path);
+// Whether recognition may correct a file's header in the file itself: the window does (a recording
+// never closed is repaired once, for every program that reads it); the export reads its files without
+// writing any of them and applies the same WAV size corrections to what it reads.
+enum class HeaderRepair { InPlace, ReadOnly };
+
+// Reads the header of an M or DAP file. In place, when the count field holds no "k" and the file holds
+// more than 999 999 16-bit samples, writes at offset 26 the number of samples / 1024 followed by "k"
+// and blanks ("976k  " for 1 000 000 samples); a count that does not fit the six characters that way
+// leaves the field alone, and a file that cannot be written keeps its field. Nothing when the file is
+// shorter than the header or cannot be read.
+std::optional<DapHeader> ReadDapHeader(const std::string& path, HeaderRepair repair = HeaderRepair::InPlace);
 
 // How the samples of a file type are stored; None for types the readers do not decode.
 enum class SampleEncoding { None, Int16, Int32, Float32 };
@@ -91,11 +96,13 @@ inline bool AnalysableChannels(int channels) {
 
 // Recognises a file by the last three characters of its name, upper-cased, and reads its header.
 // Unknown extensions: type 0 with message "Unknown File Extension (" + name + " > " + extension + ")".
-// A 16-bit M or DAP file with more than 999 999 samples and no "k" in its count field gets that field
-// rewritten. Never reads outside the file; a file that cannot be opened or a truncated or absurd
-// header gives type 0 with a clear message. A WAV whose sizes need repair (see WavHeaderNeedsRepair)
-// is repaired in place first. S files, whose header states neither, get 1 channel and the raw sample
-// rate setting.
-SoundFileInfo DetectFileType(const std::string& path, const FileFormatSettings& settings);
+// Never reads outside the file; a file that cannot be opened or a truncated or absurd header gives
+// type 0 with a clear message. In place, a 16-bit M or DAP file with more than 999 999 samples and no
+// "k" in its count field gets that field rewritten, and a WAV whose sizes need repair (see
+// WavHeaderNeedsRepair) is repaired first; read-only, or when the file cannot be written, the WAV is
+// read with the repaired sizes (RepairedWavHeader) and nothing is written. S files, whose header
+// states neither, get 1 channel and the raw sample rate setting.
+SoundFileInfo DetectFileType(const std::string& path, const FileFormatSettings& settings,
+                             HeaderRepair repair = HeaderRepair::InPlace);
 
 } // namespace ondrix

@@ -183,10 +183,57 @@ std::optional<WavHeaderFields> RepairableHeader(const std::string& path, std::st
 
 } // namespace
 
+namespace {
+
+// A RIFF size below 256 that does not match the file: what a recorder leaves when it dies before
+// writing any size (0, or the sizes of an empty file) over the samples it did write.
+bool RiffSizeLeftover(const WavHeaderFields& h) {
+    return h.riffSize < 256 && static_cast<int64_t>(h.riffSize) + 8 != h.fileLength;
+}
+
+bool DataSizeWrong(const WavHeaderFields& h) {
+    return h.dataSize == kDataSizePlaceholder ||
+           h.dataOffset + static_cast<int64_t>(h.dataSize) > h.fileLength || RiffSizeLeftover(h);
+}
+
+// A canonical 16-bit PCM file gets the program's own header; any other file its sizes only, so that
+// its samples keep the meaning its header gives them.
+bool TakesOwnHeader(const WavHeaderFields& h) {
+    return h.sizeFieldOffset == 40 && h.bitsPerSample == 16 && h.formatTag == kWavTagPcm;
+}
+
+bool RepairWavSizes(const std::string& path, const WavHeaderFields& header, std::string* error) {
+    const WavHeaderFields repaired = RepairedWavHeader(header);
+    Fd fd(path, O_WRONLY);
+    uint8_t riff[4];
+    Put32(riff, repaired.riffSize);
+    bool written = fd.get() >= 0 && WriteAt(fd.get(), riff, 4, 4);
+    if (written && repaired.dataSize != header.dataSize) {
+        uint8_t data[4];
+        Put32(data, repaired.dataSize);
+        written = WriteAt(fd.get(), data, 4, header.sizeFieldOffset);
+    }
+    if (!written) {
+        SetError(error, "Cannot write the header of " + path);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool WavHeaderNeedsRepair(const WavHeaderFields& header) {
-    return header.riffSize == kRiffSizePlaceholder || header.dataSize == kDataSizePlaceholder ||
-           static_cast<int64_t>(header.riffSize) + 8 > header.fileLength ||
-           header.dataOffset + static_cast<int64_t>(header.dataSize) > header.fileLength;
+    return header.riffSize == kRiffSizePlaceholder ||
+           static_cast<int64_t>(header.riffSize) + 8 > header.fileLength || DataSizeWrong(header);
+}
+
+WavHeaderFields RepairedWavHeader(const WavHeaderFields& header) {
+    WavHeaderFields repaired = header;
+    repaired.riffSize = Saturated32(header.fileLength - 8);
+    if (TakesOwnHeader(header) || DataSizeWrong(header)) {
+        repaired.dataSize = Saturated32(header.fileLength - header.dataOffset);
+    }
+    return repaired;
 }
 
 bool RepairWavHeader(const std::string& path, std::string* error) {
@@ -194,33 +241,10 @@ bool RepairWavHeader(const std::string& path, std::string* error) {
     if (!header) {
         return false;
     }
-    if (header->sizeFieldOffset != 40) {
-        return RepairWavSizes(path, error);
+    if (!TakesOwnHeader(*header)) {
+        return RepairWavSizes(path, *header, error);
     }
     if (!WriteWavHeader(path, header->channels, header->sampleRate)) {
-        SetError(error, "Cannot write the header of " + path);
-        return false;
-    }
-    return true;
-}
-
-bool RepairWavSizes(const std::string& path, std::string* error) {
-    const auto header = RepairableHeader(path, error);
-    if (!header) {
-        return false;
-    }
-    Fd fd(path, O_WRONLY);
-    uint8_t riff[4];
-    Put32(riff, Saturated32(header->fileLength - 8));
-    bool written = fd.get() >= 0 && WriteAt(fd.get(), riff, 4, 4);
-    const bool dataWrong = header->dataSize == kDataSizePlaceholder ||
-                           header->dataOffset + static_cast<int64_t>(header->dataSize) > header->fileLength;
-    if (written && dataWrong) {
-        uint8_t data[4];
-        Put32(data, Saturated32(header->fileLength - header->dataOffset));
-        written = WriteAt(fd.get(), data, 4, header->sizeFieldOffset);
-    }
-    if (!written) {
         SetError(error, "Cannot write the header of " + path);
         return false;
     }

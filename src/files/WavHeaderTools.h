@@ -41,20 +41,24 @@ inline constexpr uint16_t kWavTagExtensible = 0xFFFE;
 // chunk lies elsewhere but no "data" chunk follows; never reads outside the file.
 std::optional<WavHeaderFields> ReadWavHeader(const std::string& path);
 
-// The sizes are the recorder's placeholders (-8/-44) or point past the end of the file.
+// The sizes are the recorder's placeholders (-8/-44), point past the end of the file, or the RIFF size is
+// 0 .. 255 over a file it does not describe (a recorder that died before writing any size). A valid
+// file above 2 GiB has sizes above 2^31 and is left alone.
 bool WavHeaderNeedsRepair(const WavHeaderFields& header);
 
-// Rewrites the sizes from the file length: a canonical file gets the program's 44-byte 16-bit PCM
-// header with the channels and rate read; a file whose data chunk is elsewhere gets only its RIFF and
-// data size fields rewritten. False, with a message in `error`, when the file cannot be read or written.
-// Refuses a file that does not begin with "RIFF" and "WAVE": its first bytes are not a header to
-// overwrite.
-bool RepairWavHeader(const std::string& path, std::string* error = nullptr);
+// The header as RepairWavHeader leaves it: RIFF size = length - 8; data size = length - data offset
+// when the program's own header is written or the data size is wrong (a placeholder, past the end, or
+// beside a leftover RIFF size), else kept. Every other field as read. Lets a file that must not be
+// written be read as if it had been repaired.
+WavHeaderFields RepairedWavHeader(const WavHeaderFields& header);
 
-// Rewrites only the RIFF size (length - 8) and, when it is a placeholder or points past the end, the
-// data size (length - data offset); every other byte, the stated sample format included, is kept.
-// Used on files whose samples are not 16-bit PCM, so that they stay readable as what they are.
-bool RepairWavSizes(const std::string& path, std::string* error = nullptr);
+// Rewrites the sizes from the file length (see RepairedWavHeader). A canonical 16-bit PCM file gets
+// the program's 44-byte header with the channels and rate read. Any other file, a file of 32-bit or
+// float samples or one whose data chunk is not at byte 36, gets only its RIFF and data size fields
+// rewritten: its stated sample format and its other chunks stay what they are. False, with a message
+// in `error`, when the file cannot be read or written. Refuses a file that does not begin with "RIFF"
+// and "WAVE": its first bytes are not a header to overwrite.
+bool RepairWavHeader(const std::string& path, std::string* error = nullptr);
 
 // The text of "Check wav header": lines "File " + name, "Signature ", "Filesize ", ... "Data size ",
 // joined by CR LF, numbers with their leading blank. Identifier bytes that are not printable show as

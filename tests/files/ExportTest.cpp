@@ -188,6 +188,34 @@ TEST_F(ExportTest, PagesTileTheFileAndEqualTheWindowsPage) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(ExportTest, InputsAreReadWithoutBeingWritten) {
+    // The test file as a recorder that died leaves it: placeholder sizes, and read-only.
+    const std::string crashed = folder.Path() + "crashed.wav";
+    std::filesystem::copy_file(file, crashed);
+    const auto placeholder = WavHeaderBytes(0, 1, kRate);
+    std::fstream(crashed, std::ios::binary | std::ios::in | std::ios::out)
+        .write(reinterpret_cast<const char*>(placeholder.data()), 44);
+    std::filesystem::permissions(crashed, std::filesystem::perms::owner_read);
+    const auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    const std::string before = bytes(crashed);
+    const ExportSummary summary = ExportFiles(
+        settings, menus, {.outFolder = folder.Path() + "out", .files = {file, crashed}, .width = kWidth},
+        {.line = [this](const std::string& line) { lines.push_back(line); }});
+    EXPECT_EQ(summary.filesDone, 2);
+    EXPECT_TRUE(bytes(crashed) == before) << "the input was written";
+    const int64_t pages =
+        (int64_t{kFrames} * 2 + int64_t{kWidth} * kStep * 2 - 1) / (int64_t{kWidth} * kStep * 2);
+    for (int64_t page = 1; page <= pages + 1; ++page) {
+        const std::string suffix = "-p000" + std::to_string(page) + ".png";
+        SCOPED_TRACE(suffix);
+        EXPECT_TRUE(bytes(folder.Path() + "out/crashed" + suffix) ==
+                    bytes(folder.Path() + "out/tones" + suffix));
+    }
+}
+
 TEST_F(ExportTest, FilesThatCannotBeReadAreReportedAndTheOthersDone) {
     const std::string empty = folder.Path() + "empty.wav";
     std::ofstream(empty).close();

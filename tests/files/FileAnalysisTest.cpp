@@ -162,6 +162,37 @@ TEST_F(FileAnalysisTest, GoToSkipAndPageStepsKeepPositionsOnFrames) {
     EXPECT_EQ(file.filePos, 44 + 5 * kRate * 4);
     EXPECT_FALSE(form.Checked("PauseButton"));
 
+    // Texts that are no usable time: any number of digits saturates, never a wrapped position.
+    const std::string many(400, '9');
+    const int64_t mid = 44 + 50 * kRate * 4;
+    struct Typed {
+        const char* control;
+        std::string text;
+        int64_t expected; // -1: "End of File", the position unchanged
+    };
+    const std::vector<Typed> typed = {
+        {"GoToS2", "99999999999999999999", -1},
+        {"GoToS2", many, -1},
+        {"GoToS2", "1:" + many, -1},
+        {"GoToS2", "-5", 44},
+        {"GoToS2", "-" + many, 44},
+        {"GoToS2", "-" + many + ":" + many + ":0", 44},
+        {"GoToS2", "abc", 44},
+        {"Jump", many, -1},
+        {"Jump", "-" + many, 44},
+        {"Jump", "-10", mid - 10 * kRate * 4},
+    };
+    for (const Typed& t : typed) {
+        SCOPED_TRACE(std::string(t.control) + " " + t.text.substr(0, 30));
+        file.filePos = mid;
+        dialogs.messages.clear();
+        form.SetText(t.control == std::string("Jump") ? "Text6" : "Text3", t.text);
+        form.Click(t.control);
+        EXPECT_EQ(file.filePos, t.expected < 0 ? mid : t.expected);
+        EXPECT_EQ(dialogs.Texts(),
+                  t.expected < 0 ? std::vector<std::string>{"End of File"} : std::vector<std::string>{});
+    }
+
     const int64_t frameBytes = int64_t{kWidth} * kStep * 2 * 2;
     EXPECT_EQ(navigation.FrameBytes(), frameBytes);
     form.Click("Command1");

@@ -211,6 +211,8 @@ TEST_F(FormatsTest, EveryTypeCodeWithItsHeaderChannelsRateAndSize) {
 
 TEST_F(FormatsTest, LargeMFileGetsItsCountFieldRewrittenInThousands) {
     const std::string path = Make("big.m48", DapFile("48000", "100000", 2000000));
+    EXPECT_EQ(DetectFileType(path, settings, HeaderRepair::ReadOnly).type, kFileMxx);
+    EXPECT_EQ(ReadDapHeader(path, HeaderRepair::ReadOnly)->countText, "100000"); // read-only: untouched
     const SoundFileInfo info = DetectFileType(path, settings);
     ASSERT_EQ(info.type, kFileMxx);
     EXPECT_EQ((info.dataEnd - info.headerSize) / 2, 1000000);
@@ -472,21 +474,100 @@ TEST_F(FormatsTest, UnclosedRecordingIsRepairedByteForByteOnRecognition) {
     EXPECT_FALSE(WavHeaderNeedsRepair(*fields));
 }
 
-TEST_F(FormatsTest, FixWavHeaderOnAFloatFileStatesSixteenBitPcm) {
+// `wav` with chunks (fact, PEAK) inserted before its "data" chunk at byte 36.
+Bytes WithChunksBeforeData(Bytes wav, const Bytes& chunks) {
+    wav.insert(wav.begin() + 36, chunks.begin(), chunks.end());
+    Set32(wav, 4, static_cast<uint32_t>(wav.size() - 8));
+    return wav;
+}
+
+TEST_F(FormatsTest, DamagedSizesAreRepairedWithoutChangingWhatTheSamplesMean) {
     Bytes floats;
-    PutFloat(floats, 0.25f);
-    PutFloat(floats, -0.25f);
-    const Bytes original = Wav(16, 3, 1, 8000, 32, floats);
-    const std::string path = Make("float.wav", original);
-    std::string error;
-    ASSERT_TRUE(RepairWavHeader(path, &error)) << error;
-    const Bytes now = FileBytes(path);
-    ASSERT_EQ(now.size(), original.size());
-    const auto header = WavHeaderBytes(original.size(), 1, 8000);
-    EXPECT_TRUE(std::equal(header.begin(), header.end(), now.begin()));
-    EXPECT_EQ(now[20], 1);  // format tag: integer PCM
-    EXPECT_EQ(now[34], 16); // bits per sample
-    EXPECT_TRUE(std::equal(original.begin() + 44, original.end(), now.begin() + 44));
+    for (float f : {0.25f, -0.5f, 0.125f, 1.0f}) {
+        PutFloat(floats, f);
+    }
+    Bytes factPeak;
+    PutText(factPeak, "fact");
+    Put32(factPeak, 4);
+    Put32(factPeak, 4);
+    PutText(factPeak, "PEAK");
+    Put32(factPeak, 16);
+    factPeak.resize(factPeak.size() + 16, 1);
+    struct Layout {
+        const char* name;
+        Bytes good;
+        int32_t type;
+    };
+    const std::vector<Layout> layouts = {
+        {"pcm16", Wav(16, 1, 2, 8000, 16, Ramp(8)), kFileWav16},
+        {"float", Wav(16, 3, 1, 8000, 32, floats), kFileWav32Float},
+        {"int32", Wav(16, 1, 1, 8000, 32, Ramp(8)), kFileWav32Int},
+        {"float18", Wav(18, 3, 1, 8000, 32, floats), kFileWav32Float18},
+        {"fact+PEAK", WithChunksBeforeData(Wav(16, 3, 1, 8000, 32, floats), factPeak), kFileWav32Float},
+    };
+    struct Sizes {
+        const char* name;
+        uint32_t riff; // 0: the good size + `pastEnd`
+        uint32_t data;
+        uint32_t pastEnd;
+    };
+    const std::vector<Sizes> damages = {
+        {"placeholders", 0xFFFFFFF8u, 0xFFFFFFD4u, 0},
+        {"zero", 0, 0, 0},
+        {"empty recording", 36, 0, 0},
+        {"past the end", 0, 0, 1000},
+    };
+    for (const Layout& layout : layouts) {
+        const auto good = ReadWavHeader(Make("good.wav", layout.good));
+        ASSERT_TRUE(good);
+        for (const Sizes& damage : damages) {
+            SCOPED_TRACE(std::string(layout.name) + ", " + damage.name);
+            Bytes broken = layout.good;
+            Set32(broken, 4, damage.pastEnd ? good->riffSize + damage.pastEnd : damage.riff);
+            Set32(broken, static_cast<size_t>(good->sizeFieldOffset),
+                  damage.pastEnd ? good->dataSize + damage.pastEnd : damage.data);
+            const std::string path = Make(std::string(layout.name) + ".wav", broken);
+
+            // Read-only recognition writes nothing and reads what the repair gives.
+            const SoundFileInfo readOnly = DetectFileType(path, settings, HeaderRepair::ReadOnly);
+            EXPECT_EQ(FileBytes(path), broken);
+            EXPECT_FALSE(readOnly.repaired);
+            // Recognition repairs in place; "Fix wav header" does the same.
+            const SoundFileInfo info = DetectFileType(path, settings);
+            EXPECT_TRUE(info.repaired);
+            EXPECT_EQ(FileBytes(path), layout.good);
+            Make(std::string(layout.name) + ".wav", broken);
+            EXPECT_TRUE(RepairWavHeader(path));
+            EXPECT_EQ(FileBytes(path), layout.good);
+
+            for (const SoundFileInfo& i : {readOnly, info}) {
+                EXPECT_EQ(i.type, layout.type);
+                EXPECT_EQ(i.headerSize, good->dataOffset);
+                EXPECT_EQ(i.size, good->riffSize);
+                EXPECT_EQ(i.dataEnd, static_cast<int64_t>(layout.good.size()));
+            }
+        }
+    }
+
+    // A valid file above 2 GiB (sparse) is left as it is.
+    for (const Layout& layout : {layouts[0], layouts[1]}) {
+        SCOPED_TRACE(layout.name);
+        const std::string path = Make("big.wav", layout.good);
+        const int64_t length = (int64_t{3} << 30) + 44;
+        std::filesystem::resize_file(path, static_cast<uintmax_t>(length));
+        Bytes header(layout.good.begin(), layout.good.begin() + 44);
+        Set32(header, 4, static_cast<uint32_t>(length - 8));
+        Set32(header, 40, static_cast<uint32_t>(length - 44));
+        std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
+            .write(reinterpret_cast<const char*>(header.data()), 44);
+        const SoundFileInfo info = DetectFileType(path, settings);
+        EXPECT_FALSE(info.repaired);
+        EXPECT_EQ(info.dataEnd, length);
+        Bytes now(44);
+        std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(now.data()), 44);
+        EXPECT_EQ(now, header);
+        std::filesystem::remove(path);
+    }
 }
 
 TEST_F(FormatsTest, RepairOfAWavWithChunksRewritesOnlyTheTwoSizes) {
