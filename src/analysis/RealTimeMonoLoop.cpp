@@ -69,8 +69,8 @@ bool RealTimeMonoLoop::ReadSettings() {
     chain_ = std::make_unique<ColumnChain>(
         ChainSetupFrom(advanced, settings.Analysis().fftSize, windowSize_, windowType_, scanStep_),
         context_.averaging);
-    fftSize_ = chain_->setup().fftSize;
-    windowSize_ = chain_->setup().windowSize;
+    fftSize_ = chain_->Setup().fftSize;
+    windowSize_ = chain_->Setup().windowSize;
     if (blockSize_ > kMaxBlockSize) {
         blockSize_ = kMaxBlockSize;
         form.SetText("BlockSize", BareNumberText(blockSize_));
@@ -264,8 +264,8 @@ void RealTimeMonoLoop::ComputeColumns(std::span<int16_t> fresh) {
     const bool tracking = context_.settings.Form1().Checked("Check2") && context_.hooks.track;
     std::span<const int16_t> frame;
     while (frames_->NextFrame(frame)) {
-        const ColumnResult result = chain_->compute(frame, controls);
-        const std::span<const float> values = chain_->column();
+        const ColumnResult result = chain_->Compute(frame, controls);
+        const std::span<const float> values = chain_->Column();
         if (spectrumWindow_ && context_.hooks.plotSpectrum) {
             context_.hooks.plotSpectrum(values);
         }
@@ -277,7 +277,7 @@ void RealTimeMonoLoop::ComputeColumns(std::span<int16_t> fresh) {
         ++context_.status.columns;
     }
     frames_->Compact();
-    context_.status.overloads = chain_->overloadCount();
+    context_.status.overloads = chain_->OverloadCount();
 }
 
 // Every slot done at once means the device had nowhere to put the next block: a fail.

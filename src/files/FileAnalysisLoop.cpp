@@ -117,8 +117,8 @@ void FileAnalysisLoop::ReadSettings() {
         }
         trace.chain = std::make_unique<ColumnChain>(setup, *averaging);
     }
-    fftSize_ = trace_[0].chain->setup().fftSize;
-    windowSize_ = trace_[0].chain->setup().windowSize;
+    fftSize_ = trace_[0].chain->Setup().fftSize;
+    windowSize_ = trace_[0].chain->Setup().windowSize;
     if (form.IntValue("BlockSize") > blockSize_) {
         form.SetText("BlockSize", BareNumberText(blockSize_));
     }
@@ -232,7 +232,7 @@ bool FileAnalysisLoop::DrawPage() {
     ++context_.status.pages;
     int64_t overloads = 0;
     for (int t = 0; t < traces_; ++t) {
-        overloads += trace_[static_cast<std::size_t>(t)].chain->overloadCount();
+        overloads += trace_[static_cast<std::size_t>(t)].chain->OverloadCount();
     }
     context_.status.overloads = overloads;
     context_.settings.Form1().SetText("L25", BareNumberText(static_cast<double>(overloads)));
@@ -282,15 +282,15 @@ void FileAnalysisLoop::DrawColumns(int64_t& x) {
         if (!complete) {
             break;
         }
-        ColumnResult result = trace_[0].chain->compute(frame[0], controls);
-        std::span<const float> values = trace_[0].chain->column();
+        ColumnResult result = trace_[0].chain->Compute(frame[0], controls);
+        std::span<const float> values = trace_[0].chain->Column();
         if (traces_ > 1) {
             const std::size_t rows = static_cast<std::size_t>(traceRows_);
             std::copy_n(values.begin(), rows, combined_.begin());
             for (int t = 1; t < traces_; ++t) {
                 ColumnChain& chain = *trace_[static_cast<std::size_t>(t)].chain;
-                const ColumnResult more = chain.compute(frame[static_cast<std::size_t>(t)], controls);
-                std::copy_n(chain.column().begin(), rows,
+                const ColumnResult more = chain.Compute(frame[static_cast<std::size_t>(t)], controls);
+                std::copy_n(chain.Column().begin(), rows,
                             combined_.begin() + static_cast<std::ptrdiff_t>(t * rows));
                 result.overloaded = result.overloaded || more.overloaded;
                 result.minSample = std::min(result.minSample, more.minSample);

@@ -108,9 +108,9 @@ protected:
     std::vector<float> StreamColumn(const std::vector<int16_t>& mono, int64_t first) {
         SpectrumAveraging own;
         ColumnChain chain(ChainSetupFrom(settings.Options1(), kFft, kFft, 1, kStep), own);
-        chain.compute(std::span<const int16_t>(mono).subspan(static_cast<std::size_t>(first), kFft),
+        chain.Compute(std::span<const int16_t>(mono).subspan(static_cast<std::size_t>(first), kFft),
                       ReadColumnControls(settings, kFft, 256));
-        return {chain.column().begin(), chain.column().end()};
+        return {chain.Column().begin(), chain.Column().end()};
     }
 
     struct Column {
