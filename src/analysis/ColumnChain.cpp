@@ -16,7 +16,7 @@ constexpr float kCompressedFloor = 1.0f; // start of the peak hold over the bins
 constexpr float kDecibelMultiplier = static_cast<float>(20.0 * 0.4342944920063019);
 
 ColumnChainSetup Clamped(ColumnChainSetup setup) {
-    setup.fftSize = 1 << Log2Floor(std::clamp(setup.fftSize, 2, kMaxFftSize));
+    setup.fftSize = EffectiveFftSize(setup.fftSize);
     setup.windowSize = std::clamp(setup.windowSize, 1, setup.fftSize);
     setup.scanStep = std::max(setup.scanStep, 1);
     return setup;

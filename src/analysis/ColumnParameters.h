@@ -44,6 +44,15 @@ struct ColumnResult {
     float linearMax = 0.0f;
 };
 
+// The FFT length a session runs with for an "FFT size" setting: limited to 2..16384 and rounded down to
+// a power of two (a typed 1536 runs as 1024). The chain, the zoom caption and range and the frequency
+// readouts all take their FFT length from here, so what is shown is what is computed.
+int EffectiveFftSize(int fftSizeSetting);
+
+// Hz per bin of an FFT of fftSize samples after the tape-speed and frequency-division corrections; 0
+// when undefined.
+double BinWidth(double sampleRate, int fftSize, double tapeSpeedRatio, double frequencyDivisionRatio);
+
 // Z: rows map one-to-one onto bins unless the FFT has more than twice as many bins as there are rows,
 // in which case the zoom check box decides.
 bool DirectRows(int fftSize, int displayRows, bool zoomFlag);

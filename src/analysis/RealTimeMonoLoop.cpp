@@ -87,10 +87,8 @@ bool RealTimeMonoLoop::ReadSettings() {
     spectrumWindow_ = settings.Options2().Checked("SpecFormCheck");
 
     const AnalysisSettings& analysis = settings.Analysis();
-    context_.status.binWidth = analysis.tapeSpeedRatio == 0.0f
-                                   ? 0.0
-                                   : static_cast<double>(sampleRate_) / fftSize_ / analysis.tapeSpeedRatio *
-                                         analysis.frequencyDivisionRatio;
+    context_.status.binWidth =
+        BinWidth(sampleRate_, fftSize_, analysis.tapeSpeedRatio, analysis.frequencyDivisionRatio);
     context_.status.columnMs = scanStep_ * 1000.0 / sampleRate_ * analysis.tapeSpeedRatio;
     blockSeconds_ = static_cast<double>(blockSize_) / sampleRate_;
 

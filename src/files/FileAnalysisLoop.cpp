@@ -135,9 +135,8 @@ void FileAnalysisLoop::ReadSettings() {
 
     const AnalysisSettings& analysis = settings.Analysis();
     const double rate = std::max(info_.sampleRate, 1);
-    context_.status.binWidth = analysis.tapeSpeedRatio == 0.0f ? 0.0
-                                                               : rate / fftSize_ / analysis.tapeSpeedRatio *
-                                                                     analysis.frequencyDivisionRatio;
+    context_.status.binWidth =
+        BinWidth(rate, fftSize_, analysis.tapeSpeedRatio, analysis.frequencyDivisionRatio);
     context_.status.columnMs = scanStep_ * 1000.0 / rate * analysis.tapeSpeedRatio;
 
     settings.UpdateForm();
