@@ -1,12 +1,16 @@
 #include "analysis/ColumnParameters.h"
 
-#include "common/Rounding.h"
-
 #include "analysis/AnalysisLimits.h"
+#include "common/NumberText.h"
+#include "common/Rounding.h"
 
 #include <algorithm>
 
 namespace ondrix {
+
+std::string LinearRangeText(const ColumnResult& result) {
+    return NumberText(result.linearMin, Precision::Single) + NumberText(result.linearMax, Precision::Single);
+}
 
 int EffectiveFftSize(int fftSizeSetting) {
     return 1 << Log2Floor(std::clamp(fftSizeSetting, 2, kMaxFftSize));

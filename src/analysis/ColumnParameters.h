@@ -4,6 +4,8 @@
 #include "analysis/RealFft.h"
 #include "analysis/SpectrumAveraging.h"
 
+#include <string>
+
 namespace ondrix {
 
 enum class AmplitudeScale { Decibel = 0, Linear = 1 };
@@ -43,6 +45,10 @@ struct ColumnResult {
     float linearMin = 0.0f; // linear scale: extremes of rows 0..R, both starting from 0
     float linearMax = 0.0f;
 };
+
+// The status text of a column in the linear scale: the text of its minimum followed by that of its
+// maximum, each with its leading blank (" 0 50176").
+std::string LinearRangeText(const ColumnResult& result);
 
 // The FFT length a session runs with for an "FFT size" setting: limited to 2..16384 and rounded down to
 // a power of two (a typed 1536 runs as 1024). The chain, the zoom caption and range and the frequency

@@ -261,8 +261,9 @@ void RealTimeMonoLoop::ComputeColumns(std::span<int16_t> fresh) {
     const ColumnControls controls = ReadColumnControls();
     const bool tracking = context_.settings.Form1().Checked("Check2") && context_.hooks.track;
     std::span<const int16_t> frame;
+    ColumnResult result;
     while (frames_->NextFrame(frame)) {
-        const ColumnResult result = chain_->Compute(frame, controls);
+        result = chain_->Compute(frame, controls);
         const std::span<const float> values = chain_->Column();
         if (spectrumWindow_ && context_.hooks.plotSpectrum) {
             context_.hooks.plotSpectrum(values);
@@ -276,6 +277,10 @@ void RealTimeMonoLoop::ComputeColumns(std::span<int16_t> fresh) {
     }
     frames_->Compact();
     context_.status.overloads = chain_->OverloadCount();
+    // Each column writes its range; the label shows the last one, so it is written once per block.
+    if (controls.amplitudeScale == AmplitudeScale::Linear && result.rows > 0) {
+        context_.settings.Form1().SetText("Label4", LinearRangeText(result));
+    }
 }
 
 // Every slot done at once means the device had nowhere to put the next block: a fail.

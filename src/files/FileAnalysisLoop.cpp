@@ -272,6 +272,7 @@ void FileAnalysisLoop::DrawColumns(int64_t& x) {
     const ColumnControls controls = ReadColumnControls(context_.settings, fftSize_, traceRows_);
     const bool tracking = context_.settings.Form1().Checked("Check2") && context_.hooks.track;
     std::array<std::span<const int16_t>, kMaxTraces> frame{};
+    ColumnResult last;
     while (x < width_) {
         bool complete = true;
         for (int t = 0; t < traces_ && complete; ++t) {
@@ -296,6 +297,8 @@ void FileAnalysisLoop::DrawColumns(int64_t& x) {
                 result.maxSample = std::max(result.maxSample, more.maxSample);
                 result.lowMark = std::min(result.lowMark, more.lowMark);
                 result.highMark = std::max(result.highMark, more.highMark);
+                result.linearMin = std::min(result.linearMin, more.linearMin);
+                result.linearMax = std::max(result.linearMax, more.linearMax);
             }
             values = std::span<const float>(combined_).first(rows * static_cast<std::size_t>(traces_));
         }
@@ -313,10 +316,15 @@ void FileAnalysisLoop::DrawColumns(int64_t& x) {
                 context_.hooks.columnValues(x, values);
             }
         }
+        last = result;
         ++x;
     }
     for (int t = 0; t < traces_; ++t) {
         trace_[static_cast<std::size_t>(t)].frames->Compact();
+    }
+    // The range of the last column computed, as the real-time loop shows it.
+    if (controls.amplitudeScale == AmplitudeScale::Linear && last.rows > 0) {
+        context_.settings.Form1().SetText("Label4", LinearRangeText(last));
     }
 }
 
