@@ -58,8 +58,8 @@ void RunChain(benchmark::State& state, const Case& c) {
     std::size_t frame = 0;
     for (auto _ : state) {
         const std::span<const int16_t> samples(signal.data() + frame * c.scanStep, c.fftSize);
-        benchmark::DoNotOptimize(chain.compute(samples, controls));
-        benchmark::DoNotOptimize(chain.column().data());
+        benchmark::DoNotOptimize(chain.Compute(samples, controls));
+        benchmark::DoNotOptimize(chain.Column().data());
         frame = frame + 1 < frames ? frame + 1 : 0;
     }
     state.SetItemsProcessed(state.iterations());

@@ -16,7 +16,7 @@ constexpr float kCompressedFloor = 1.0f; // start of the peak hold over the bins
 constexpr float kDecibelMultiplier = static_cast<float>(20.0 * 0.4342944920063019);
 
 ColumnChainSetup Clamped(ColumnChainSetup setup) {
-    setup.fftSize = 1 << Log2Floor(std::clamp(setup.fftSize, 2, kMaxFftSize));
+    setup.fftSize = EffectiveFftSize(setup.fftSize);
     setup.windowSize = std::clamp(setup.windowSize, 1, setup.fftSize);
     setup.scanStep = std::max(setup.scanStep, 1);
     return setup;
@@ -39,9 +39,9 @@ ColumnChain::ColumnChain(const ColumnChainSetup& setup, SpectrumAveraging& avera
     BuildWindow(setup_.windowType, setup_.windowSize, *window_);
 }
 
-ColumnResult ColumnChain::compute(std::span<const int16_t> frame, const ColumnControls& controls) {
+ColumnResult ColumnChain::Compute(std::span<const int16_t> frame, const ColumnControls& controls) {
     ColumnResult result;
-    prepareFrame(frame, result);
+    PrepareFrame(frame, result);
     rows_ = std::clamp(controls.rows, 0, kMaxDisplayRows);
     if (rows_ == 0) {
         return result;
@@ -50,40 +50,40 @@ ColumnResult ColumnChain::compute(std::span<const int16_t> frame, const ColumnCo
     fft_.execute();
     // Rows 0..R: row R is not displayed, but the averaging memories and the cepstrum take it in.
     const std::span<float> rows(column_.data(), Index(rows_) + 1);
-    powerSpectrum(controls, rows);
+    PowerSpectrum(controls, rows);
     averaging_.apply(setup_.averaging, rows, setup_.averagingCoefficient);
-    amplitudeScale(controls, rows, result);
+    ScaleAmplitude(controls, rows, result);
     if (setup_.cepstrum) {
-        cepstrum(rows);
+        Cepstrum(rows);
     }
     return result;
 }
 
 // The frame as floats in the FFT input, zero-padded to the FFT size, level-checked and windowed.
-void ColumnChain::prepareFrame(std::span<const int16_t> frame, ColumnResult& result) {
+void ColumnChain::PrepareFrame(std::span<const int16_t> frame, ColumnResult& result) {
     const std::span<float> f = fft_.input();
     const std::size_t n = Index(setup_.windowSize);
     const std::span<const float> window = std::span<const float>(*window_).first(n);
-    const auto [start, length] = levelStretch();
+    const auto [start, length] = LevelStretch();
     if (!setup_.derivative && !setup_.smooth && frame.size() >= n) {
         // The float frame equals the samples: check the level on them, convert and window in one pass.
         const auto [mn, mx] = vec::MinMax(frame.subspan(start, length));
-        judgeLevel(mn, mx, result);
+        JudgeLevel(mn, mx, result);
         vec::ConvertAndMultiply(frame.first(n), window, f);
         std::fill(f.begin() + Offset(n), f.begin() + setup_.fftSize, 0.0f);
         return;
     }
-    loadConditionedFrame(frame);
+    LoadConditionedFrame(frame);
     const auto [mn, mx] =
         vec::MinMax(std::span<const float>(f).subspan(start, length), std::numeric_limits<float>::max(),
                     std::numeric_limits<float>::lowest());
-    judgeLevel(mn, mx, result);
+    JudgeLevel(mn, mx, result);
     vec::MultiplyInPlace(f.first(n), window);
 }
 
 // The frame as floats, differentiated and smoothed when asked; a frame shorter than the window is
 // taken as zero-padded.
-void ColumnChain::loadConditionedFrame(std::span<const int16_t> frame) {
+void ColumnChain::LoadConditionedFrame(std::span<const int16_t> frame) {
     const std::span<float> f = fft_.input();
     const std::size_t n = Index(setup_.windowSize);
     const std::size_t available = std::min(frame.size(), n);
@@ -109,7 +109,7 @@ void ColumnChain::loadConditionedFrame(std::span<const int16_t> frame) {
 
 // The stretch a frame adds to the display: the centre scan step of the frame, or the whole frame when
 // frames do not overlap.
-std::pair<std::size_t, std::size_t> ColumnChain::levelStretch() const {
+std::pair<std::size_t, std::size_t> ColumnChain::LevelStretch() const {
     const int n = setup_.windowSize;
     const int step = setup_.scanStep;
     if (step > n) {
@@ -118,7 +118,7 @@ std::pair<std::size_t, std::size_t> ColumnChain::levelStretch() const {
     return {Index(RoundToInt32((n - step) / 2.0)), Index(step)};
 }
 
-void ColumnChain::judgeLevel(float mn, float mx, ColumnResult& result) {
+void ColumnChain::JudgeLevel(float mn, float mx, ColumnResult& result) {
     result.minSample = mn;
     result.maxSample = mx;
     result.overloaded = mn < -kOverloadLevel || mx > kOverloadLevel;
@@ -129,7 +129,7 @@ void ColumnChain::judgeLevel(float mn, float mx, ColumnResult& result) {
     result.highMark = RoundToInt32(mx / 1024.0 + 41.0);
 }
 
-void ColumnChain::powerSpectrum(const ColumnControls& controls, std::span<float> rows) {
+void ColumnChain::PowerSpectrum(const ColumnControls& controls, std::span<float> rows) {
     const std::span<const float> spectrum = fft_.output();
     const int bins = setup_.fftSize / 2 + 1;
     if (controls.direct) {
@@ -152,7 +152,7 @@ void ColumnChain::powerSpectrum(const ColumnControls& controls, std::span<float>
     }
 }
 
-void ColumnChain::amplitudeScale(const ColumnControls& controls, std::span<float> rows,
+void ColumnChain::ScaleAmplitude(const ColumnControls& controls, std::span<float> rows,
                                  ColumnResult& result) {
     if (controls.amplitudeScale == AmplitudeScale::Decibel) {
         const double offset = (12.0 * order_ - 60.0) - 2.0 * controls.colourShift;
@@ -170,7 +170,7 @@ void ColumnChain::amplitudeScale(const ColumnControls& controls, std::span<float
 
 // The spectrum of the display values of rows 1..R (less 60) in place of the column: ln(power + 1)
 // times the multiplier of the amplitude scale.
-void ColumnChain::cepstrum(std::span<float> rows) {
+void ColumnChain::Cepstrum(std::span<float> rows) {
     const std::span<float> f = fft_.input();
     const std::size_t inputs = std::min(rows.size(), Index(setup_.fftSize));
     f[0] = 0.0f;

@@ -15,7 +15,7 @@
 namespace ondrix {
 
 // Made once per session: it builds the window table, plans the FFT and allocates its buffers at their
-// full capacity, so compute() allocates nothing.
+// full capacity, so Compute() allocates nothing.
 //
 // Sizes are clamped so that nothing is read or written outside the buffers: the FFT size to a power of
 // two in 2..16384 (rounded down), the window size to 1..FFT size, the scan step to at least 1, the
@@ -28,27 +28,27 @@ public:
     ColumnChain(const ColumnChainSetup& setup, SpectrumAveraging& averaging);
 
     // Computes one column from the first window-size samples of frame; the display values are then in
-    // column(). Counts an overloaded frame in overloadCount().
-    ColumnResult compute(std::span<const int16_t> frame, const ColumnControls& controls);
+    // Column(). Counts an overloaded frame in OverloadCount().
+    ColumnResult Compute(std::span<const int16_t> frame, const ColumnControls& controls);
 
     // The display values of the last column, rows 0..R-1.
-    std::span<const float> column() const { return {column_.data(), static_cast<std::size_t>(rows_)}; }
+    std::span<const float> Column() const { return {column_.data(), static_cast<std::size_t>(rows_)}; }
 
-    const ColumnChainSetup& setup() const { return setup_; }
-    const WindowTable& window() const { return *window_; }
-    int order() const { return order_; }
-    int64_t overloadCount() const { return overloadCount_; }
+    const ColumnChainSetup& Setup() const { return setup_; }
+    const WindowTable& Window() const { return *window_; }
+    int Order() const { return order_; }
+    int64_t OverloadCount() const { return overloadCount_; }
     // The multiplier of the last amplitude scale: 20 / ln 10 in dB, 1 / 65536 / FFT size in linear.
-    float logMultiplier() const { return logMultiplier_; }
+    float LogMultiplier() const { return logMultiplier_; }
 
 private:
-    void prepareFrame(std::span<const int16_t> frame, ColumnResult& result);
-    void loadConditionedFrame(std::span<const int16_t> frame);
-    std::pair<std::size_t, std::size_t> levelStretch() const;
-    void judgeLevel(float mn, float mx, ColumnResult& result);
-    void powerSpectrum(const ColumnControls& controls, std::span<float> rows);
-    void amplitudeScale(const ColumnControls& controls, std::span<float> rows, ColumnResult& result);
-    void cepstrum(std::span<float> rows);
+    void PrepareFrame(std::span<const int16_t> frame, ColumnResult& result);
+    void LoadConditionedFrame(std::span<const int16_t> frame);
+    std::pair<std::size_t, std::size_t> LevelStretch() const;
+    void JudgeLevel(float mn, float mx, ColumnResult& result);
+    void PowerSpectrum(const ColumnControls& controls, std::span<float> rows);
+    void ScaleAmplitude(const ColumnControls& controls, std::span<float> rows, ColumnResult& result);
+    void Cepstrum(std::span<float> rows);
 
     ColumnChainSetup setup_;
     int order_;

@@ -4,6 +4,8 @@
 #include "analysis/RealFft.h"
 #include "analysis/SpectrumAveraging.h"
 
+#include <string>
+
 namespace ondrix {
 
 enum class AmplitudeScale { Decibel = 0, Linear = 1 };
@@ -43,6 +45,19 @@ struct ColumnResult {
     float linearMin = 0.0f; // linear scale: extremes of rows 0..R, both starting from 0
     float linearMax = 0.0f;
 };
+
+// The status text of a column in the linear scale: the text of its minimum followed by that of its
+// maximum, each with its leading blank (" 0 50176").
+std::string LinearRangeText(const ColumnResult& result);
+
+// The FFT length a session runs with for an "FFT size" setting: limited to 2..16384 and rounded down to
+// a power of two (a typed 1536 runs as 1024). The chain, the zoom caption and range and the frequency
+// readouts all take their FFT length from here, so what is shown is what is computed.
+int EffectiveFftSize(int fftSizeSetting);
+
+// Hz per bin of an FFT of fftSize samples after the tape-speed and frequency-division corrections; 0
+// when undefined.
+double BinWidth(double sampleRate, int fftSize, double tapeSpeedRatio, double frequencyDivisionRatio);
 
 // Z: rows map one-to-one onto bins unless the FFT has more than twice as many bins as there are rows,
 // in which case the zoom check box decides.

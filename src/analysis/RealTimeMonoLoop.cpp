@@ -69,8 +69,8 @@ bool RealTimeMonoLoop::ReadSettings() {
     chain_ = std::make_unique<ColumnChain>(
         ChainSetupFrom(advanced, settings.Analysis().fftSize, windowSize_, windowType_, scanStep_),
         context_.averaging);
-    fftSize_ = chain_->setup().fftSize;
-    windowSize_ = chain_->setup().windowSize;
+    fftSize_ = chain_->Setup().fftSize;
+    windowSize_ = chain_->Setup().windowSize;
     if (blockSize_ > kMaxBlockSize) {
         blockSize_ = kMaxBlockSize;
         form.SetText("BlockSize", BareNumberText(blockSize_));
@@ -87,10 +87,8 @@ bool RealTimeMonoLoop::ReadSettings() {
     spectrumWindow_ = settings.Options2().Checked("SpecFormCheck");
 
     const AnalysisSettings& analysis = settings.Analysis();
-    context_.status.binWidth = analysis.tapeSpeedRatio == 0.0f
-                                   ? 0.0
-                                   : static_cast<double>(sampleRate_) / fftSize_ / analysis.tapeSpeedRatio *
-                                         analysis.frequencyDivisionRatio;
+    context_.status.binWidth =
+        BinWidth(sampleRate_, fftSize_, analysis.tapeSpeedRatio, analysis.frequencyDivisionRatio);
     context_.status.columnMs = scanStep_ * 1000.0 / sampleRate_ * analysis.tapeSpeedRatio;
     blockSeconds_ = static_cast<double>(blockSize_) / sampleRate_;
 
@@ -263,9 +261,10 @@ void RealTimeMonoLoop::ComputeColumns(std::span<int16_t> fresh) {
     const ColumnControls controls = ReadColumnControls();
     const bool tracking = context_.settings.Form1().Checked("Check2") && context_.hooks.track;
     std::span<const int16_t> frame;
+    ColumnResult result;
     while (frames_->NextFrame(frame)) {
-        const ColumnResult result = chain_->compute(frame, controls);
-        const std::span<const float> values = chain_->column();
+        result = chain_->Compute(frame, controls);
+        const std::span<const float> values = chain_->Column();
         if (spectrumWindow_ && context_.hooks.plotSpectrum) {
             context_.hooks.plotSpectrum(values);
         }
@@ -277,7 +276,11 @@ void RealTimeMonoLoop::ComputeColumns(std::span<int16_t> fresh) {
         ++context_.status.columns;
     }
     frames_->Compact();
-    context_.status.overloads = chain_->overloadCount();
+    context_.status.overloads = chain_->OverloadCount();
+    // Each column writes its range; the label shows the last one, so it is written once per block.
+    if (controls.amplitudeScale == AmplitudeScale::Linear && result.rows > 0) {
+        context_.settings.Form1().SetText("Label4", LinearRangeText(result));
+    }
 }
 
 // Every slot done at once means the device had nowhere to put the next block: a fail.

@@ -1,5 +1,6 @@
 #include "display/LayoutRefresh.h"
 
+#include "analysis/ColumnParameters.h"
 #include "common/NumberText.h"
 #include "common/Rounding.h"
 #include "display/ColourScales.h"
@@ -14,21 +15,13 @@ namespace ondrix {
 
 namespace {
 
-// Hz per FFT bin after the tape-speed and frequency-division corrections; 0 when undefined.
-double BinWidth(const AnalysisSettings& analysis) {
-    if (analysis.fftSize <= 0 || analysis.tapeSpeedRatio == 0.0f) {
-        return 0.0;
-    }
-    return static_cast<double>(analysis.sampleRate) / analysis.fftSize / analysis.tapeSpeedRatio *
-           analysis.frequencyDivisionRatio;
-}
-
 // Compression c and the zoom controls that depend on it.
 void LayOutZoom(SettingsModel& settings, DisplayLayout& layout) {
     ControlModel& form = settings.Form1();
     const AnalysisSettings& analysis = settings.Analysis();
-    layout.compression =
-        std::max(1, RoundToInt32(static_cast<double>(analysis.fftSize) / layout.displayHeight / 2.0));
+    // The FFT length the chain will run with, not the typed one.
+    const int fftSize = EffectiveFftSize(analysis.fftSize);
+    layout.compression = CompressionFactor(fftSize, layout.displayHeight);
     const bool zoomable = layout.compression != 1;
     form.SetEnabled("ZoomFlag", zoomable);
     form.SetEnabled("UpDown5", zoomable);
@@ -41,10 +34,12 @@ void LayOutZoom(SettingsModel& settings, DisplayLayout& layout) {
     } else {
         form.SetCaption("ZoomFlag", "Zoom " + NumberText(layout.compression) + "x at bin");
         // The zoomed rows b0 .. b0 + H - 1 stay within the N/2 + 1 bins of the FFT.
-        form.SetRange("UpDown5", 0, std::max(0, analysis.fftSize / 2 - layout.displayHeight));
+        form.SetRange("UpDown5", 0, std::max(0, fftSize / 2 - layout.displayHeight));
         layout.zoomBaseBin = form.IntValue("UpDown5");
     }
-    form.SetText("ZoomBaseField", BareNumberText(RoundTo(layout.zoomBaseBin * BinWidth(analysis), 1)));
+    const double binWidth =
+        BinWidth(analysis.sampleRate, fftSize, analysis.tapeSpeedRatio, analysis.frequencyDivisionRatio);
+    form.SetText("ZoomBaseField", BareNumberText(RoundTo(layout.zoomBaseBin * binWidth, 1)));
 }
 
 // The whole "Buffer" menu follows the RAM buffer: nothing to save while it is off.

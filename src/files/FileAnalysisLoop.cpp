@@ -117,8 +117,8 @@ void FileAnalysisLoop::ReadSettings() {
         }
         trace.chain = std::make_unique<ColumnChain>(setup, *averaging);
     }
-    fftSize_ = trace_[0].chain->setup().fftSize;
-    windowSize_ = trace_[0].chain->setup().windowSize;
+    fftSize_ = trace_[0].chain->Setup().fftSize;
+    windowSize_ = trace_[0].chain->Setup().windowSize;
     if (form.IntValue("BlockSize") > blockSize_) {
         form.SetText("BlockSize", BareNumberText(blockSize_));
     }
@@ -135,9 +135,8 @@ void FileAnalysisLoop::ReadSettings() {
 
     const AnalysisSettings& analysis = settings.Analysis();
     const double rate = std::max(info_.sampleRate, 1);
-    context_.status.binWidth = analysis.tapeSpeedRatio == 0.0f ? 0.0
-                                                               : rate / fftSize_ / analysis.tapeSpeedRatio *
-                                                                     analysis.frequencyDivisionRatio;
+    context_.status.binWidth =
+        BinWidth(rate, fftSize_, analysis.tapeSpeedRatio, analysis.frequencyDivisionRatio);
     context_.status.columnMs = scanStep_ * 1000.0 / rate * analysis.tapeSpeedRatio;
 
     settings.UpdateForm();
@@ -232,7 +231,7 @@ bool FileAnalysisLoop::DrawPage() {
     ++context_.status.pages;
     int64_t overloads = 0;
     for (int t = 0; t < traces_; ++t) {
-        overloads += trace_[static_cast<std::size_t>(t)].chain->overloadCount();
+        overloads += trace_[static_cast<std::size_t>(t)].chain->OverloadCount();
     }
     context_.status.overloads = overloads;
     context_.settings.Form1().SetText("L25", BareNumberText(static_cast<double>(overloads)));
@@ -273,6 +272,7 @@ void FileAnalysisLoop::DrawColumns(int64_t& x) {
     const ColumnControls controls = ReadColumnControls(context_.settings, fftSize_, traceRows_);
     const bool tracking = context_.settings.Form1().Checked("Check2") && context_.hooks.track;
     std::array<std::span<const int16_t>, kMaxTraces> frame{};
+    ColumnResult last;
     while (x < width_) {
         bool complete = true;
         for (int t = 0; t < traces_ && complete; ++t) {
@@ -282,21 +282,23 @@ void FileAnalysisLoop::DrawColumns(int64_t& x) {
         if (!complete) {
             break;
         }
-        ColumnResult result = trace_[0].chain->compute(frame[0], controls);
-        std::span<const float> values = trace_[0].chain->column();
+        ColumnResult result = trace_[0].chain->Compute(frame[0], controls);
+        std::span<const float> values = trace_[0].chain->Column();
         if (traces_ > 1) {
             const std::size_t rows = static_cast<std::size_t>(traceRows_);
             std::copy_n(values.begin(), rows, combined_.begin());
             for (int t = 1; t < traces_; ++t) {
                 ColumnChain& chain = *trace_[static_cast<std::size_t>(t)].chain;
-                const ColumnResult more = chain.compute(frame[static_cast<std::size_t>(t)], controls);
-                std::copy_n(chain.column().begin(), rows,
+                const ColumnResult more = chain.Compute(frame[static_cast<std::size_t>(t)], controls);
+                std::copy_n(chain.Column().begin(), rows,
                             combined_.begin() + static_cast<std::ptrdiff_t>(t * rows));
                 result.overloaded = result.overloaded || more.overloaded;
                 result.minSample = std::min(result.minSample, more.minSample);
                 result.maxSample = std::max(result.maxSample, more.maxSample);
                 result.lowMark = std::min(result.lowMark, more.lowMark);
                 result.highMark = std::max(result.highMark, more.highMark);
+                result.linearMin = std::min(result.linearMin, more.linearMin);
+                result.linearMax = std::max(result.linearMax, more.linearMax);
             }
             values = std::span<const float>(combined_).first(rows * static_cast<std::size_t>(traces_));
         }
@@ -314,10 +316,15 @@ void FileAnalysisLoop::DrawColumns(int64_t& x) {
                 context_.hooks.columnValues(x, values);
             }
         }
+        last = result;
         ++x;
     }
     for (int t = 0; t < traces_; ++t) {
         trace_[static_cast<std::size_t>(t)].frames->Compact();
+    }
+    // The range of the last column computed, as the real-time loop shows it.
+    if (controls.amplitudeScale == AmplitudeScale::Linear && last.rows > 0) {
+        context_.settings.Form1().SetText("Label4", LinearRangeText(last));
     }
 }
 

@@ -50,8 +50,8 @@ inline Column ComputeOnce(const ColumnChainSetup& setup, const std::vector<int16
                           const ColumnControls& controls) {
     SpectrumAveraging averaging;
     ColumnChain chain(setup, averaging);
-    const ColumnResult result = chain.compute(frame, controls);
-    return {{chain.column().begin(), chain.column().end()}, result};
+    const ColumnResult result = chain.Compute(frame, controls);
+    return {{chain.Column().begin(), chain.Column().end()}, result};
 }
 
 } // namespace ondrix::chaintest

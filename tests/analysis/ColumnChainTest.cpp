@@ -60,20 +60,20 @@ TEST(ColumnChain, OverloadStartsOneBeyondThirtyTwoThousand) {
     std::vector<int16_t> frame(1024, 0);
     frame[10] = 32000;
     frame[20] = -32000;
-    ColumnResult result = chain.compute(frame, Direct(256));
+    ColumnResult result = chain.Compute(frame, Direct(256));
     EXPECT_FALSE(result.overloaded);
     EXPECT_EQ(result.highMark, 72); // round(31.25 + 41)
     EXPECT_EQ(result.lowMark, 9);   // round(-31.25 + 40)
     frame[10] = 32001;
-    EXPECT_TRUE(chain.compute(frame, Direct(256)).overloaded);
+    EXPECT_TRUE(chain.Compute(frame, Direct(256)).overloaded);
     frame[10] = 1536; // marks round half to even: 1.5 + 41 -> 42, -0.5 + 40 -> 40
     frame[20] = -512;
-    result = chain.compute(frame, Direct(256));
+    result = chain.Compute(frame, Direct(256));
     EXPECT_EQ(result.highMark, 42);
     EXPECT_EQ(result.lowMark, 40);
     frame[20] = -32001;
-    EXPECT_TRUE(chain.compute(frame, Direct(0)).overloaded); // counted even when no row is computed
-    EXPECT_EQ(chain.overloadCount(), 2);
+    EXPECT_TRUE(chain.Compute(frame, Direct(0)).overloaded); // counted even when no row is computed
+    EXPECT_EQ(chain.OverloadCount(), 2);
 }
 
 TEST(ColumnChain, LevelCheckExaminesTheCentreStepOrTheWholeFrame) {
@@ -85,7 +85,7 @@ TEST(ColumnChain, LevelCheckExaminesTheCentreStepOrTheWholeFrame) {
         for (int k = 0; k < 1024; ++k) {
             std::vector<int16_t> frame(1024, 0);
             frame[k] = 1000;
-            ASSERT_EQ(chain.compute(frame, Direct(0)).maxSample, k >= first && k <= last ? 1000.0f : 0.0f)
+            ASSERT_EQ(chain.Compute(frame, Direct(0)).maxSample, k >= first && k <= last ? 1000.0f : 0.0f)
                 << step;
         }
     }
@@ -97,15 +97,15 @@ TEST(ColumnChain, AveragingActsOnThePowerAndOutlivesTheSession) {
     const auto sine = Sine(1024, 100, 1024, 30000.0);
     SpectrumAveraging averaging;
     const auto held = ComputeOnce(setup, sine, Direct(256)).values;
-    ColumnChain(setup, averaging).compute(sine, Direct(256));
+    ColumnChain(setup, averaging).Compute(sine, Direct(256));
     ColumnChain next(setup, averaging);
-    next.compute(std::vector<int16_t>(1024, 0), Direct(256));
-    EXPECT_EQ(std::vector<float>(next.column().begin(), next.column().end()), held);
+    next.Compute(std::vector<int16_t>(1024, 0), Direct(256));
+    EXPECT_EQ(std::vector<float>(next.Column().begin(), next.Column().end()), held);
     setup.averaging = AveragingMode::Average; // half the power at a = 0.5: 6.02 half-decibels down
     setup.averagingCoefficient = 0.5f;
     ColumnChain averaged(setup, averaging);
-    averaged.compute(sine, Direct(256));
-    EXPECT_NEAR(averaged.column()[100], kSineLevel - 20 * std::log10(2.0), 0.02);
+    averaged.Compute(sine, Direct(256));
+    EXPECT_NEAR(averaged.Column()[100], kSineLevel - 20 * std::log10(2.0), 0.02);
 }
 
 } // namespace

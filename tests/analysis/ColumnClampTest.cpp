@@ -10,16 +10,16 @@ using namespace ondrix::chaintest;
 TEST(ColumnClamp, SessionSizesAreClampedToTheBuffers) {
     SpectrumAveraging averaging;
     const ColumnChain big(ChainSetup(65536, 70000, WindowType::Hanning, 0), averaging);
-    EXPECT_EQ(big.setup().fftSize, 16384);
-    EXPECT_EQ(big.setup().windowSize, 16384);
-    EXPECT_EQ(big.setup().scanStep, 1);
-    EXPECT_EQ(big.order(), 14);
+    EXPECT_EQ(big.Setup().fftSize, 16384);
+    EXPECT_EQ(big.Setup().windowSize, 16384);
+    EXPECT_EQ(big.Setup().scanStep, 1);
+    EXPECT_EQ(big.Order(), 14);
     const ColumnChain odd(ChainSetup(1000, 1000, WindowType::Hanning, 256), averaging); // rounded down
-    EXPECT_EQ(odd.setup().fftSize, 512);
-    EXPECT_EQ(odd.setup().windowSize, 512);
+    EXPECT_EQ(odd.Setup().fftSize, 512);
+    EXPECT_EQ(odd.Setup().windowSize, 512);
     const ColumnChain none(ChainSetup(0, 0, WindowType::Hanning, 256), averaging);
-    EXPECT_EQ(none.setup().fftSize, 2);
-    EXPECT_EQ(none.setup().windowSize, 1);
+    EXPECT_EQ(none.Setup().fftSize, 2);
+    EXPECT_EQ(none.Setup().windowSize, 1);
 }
 
 TEST(ColumnClamp, RowsMapOneToOneUnlessTheFftHasMoreThanTwiceTheirBins) {

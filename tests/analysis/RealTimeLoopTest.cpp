@@ -3,6 +3,7 @@
 #include "audio/DeviceCatalog.h"
 #include "audio/DeviceLists.h"
 #include "audio/DeviceNames.h"
+#include "common/NumberText.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
@@ -16,6 +17,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace ondrix {
@@ -156,6 +158,27 @@ TEST_F(RealTimeLoopTest, AllSlotsDoneAtOnceCountOneFailAndEveryBlockIsAnalysed) 
         ASSERT_EQ(captured[i], static_cast<int16_t>(static_cast<uint16_t>(i)));
     }
     EXPECT_EQ(settings.Form1().At("StartStop").caption, "Start");
+}
+
+// In the linear amplitude scale the status label reads the minimum and maximum of the last column.
+TEST_F(RealTimeLoopTest, LinearScaleShowsTheColumnRangeInTheStatus) {
+    settings.Options1().SetText("AmplitudeScale", "1 - Linear");
+    settings.Options2().SetChecked("SpecFormCheck", true);
+    std::vector<float> last;
+    context.hooks.plotSpectrum = [&](std::span<const float> column) {
+        last.assign(column.begin(), column.end());
+    };
+    std::string status;
+    Run([&](int call) {
+        if (call == 1) {
+            manual->PushBlocks(1);
+        }
+        status = settings.Form1().Text("Label4");
+        return call < 2;
+    });
+    ASSERT_FALSE(last.empty());
+    const float peak = *std::max_element(last.begin(), last.end());
+    EXPECT_EQ(status, " 0" + NumberText(peak, Precision::Single));
 }
 
 TEST_F(RealTimeLoopTest, APauseLongerThanTheSlotsCountsOneFail) {

@@ -85,16 +85,16 @@ void ExpectAgreement(const ColumnChainSetup& setup, const ColumnControls& contro
                      const std::vector<int16_t>& frame, double tolerance) {
     SpectrumAveraging averaging;
     ColumnChain chain(setup, averaging);
-    const ColumnResult result = chain.compute(frame, controls);
-    const Model model = ModelColumn(frame, setup, controls, chain.window());
+    const ColumnResult result = chain.Compute(frame, controls);
+    const Model model = ModelColumn(frame, setup, controls, chain.Window());
     EXPECT_NEAR(result.minSample, model.minSample, 1e-2);
     EXPECT_NEAR(result.maxSample, model.maxSample, 1e-2);
     const bool linear = controls.amplitudeScale == AmplitudeScale::Linear && !setup.cepstrum;
     const double allowed =
         linear ? tolerance * *std::max_element(model.rows.begin(), model.rows.end()) : tolerance;
-    ASSERT_EQ(chain.column().size(), model.rows.size() - 1);
-    for (std::size_t j = 0; j < chain.column().size(); ++j) {
-        ASSERT_NEAR(chain.column()[j], model.rows[j], allowed)
+    ASSERT_EQ(chain.Column().size(), model.rows.size() - 1);
+    for (std::size_t j = 0; j < chain.Column().size(); ++j) {
+        ASSERT_NEAR(chain.Column()[j], model.rows[j], allowed)
             << "row " << j << ", window " << setup.windowType;
     }
     if (linear) {

@@ -1,4 +1,5 @@
 #include "display/LayoutRefresh.h"
+#include "analysis/ColumnChain.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
 #include "settings/MenuModel.h"
@@ -51,6 +52,36 @@ TEST_F(Layout, CompressionCaptionRangeAndBaseFrequency) {
     settings.Form1().SetText("FFTSize", "1024");
     settings.Form1().SetText("Combo7", "160");
     EXPECT_EQ(Refresh().compression, 3);
+}
+
+// A typed size the chain cannot run as such: caption, zoom-base range and base frequency follow the FFT
+// length the chain actually uses.
+TEST_F(Layout, ZoomFollowsTheFftLengthOfTheChain) {
+    struct Case {
+        const char* typed;
+        const char* caption;
+        int lastBase;
+        const char* frequency; // of base bin 100 at 48000 samples/s
+    };
+    const Case cases[] = {
+        {"1536", "Zoom  2x at bin", 256, "4687.5"}, // runs as 1024
+        {"4000", "Zoom  4x at bin", 768, "2343.8"}, // 2048
+        {"40000", "Zoom  32x at bin", 7936, "293"}, // the largest, 16384
+    };
+    settings.Form1().SetText("Combo7", "256");
+    SpectrumAveraging averaging;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        settings.Form1().SetText("FFTSize", c.typed);
+        Refresh();
+        settings.Form1().SetText("UpDown5", "100");
+        const DisplayLayout layout = Refresh();
+        const ColumnChain chain({.fftSize = settings.Analysis().fftSize}, averaging);
+        EXPECT_EQ(layout.compression, CompressionFactor(chain.Setup().fftSize, 256));
+        EXPECT_EQ(settings.Form1().At("ZoomFlag").caption, c.caption);
+        EXPECT_EQ(settings.Form1().At("UpDown5").maximum, c.lastBase);
+        EXPECT_EQ(settings.Form1().Text("ZoomBaseField"), c.frequency);
+    }
 }
 
 TEST_F(Layout, GeometryPaletteAndBufferMenu) {

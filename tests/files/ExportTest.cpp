@@ -122,8 +122,8 @@ TEST_F(ExportTest, ColumnTableHoldsTheChainsValuesForTonesAndSilence) {
     SpectrumAveraging averaging;
     ColumnChain chain(ChainSetupFrom(settings.Options1(), kFft, kFft, 1, kStep), averaging);
     const std::vector<int16_t> silence(kFft, 0);
-    chain.compute(silence, ReadColumnControls(settings, kFft, kRows));
-    const std::span<const float> silent = chain.column();
+    chain.Compute(silence, ReadColumnControls(settings, kFft, kRows));
+    const std::span<const float> silent = chain.Column();
 
     const std::size_t lastToneColumn = (kToneFrames - kFft) / kStep;
     for (std::size_t i = 0; i < table.size(); ++i) {

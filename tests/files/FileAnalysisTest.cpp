@@ -2,6 +2,7 @@
 #include "analysis/ColumnChain.h"
 #include "analysis/LoopControls.h"
 #include "analysis/SpectrumAveraging.h"
+#include "common/NumberText.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
@@ -108,9 +109,9 @@ protected:
     std::vector<float> StreamColumn(const std::vector<int16_t>& mono, int64_t first) {
         SpectrumAveraging own;
         ColumnChain chain(ChainSetupFrom(settings.Options1(), kFft, kFft, 1, kStep), own);
-        chain.compute(std::span<const int16_t>(mono).subspan(static_cast<std::size_t>(first), kFft),
+        chain.Compute(std::span<const int16_t>(mono).subspan(static_cast<std::size_t>(first), kFft),
                       ReadColumnControls(settings, kFft, 256));
-        return {chain.column().begin(), chain.column().end()};
+        return {chain.Column().begin(), chain.Column().end()};
     }
 
     struct Column {
@@ -327,6 +328,23 @@ TEST_F(FileAnalysisTest, AnUnclosedRecordingIsAnalysedToItsEndAndTheRestBlanked)
     Run([](int call) { return call < 1; });
     EXPECT_EQ(file.lastPos, 44 + int64_t{30} * kStep * 2);
     EXPECT_EQ(columns.size(), drawn - 30);
+}
+
+// In the linear amplitude scale the status label reads the minimum and maximum of the last column.
+TEST_F(FileAnalysisTest, LinearScaleShowsTheColumnRangeInTheStatus) {
+    const std::string path = folder.Path() + "linear.wav";
+    WriteWav(path, 1, Tones(int64_t{kWidth} * kStep, {64}));
+    Open(path);
+    settings.Options1().SetText("AmplitudeScale", "1 - Linear");
+    std::string status;
+    Run([&](int) {
+        status = settings.Form1().Text("Label4");
+        return false;
+    });
+    ASSERT_FALSE(columns.empty());
+    const std::vector<float>& last = columns.back().values;
+    const float peak = *std::max_element(last.begin(), last.end());
+    EXPECT_EQ(status, " 0" + NumberText(peak, Precision::Single));
 }
 
 TEST_F(FileAnalysisTest, FourChannelsAreStackedWithChannelOneAtTheBottom) {
