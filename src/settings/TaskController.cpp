@@ -24,6 +24,7 @@ TaskController::TaskController(SettingsModel& settings, MenuModel& menu, Interac
         menu_.SetHandler(kTaskCommands[mode - 1], [this, mode] { SelectTask(mode); });
     }
     menu_.SetHandler("EnableQuick", [this] { EnableQuick(); });
+    settings_.Form1().DeclareActions({"StartStop", "Command23", "QuickRecButton"});
     settings_.Form1().AddActionHandler([this](const std::string& name, ControlModel::Action action) {
         if (action != ControlModel::Action::Clicked) {
             return;

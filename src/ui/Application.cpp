@@ -74,6 +74,11 @@ Application::Application(ApplicationOptions options)
     SetUpFiles();
     ConnectHooks();
     AttachMenuCommands();
+    // Every handler is attached: a button none of them acts on is disabled, as a menu command without one is.
+    for (ControlModel* window :
+         {&settings_.Form1(), &settings_.Options0(), &settings_.Options1(), &settings_.Options2()}) {
+        window->DisableSilentButtons();
+    }
     StartUp();
 
     QObject::connect(&repaintTimer_, &QTimer::timeout, [this] {
