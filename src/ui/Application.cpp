@@ -420,7 +420,8 @@ void Application::Quit() {
     quitting_ = true;
     settings_.Form1().SetChecked("PauseButton", false);
     // During a run: the loop ends at its next pass, cleans up (devices released), and then the windows go.
-    tasks_->RequestStopThen([this] { CloseAll(); });
+    // No run starts after this, also not from a handler that was waiting under the run to start one.
+    tasks_->Shutdown([this] { CloseAll(); });
 }
 
 void Application::CloseAll() {

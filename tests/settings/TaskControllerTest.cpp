@@ -1,8 +1,8 @@
 #include "settings/TaskController.h"
-#include "support/ScriptedPump.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 #include "support/ScriptedInteraction.h"
+#include "support/ScriptedPump.h"
 
 #include <gtest/gtest.h>
 
@@ -269,6 +269,29 @@ TEST_F(TaskControllerTest, ClickDuringTheCleanUpStartsNoNestedRun) {
     pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
     tasks.StartStop();
     EXPECT_EQ(journal, (Journal{"loop set-up", "loop clean-up after 1"}));
+    ExpectIdle("Start");
+}
+
+// A click during a delayed start's wait starts the run; the quit comes during it. Nothing starts a run
+// again: not the continuation, not the delayed start, not a click; a loop cannot clear the stop again.
+TEST_F(TaskControllerTest, AfterShutdownNoHandlerStartsOrKeepsARun) {
+    Register(LoopSlot::RealTimeMono, "mono", [this](int pass) {
+        if (pass == 1) {
+            tasks.RequestStopThen([this] { tasks.StartStop(); });
+            tasks.Shutdown([this] { journal.push_back("quit"); });
+            tasks.SetSessionStopped(false);
+        }
+        return PassResult::Busy;
+    });
+    pump.onEvents = [this](int call) {
+        if (call == 1) {
+            form().Click("StartStop");
+        }
+    };
+    tasks.StartAfterWait(0.0f);
+    form().Click("StartStop");
+    EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 1", "quit"}));
+    EXPECT_EQ(tasks.RunsStarted(), 1);
     ExpectIdle("Start");
 }
 
