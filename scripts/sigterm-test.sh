@@ -2,12 +2,13 @@
 # Starts ondrix headless with a real-time run going, sends SIGTERM and checks that the program stops the
 # run, cleans up and ends with exit code 0 within a few seconds. With "record", the run records (/REC)
 # and the recording must be a closed WAV file (sizes in the header match its length, sox reads it)
-# whose closing line is in the session log.
-# Usage: scripts/sigterm-test.sh PATH_TO_ONDRIX [record]
+# whose closing line is in the session log. With "file", --start is given a sound file to open with
+# "Analysis on open" checked, so the file analysis runs inside the command line's handling.
+# Usage: scripts/sigterm-test.sh PATH_TO_ONDRIX [record|file]
 set -euo pipefail
 
 program="$(realpath "$1")"
-record="${2:-}"
+mode="${2:-}"
 work="$(mktemp -d)"
 pid=""
 cleanup() {
@@ -28,8 +29,13 @@ fail() {
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen
 mkdir -p "$HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-if [ "$record" = record ]; then
+if [ "$mode" = record ]; then
   "$program" --home "$work/ondrix" --no-splash /REC >"$work/out.txt" 2>"$work/err.txt" &
+elif [ "$mode" = file ]; then
+  mkdir -p "$work/ondrix"
+  printf 'OPTIONS0.CheckAnalysisOnOpen = 1\r\n' >"$work/ondrix/ondrix.ini"
+  sox -n -r 48000 -c 1 -b 16 "$work/tone.wav" synth 20 sine 3000
+  "$program" --home "$work/ondrix" --start --no-splash "$work/tone.wav" >"$work/out.txt" 2>"$work/err.txt" &
 else
   "$program" --home "$work/ondrix" --start --no-splash >"$work/out.txt" 2>"$work/err.txt" &
 fi
@@ -62,7 +68,7 @@ if grep -Eq 'QSocketNotifier|QObject::|QThread|Segmentation|Aborted' "$work/err.
   fail "Qt reported a problem while ending"
 fi
 [ -d "$work/ondrix" ] || fail "the program folder was not created"
-if [ "$record" = record ]; then
+if [ "$mode" = record ]; then
   shopt -s nullglob
   files=("$HOME"/Ondrix/*.wav)
   [ "${#files[@]}" -eq 1 ] || fail "expected one recording in $HOME/Ondrix, found ${#files[@]}"

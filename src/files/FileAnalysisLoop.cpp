@@ -55,7 +55,7 @@ void FileAnalysisLoop::SetUp() {
     }
     file.filePos = ClampFilePos(file.filePos, file.frameBytes, info_, context_.clampToLastFrame);
     // No page is drawn yet: any position differs from this one, a headerless file's 0 included.
-    file.lastPos = -1;
+    file.lastPos = CurrentFile::kNoPage;
     ShowFile();
     if (context_.hooks.loadMarkers) {
         context_.hooks.loadMarkers(path_);

@@ -17,16 +17,28 @@ namespace ondrix {
 FileNavigation::FileNavigation(SettingsModel& settings, TaskController& tasks, Interaction& interaction,
                                CurrentFile& file, const SpectrogramRenderer& renderer)
     : settings_(settings), tasks_(tasks), interaction_(interaction), file_(file), renderer_(renderer) {
-    settings_.Form1().AddActionHandler([this](const std::string& name, ControlModel::Action action) {
+    ControlModel& form = settings_.Form1();
+    form.DeclareActions({"Command1", "Command5", "Command6", "Command3", "Command11", "Command7", "Command13",
+                         "Command12", "GoToS", "GoToS2", "Jump", "RefreshButton", "Command9"});
+    form.AddActionHandler([this](const std::string& name, ControlModel::Action action) {
         if (action == ControlModel::Action::Clicked) {
             OnClick(name);
+        } else if (action == ControlModel::Action::Spun && name == "UpDown5" && tasks_.SessionMode() == 4) {
+            // A new zoom base in the file view: the page is drawn again with it.
+            Refresh();
         }
     });
+    tasks_.Hooks().resetFileView = [this] { Refresh(); };
 }
 
 void FileNavigation::OnClick(const std::string& name) {
     if (name == "Command9") {
         ResetTimer();
+        return;
+    }
+    // "Refresh", and Zoom on or off, which changes the rows of every column: the page is drawn again.
+    if (name == "RefreshButton" || name == "ZoomFlag") {
+        Refresh();
         return;
     }
     if (!file_.IsOpen()) {
@@ -126,6 +138,10 @@ void FileNavigation::MoveToTime(int64_t pos) {
     if (repositioned) {
         repositioned();
     }
+}
+
+void FileNavigation::Refresh() {
+    file_.lastPos = CurrentFile::kNoPage;
 }
 
 void FileNavigation::ResetTimer() {

@@ -15,7 +15,9 @@ class SpectrogramRenderer;
 class TaskController;
 
 // Bindings made by the constructor: clicks (ControlModel::Click) on Command1, Command5, Command6,
-// Command3, Command11, Command7, Command13, Command12, GoToS, GoToS2, Jump and Command9 of the main window.
+// Command3, Command11, Command7, Command13, Command12, GoToS, GoToS2, Jump, RefreshButton, Command9 and
+// ZoomFlag of the main window, the zoom base spin UpDown5 in task 4, and the task hook that resets the
+// file view at Start in task 4.
 // Every position it sets is a page start: the header size + a whole number of frames.
 class FileNavigation {
 public:
@@ -37,6 +39,8 @@ public:
     // data, and a Skip back stops there.
     void GoTo(const std::string& text);
     void Skip(const std::string& text);
+    // "Refresh": forgets the page last drawn, so a running loop draws the page at the position again.
+    void Refresh();
     void ResetTimer();
 
     // The page length now: the running loop's, or what the loop would use with the current settings.

@@ -151,14 +151,12 @@ void FileOpener::AfterOpening() {
     tasks_.SetTaskMode(3);
     const ControlModel& basic = settings_.Options0();
     if (basic.Checked("ImmediatePlayCheck")) {
-        tasks_.WaitWithEvents(kStartDelaySeconds);
-        tasks_.StartStop();
+        tasks_.StartAfterWait(kStartDelaySeconds);
     }
     if (basic.Checked("CheckAnalysisOnOpen")) {
         tasks_.SetSessionMode(4);
         tasks_.SetTaskMode(4);
-        tasks_.WaitWithEvents(kStartDelaySeconds);
-        tasks_.StartStop();
+        tasks_.StartAfterWait(kStartDelaySeconds);
     }
 }
 

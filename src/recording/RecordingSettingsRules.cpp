@@ -70,6 +70,7 @@ void RecordingSettingsRules::Attach() {
             }
         }
     });
+    basic.DeclareAction("Command11");
     basic.AddActionHandler([this](const std::string& name, ControlModel::Action action) {
         OnAction(name, action == ControlModel::Action::Clicked, action == ControlModel::Action::Typed);
     });

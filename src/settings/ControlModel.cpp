@@ -138,6 +138,10 @@ void ControlModel::SetCaption(std::string_view name, std::string_view caption) {
 
 void ControlModel::SetEnabled(std::string_view name, bool enabled) {
     Control& control = Find(name);
+    if (const auto silent = silentWish_.find(name); silent != silentWish_.end()) {
+        silent->second = enabled;
+        return;
+    }
     if (control.enabled != enabled) {
         control.enabled = enabled;
         Notify(control, Change::Enabled);
@@ -203,6 +207,36 @@ void ControlModel::Click(std::string_view name) {
         SetChecked(name, true);
     }
     Fire(control, Action::Clicked);
+}
+
+void ControlModel::DeclareAction(std::string_view button) {
+    const Control& control = Find(button);
+    acting_.emplace(control.name);
+    if (const auto silent = silentWish_.find(button); silent != silentWish_.end()) {
+        const bool wish = silent->second;
+        silentWish_.erase(silent);
+        SetEnabled(button, wish);
+    }
+}
+
+void ControlModel::DeclareActions(std::initializer_list<std::string_view> buttons) {
+    for (const std::string_view button : buttons) {
+        DeclareAction(button);
+    }
+}
+
+void ControlModel::DisableSilentButtons() {
+    for (Control& control : controls_) {
+        if (control.kind != ControlKind::Button || HasAction(control.name) ||
+            silentWish_.contains(control.name)) {
+            continue;
+        }
+        silentWish_.emplace(control.name, control.enabled);
+        if (control.enabled) {
+            control.enabled = false;
+            Notify(control, Change::Enabled);
+        }
+    }
 }
 
 void ControlModel::Notify(const Control& control, Change what) {

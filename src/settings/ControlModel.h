@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +77,15 @@ public:
     void AddListener(Listener listener) { listeners_.push_back(std::move(listener)); }
     void AddActionHandler(ActionHandler handler) { handlers_.push_back(std::move(handler)); }
 
+    // Marks buttons whose click an action handler acts on. A button disabled for want of one
+    // (DisableSilentButtons) then gets the enabled state the program last asked for it.
+    void DeclareAction(std::string_view button);
+    void DeclareActions(std::initializer_list<std::string_view> buttons);
+    bool HasAction(std::string_view button) const { return acting_.find(button) != acting_.end(); }
+    // Disables every button no handler acts on, so no button is a silent no-op; from now on such a button
+    // stays disabled, whatever SetEnabled asks, until its action is declared.
+    void DisableSilentButtons();
+
 private:
     std::size_t IndexOf(std::string_view name) const;
     Control& Find(std::string_view name);
@@ -88,6 +99,8 @@ private:
     std::map<std::string, std::size_t, std::less<>> byName_;
     std::vector<Listener> listeners_;
     std::vector<ActionHandler> handlers_;
+    std::set<std::string, std::less<>> acting_;           // buttons with an action
+    std::map<std::string, bool, std::less<>> silentWish_; // silent buttons: the enabled state asked for
 };
 
 } // namespace ondrix

@@ -64,11 +64,18 @@ void SettingsFiles::AttachCommands(MenuModel& menu) {
     menu.SetHandler("PresetSave", [this] { ChoosePresetToSave(); });
     menu.SetHandler("UndoLatest", [this] { RestoreUndo(kRestoredLatest); });
 
+    settings_.Options0().DeclareActions({"LoadButton", "SaveButton", "ResetButton", "RestoreButton",
+                                         "ExitButton", "SaveDefaultSettings", "LinkToWavButton",
+                                         "SaveDefaultPathsButton", "SetRecPathButton", "SetPlayPathButton",
+                                         "SameAsRecButton"});
     settings_.Options0().AddActionHandler([this](const std::string& name, ControlModel::Action action) {
         if (action == ControlModel::Action::Clicked) {
             OnBasicSettingsButton(name);
         }
     });
+    settings_.Options1().DeclareActions({"SaveDefControls", "ResetControls", "DeleteDefaultButton",
+                                         "SaveControls", "LoadControls", "SaveDefPaths", "ResetButton",
+                                         "ExitButton", "OkButton", "SetSavePathButton", "SetLogPathButton"});
     settings_.Options1().AddActionHandler([this](const std::string& name, ControlModel::Action action) {
         if (action == ControlModel::Action::Clicked) {
             OnAdvancedSettingsButton(name);

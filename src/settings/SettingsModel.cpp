@@ -58,6 +58,7 @@ SettingsModel::SettingsModel()
     form1_.AddActionHandler([this](const std::string& name, ControlModel::Action action) {
         OnQuickSettingsAction(name, action);
     });
+    options0_.DeclareAction("ApplyButton");
     options0_.AddActionHandler([this](const std::string& name, ControlModel::Action action) {
         OnBasicSettingsAction(name, action);
     });

@@ -24,6 +24,7 @@ TaskController::TaskController(SettingsModel& settings, MenuModel& menu, Interac
         menu_.SetHandler(kTaskCommands[mode - 1], [this, mode] { SelectTask(mode); });
     }
     menu_.SetHandler("EnableQuick", [this] { EnableQuick(); });
+    settings_.Form1().DeclareActions({"StartStop", "Command23", "QuickRecButton"});
     settings_.Form1().AddActionHandler([this](const std::string& name, ControlModel::Action action) {
         if (action != ControlModel::Action::Clicked) {
             return;
@@ -140,7 +141,7 @@ void TaskController::StartStop() {
     }
     // A click during a run (or while it cleans up) reaches here from the run's event processing: it only
     // ends the run, whose own StartStop below on the stack then finishes.
-    if (running_ || !sessionStopped_) {
+    if (running_ || !sessionStopped_ || shuttingDown_) {
         ShowIdle();
         return;
     }
@@ -206,7 +207,8 @@ void TaskController::RunTask(int16_t mode) {
 
 void TaskController::RunLoop(int16_t mode, int channelCount) {
     const std::optional<LoopSlot> slot = LoopRegistry::SlotFor(mode, channelCount);
-    if (!slot) {
+    // The program may have begun to end while a file was chosen for the run.
+    if (!slot || shuttingDown_) {
         return;
     }
     const std::unique_ptr<Session> session = loops_.Create(*slot);
@@ -265,6 +267,20 @@ void TaskController::WaitWithEvents(float seconds) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         pump_.WaitForEvents(std::max(left, std::chrono::milliseconds{0}));
     } while (Clock::now() < deadline);
+}
+
+void TaskController::StartAfterWait(float seconds) {
+    const int runsBefore = runsStarted_;
+    WaitWithEvents(seconds);
+    if (runsStarted_ == runsBefore && !running_) {
+        StartStop();
+    }
+}
+
+void TaskController::Shutdown(std::function<void()> then) {
+    shuttingDown_ = true;
+    sessionStopped_ = true;
+    RequestStopThen(std::move(then));
 }
 
 void TaskController::RequestStopThen(std::function<void()> then) {

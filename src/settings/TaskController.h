@@ -34,7 +34,8 @@ struct TaskHooks {
 // Owns SessionMode, SessionStopped and CurrentFileName. Everything runs on the window thread: a loop runs
 // inside StartStop and processes events through the pump after every pass, so a click during a run arrives
 // here with the run's StartStop below it on the call stack. Handlers that must wait for the run to end
-// queue their continuation (RequestStopThen) instead of waiting.
+// queue their continuation (RequestStopThen) instead of waiting. Once the program ends (Shutdown), no run
+// starts again, whichever handler asks and however deep it sits.
 //
 // Bindings made by the constructor: the task menu commands and "Enable Quick Settings RT" on the menu
 // model; clicks (ControlModel::Click) on StartStop, Command23 and QuickRecButton of the main window.
@@ -53,8 +54,10 @@ public:
     int16_t SessionMode() const { return sessionMode_; }       // the task: 1..4
     void SetSessionMode(int16_t mode) { sessionMode_ = mode; } // the task number alone (start-up)
     bool SessionStopped() const { return sessionStopped_; }    // true: no loop runs, or it is asked to end
-    void SetSessionStopped(bool stopped) { sessionStopped_ = stopped; } // loops: true ends the run
+    // Loops: true ends the run. Once the program ends nothing clears it again.
+    void SetSessionStopped(bool stopped) { sessionStopped_ = stopped || shuttingDown_; }
     bool Running() const { return running_; } // a session is between its set-up and the end of its clean-up
+    int RunsStarted() const { return runsStarted_; } // runs begun since the program started
 
     bool PauseButton() const;  // the Pause button is down: loops hold analysis
     bool RecPauseFlag() const; // "Rec Pause" is down: recording loops hold the file
@@ -81,6 +84,12 @@ public:
     void WaitWithEvents(float seconds);
     // Running: raises the stop and runs `then` after the run's clean-up and idle captions. Idle: runs it now.
     void RequestStopThen(std::function<void()> then);
+    // Start after `seconds` of serving events, unless a run began meanwhile (a click, the --start switch) or
+    // one is going: a delayed start is never a Stop, nor a second run.
+    void StartAfterWait(float seconds);
+    // The program ends: the run stops at its next pass, no run starts from now on, and `then` runs once the
+    // run has cleaned up (now when none runs).
+    void Shutdown(std::function<void()> then);
 
 private:
     void RunTask(int16_t mode);
@@ -97,6 +106,7 @@ private:
     int16_t sessionMode_ = 1;
     bool sessionStopped_ = true;
     bool running_ = false;
+    bool shuttingDown_ = false;
     int runsStarted_ = 0;
     std::string currentFileName_;
     std::vector<std::function<void()>> continuations_;

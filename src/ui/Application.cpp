@@ -74,6 +74,11 @@ Application::Application(ApplicationOptions options)
     SetUpFiles();
     ConnectHooks();
     AttachMenuCommands();
+    // Every handler is attached: a button none of them acts on is disabled, as a menu command without one is.
+    for (ControlModel* window :
+         {&settings_.Form1(), &settings_.Options0(), &settings_.Options1(), &settings_.Options2()}) {
+        window->DisableSilentButtons();
+    }
     StartUp();
 
     QObject::connect(&repaintTimer_, &QTimer::timeout, [this] {
@@ -426,7 +431,8 @@ void Application::Quit() {
     quitting_ = true;
     settings_.Form1().SetChecked("PauseButton", false);
     // During a run: the loop ends at its next pass, cleans up (devices released), and then the windows go.
-    tasks_->RequestStopThen([this] { CloseAll(); });
+    // No run starts after this, also not from a handler that was waiting under the run to start one.
+    tasks_->Shutdown([this] { CloseAll(); });
 }
 
 void Application::CloseAll() {

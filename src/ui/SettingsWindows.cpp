@@ -211,6 +211,9 @@ SettingsWindow::SettingsWindow(ControlModel& model, const QString& title,
     FitContents();
 
     // Leaving buttons hide the window once the model's own handlers have run.
+    for (const std::string& button : closeButtons) {
+        model.DeclareAction(button);
+    }
     model.AddActionHandler([window = QPointer<SettingsWindow>(this), buttons = std::move(closeButtons)](
                                const std::string& name, ControlModel::Action action) {
         if (window && action == ControlModel::Action::Clicked &&

@@ -248,6 +248,41 @@ TEST_F(FileAnalysisTest, EndOfFileThenStartDrawsOnlyTheLastScreenfulAndItsStatus
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// Whatever forgets the page last drawn makes the running loop draw the page at the same position again;
+// Start draws it even when the last run ended on that very page.
+TEST_F(FileAnalysisTest, RefreshZoomAndStartRedrawThePageAtItsPosition) {
+    const std::string path = folder.Path() + "redraw.wav";
+    WriteWav(path, 1, Tones(int64_t{kWidth} * kStep * 2, {40}));
+    Open(path);
+    Quick("FFTSize", "1024"); // zoomable: the zoom check and its base spin are enabled
+    settings.UpdateForm();
+    ASSERT_TRUE(settings.Form1().At("UpDown5").enabled);
+    struct Case {
+        const char* name;
+        std::function<void()> act; // after the first page of the run
+        int pages;
+    };
+    ControlModel& form = settings.Form1();
+    const std::vector<Case> cases = {{"Refresh", [&] { form.Click("RefreshButton"); }, 2},
+                                     {"zoom base spun", [&] { form.Spin("UpDown5", 8); }, 2},
+                                     {"Zoom toggled", [&] { form.Click("ZoomFlag"); }, 2},
+                                     {"Start on the page drawn last", {}, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        file.filePos = file.lastPos = file.info.headerSize;
+        pump.calls = 0;
+        Run([&](int call) {
+            if (call == 1 && c.act) {
+                c.act();
+            }
+            return call < 3;
+        });
+        EXPECT_EQ(context.status.pages, c.pages);
+        EXPECT_EQ(file.filePos, file.info.headerSize);
+        EXPECT_EQ(file.lastPos, file.filePos);
+    }
+}
+
 // A page starts from silence: its first drawn column is the stream's column over the page's first
 // FFT-size samples, and revisiting a position draws the same pixels even with dither and averaging on.
 TEST_F(FileAnalysisTest, APageIsAPureFunctionOfItsPosition) {

@@ -272,6 +272,29 @@ TEST_F(TaskControllerTest, ClickDuringTheCleanUpStartsNoNestedRun) {
     ExpectIdle("Start");
 }
 
+// A click during a delayed start's wait starts the run; the quit comes during it. Nothing starts a run
+// again: not the continuation, not the delayed start, not a click; a loop cannot clear the stop again.
+TEST_F(TaskControllerTest, AfterShutdownNoHandlerStartsOrKeepsARun) {
+    Register(LoopSlot::RealTimeMono, "mono", [this](int pass) {
+        if (pass == 1) {
+            tasks.RequestStopThen([this] { tasks.StartStop(); });
+            tasks.Shutdown([this] { journal.push_back("quit"); });
+            tasks.SetSessionStopped(false);
+        }
+        return PassResult::Busy;
+    });
+    pump.onEvents = [this](int call) {
+        if (call == 1) {
+            form().Click("StartStop");
+        }
+    };
+    tasks.StartAfterWait(0.0f);
+    form().Click("StartStop");
+    EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 1", "quit"}));
+    EXPECT_EQ(tasks.RunsStarted(), 1);
+    ExpectIdle("Start");
+}
+
 TEST_F(TaskControllerTest, ChannelCountChoosesTheLoopAndAMissingLoopIsReported) {
     pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
     Register(LoopSlot::RealTimeMono, "mono");

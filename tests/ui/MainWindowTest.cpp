@@ -75,6 +75,25 @@ TEST_F(MainWindowTest, EveryControlHasItsWidgetInItsWindow) {
     }
 }
 
+// No button is a silent no-op: one nothing acts on is disabled, and enabled once its action arrives.
+TEST_F(MainWindowTest, OnlyButtonsWithAnActionCanBePressed) {
+    SettingsModel& settings = app.Settings();
+    for (const ControlModel* model :
+         {&settings.Form1(), &settings.Options0(), &settings.Options1(), &settings.Options2()}) {
+        for (const Control& control : model->Controls()) {
+            if (control.kind == ControlKind::Button && control.enabled) {
+                EXPECT_TRUE(model->HasAction(control.name)) << model->Prefix() << "." << control.name;
+            }
+        }
+    }
+    EXPECT_TRUE(Quick("RefreshButton")->isEnabled());
+    QWidget* gps = app.Special().Controls().Widget("StartGPS");
+    settings.Options2().SetEnabled("StartGPS", true);
+    EXPECT_FALSE(gps->isEnabled());
+    settings.Options2().DeclareAction("StartGPS");
+    EXPECT_TRUE(gps->isEnabled());
+}
+
 TEST_F(MainWindowTest, APickAppliesTheCouplingRulesAndTypingDoesNot) {
     app.Settings().Form1().SetText("BlockSize", "4096");
     EXPECT_EQ(Quick<QComboBox>("BlockSize")->currentText(), "4096");

@@ -382,6 +382,93 @@ TEST_F(ExitTest, QuitAsksNothingAndStillStopsTheRunFirst) {
     EXPECT_FALSE(app.Main().isVisible());
 }
 
+// Every way a run starts against every way it ends, in the event loop as the program runs: the run ends
+// at its next pass, no second run follows, and a quit ends the event loop. Stop quits only once the
+// program has stayed idle a while. A hang fails at the guard, never on a measured time.
+TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
+    struct Start {
+        const char* name;
+        bool fileToAnalyse; // the command line names a sound file and "Analysis on open" is checked
+        std::function<void(Application&, const std::string& sound)> begin;
+    };
+    struct End {
+        const char* name;
+        std::function<void(Application&)> end;
+        bool quits;
+    };
+    const auto clickStart = [](Application& app, const std::string& sound) {
+        QTimer::singleShot(0, &app.Main(), [&app, sound] {
+            app.OpenFile(sound);
+            app.Menus().Trigger("FileAnalysis");
+            app.Settings().Form1().Click("StartStop");
+        });
+    };
+    const auto startSwitch = [](Application& app, const std::string&) { app.StartWhenShown(); };
+    const std::vector<Start> starts = {{"Start", false, clickStart},
+                                       {"--start", false, startSwitch},
+                                       {"file with Analysis on open", true, {}},
+                                       {"--start file with Analysis on open", true, startSwitch}};
+    const std::vector<End> ends = {
+        {"Stop", [](Application& app) { app.Settings().Form1().Click("StartStop"); }, false},
+        {"Exit", [](Application& app) { app.ExitProgram(); }, true},
+        {"SIGTERM", [](Application&) { ASSERT_EQ(raise(SIGTERM), 0); }, true},
+        {"--quit-after", [](Application& app) { app.Quit(); }, true}};
+    constexpr int kIdleTicks = 30;
+
+    TempFolder home;
+    const std::string sound = home.Path() + "night.wav";
+    WriteFile(sound, std::string(44 + 4 * 48000, '\0'));
+    ASSERT_TRUE(WriteWavHeader(sound, 1, 48000));
+    for (const Start& start : starts) {
+        for (const End& end : ends) {
+            SCOPED_TRACE(std::string(start.name) + " ended by " + end.name);
+            ScriptedInteraction dialogs;
+            dialogs.yesNoAnswers = {true}; // the exit question
+            Application app(
+                Options(home.Path(), dialogs, 1280,
+                        start.fileToAnalyse ? std::vector<std::string>{sound} : std::vector<std::string>{}));
+            app.Settings().Options0().SetChecked("CheckAnalysisOnOpen", start.fileToAnalyse);
+            TerminationSignals quitSignals;
+            quitSignals.SetHandler([&app](int) { app.Quit(); });
+            app.Show();
+            if (start.begin) {
+                start.begin(app, sound);
+            }
+            bool ended = false;
+            int idleTicks = 0;
+            QTimer ender;
+            QObject::connect(&ender, &QTimer::timeout, [&] {
+                const TaskController& tasks = app.Tasks();
+                if (!ended && tasks.Running() && !tasks.SessionStopped()) {
+                    ended = true;
+                    end.end(app);
+                } else if (ended && !end.quits && !tasks.Running() && ++idleTicks == kIdleTicks) {
+                    app.Quit();
+                }
+            });
+            ender.start(10);
+            bool hung = false;
+            QTimer guard;
+            guard.setSingleShot(true);
+            QObject::connect(&guard, &QTimer::timeout, [&] {
+                hung = true;
+                app.Tasks().SetSessionStopped(true);
+                QCoreApplication::quit();
+            });
+            guard.start(20000);
+            QApplication::exec();
+            ender.stop();
+            guard.stop();
+            QApplication::processEvents(); // the quit CloseAll queued must not end the next case at once
+
+            EXPECT_FALSE(hung);
+            EXPECT_TRUE(ended);
+            EXPECT_EQ(app.Tasks().RunsStarted(), 1);
+            EXPECT_FALSE(app.Main().isVisible());
+        }
+    }
+}
+
 TEST(ExitQuestionTest, TheQtQuestionDefaultsToNoAndDoesNotStallACapture) {
     QWidget window;
     window.show();
