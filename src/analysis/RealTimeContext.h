@@ -55,13 +55,21 @@ struct RealTimeHooks {
 // What the last run measured; kept after it stops (status replies read it).
 struct RealTimeStatus {
     int64_t fails = 0;
-    int64_t overloads = 0;
+    int64_t overloads = 0;     // overloaded columns since the run or the last restart of the counts
+    int64_t overloadsFrom = 0; // the chain's count when the counts last restarted
     int64_t columns = 0;
     int64_t blocks = 0;
     int64_t droppedBlocks = 0; // blocks the device itself gave up
     double binWidth = 0.0;     // Hz per FFT bin
     double columnMs = 0.0;     // ms per column
     std::string channelMode;   // "M" for the mono loop
+
+    // The fail and overload counters start from zero again (a recording's next file).
+    void RestartCounts() {
+        fails = 0;
+        overloadsFrom += overloads;
+        overloads = 0;
+    }
 };
 
 struct RealTimeContext {

@@ -35,6 +35,7 @@ void RealTimeMonoLoop::SetUp() {
     }
     context_.status.fails = 0;
     context_.status.overloads = 0;
+    context_.status.overloadsFrom = 0;
     context_.status.columns = 0;
     context_.status.blocks = 0;
     peakReady_ = 0;
@@ -276,7 +277,7 @@ void RealTimeMonoLoop::ComputeColumns(std::span<int16_t> fresh) {
         ++context_.status.columns;
     }
     frames_->Compact();
-    context_.status.overloads = chain_->OverloadCount();
+    context_.status.overloads = chain_->OverloadCount() - context_.status.overloadsFrom;
     // Each column writes its range; the label shows the last one, so it is written once per block.
     if (controls.amplitudeScale == AmplitudeScale::Linear && result.rows > 0) {
         context_.settings.Form1().SetText("Label4", LinearRangeText(result));

@@ -33,16 +33,9 @@ std::string Recorder::MinuteNow() const {
     return text;
 }
 
-// The counters belong to the run and keep counting across files (its display shows the totals);
-// a file's own counts are what they gained since the file before it was closed.
-void Recorder::StartCounts() {
-    failsAtOpen_ = env_.fails ? env_.fails() : 0;
-    overloadsAtOpen_ = env_.overloads ? env_.overloads() : 0;
-}
-
 std::string Recorder::Counts() const {
-    const int64_t fails = (env_.fails ? env_.fails() : 0) - failsAtOpen_;
-    const int64_t overloads = (env_.overloads ? env_.overloads() : 0) - overloadsAtOpen_;
+    const int64_t fails = env_.fails ? env_.fails() : 0;
+    const int64_t overloads = env_.overloads ? env_.overloads() : 0;
     return " Fails" + NumberText(static_cast<double>(fails)) + " Overloads" +
            NumberText(static_cast<double>(overloads));
 }
@@ -95,9 +88,6 @@ std::string Recorder::Begin() {
     wrapped_ = false;
     stopRequested_ = false;
     minute_ = MinuteNow();
-    // The run's counters start from zero with the run, which sets them only after this.
-    failsAtOpen_ = 0;
-    overloadsAtOpen_ = 0;
     env_.log(NumberText(settings_.channels) + "ch" + NumberText(settings_.rate) + " " + settings_.inputName +
              " block " + NumberText(settings_.blockValues));
     if (!OpenNext("Creating ")) {
@@ -155,7 +145,10 @@ void Recorder::CloseFile(const std::string& closingWord) {
     close(fd_);
     fd_ = -1;
     env_.log(closingWord + fileName_ + Counts());
-    StartCounts();
+    // Each file reports the fails and overloads of its own time.
+    if (env_.restartCounts) {
+        env_.restartCounts();
+    }
 }
 
 void Recorder::SwitchFile(const std::string& closingWord, const std::string& creatingWord) {

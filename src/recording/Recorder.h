@@ -53,9 +53,10 @@ struct RecorderEnvironment {
     std::function<std::tm()> clock;                  // local time now
     std::function<void(const std::string&)> log;     // one session-log line
     std::function<std::string()> position = nullptr; // the position text last received, when named
-    // The run's counters. Each closing line reports what they gained while that file was open.
+    // The run's counters, reported at each close; a file closed in mid-run starts them anew.
     std::function<int64_t()> fails = nullptr;
     std::function<int64_t()> overloads = nullptr;
+    std::function<void()> restartCounts = nullptr;
     std::function<void()> fileSwitched = nullptr; // the next file of a switch is open: show its name
 };
 
@@ -99,7 +100,6 @@ private:
     void SwitchFile(const std::string& closingWord, const std::string& creatingWord);
     bool Append(std::span<const int16_t> block);
     std::string Counts() const;
-    void StartCounts();
     std::string MinuteNow() const;
     void WatchDisk();
 
@@ -113,8 +113,6 @@ private:
     bool paused_ = false;
     bool wrapped_ = false; // a circular file has come back to the start of its data
     bool stopRequested_ = false;
-    int64_t failsAtOpen_ = 0; // the run's counters when the open file began
-    int64_t overloadsAtOpen_ = 0;
     std::string minute_;
     std::vector<int16_t> silence_;
     std::vector<std::string> written_; // the files of this run

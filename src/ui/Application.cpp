@@ -160,6 +160,7 @@ void Application::ConnectRecorder() {
                 },
             .fails = [this] { return realTime_->status.fails; },
             .overloads = [this] { return realTime_->status.overloads; },
+            .restartCounts = [this] { realTime_->status.RestartCounts(); },
             .fileSwitched =
                 [this, caption] { settings_.Form1().SetText("Label4", *caption + recorder_->StatusText()); },
         };

@@ -48,6 +48,7 @@ struct Rig {
                                    .log = [this](const std::string& line) { log.push_back(line); },
                                    .fails = [this] { return fails; },
                                    .overloads = [this] { return overloads; },
+                                   .restartCounts = [this] { fails = overloads = 0; },
                                    .fileSwitched = [this] { switched(); }});
     }
     std::string File(int n) const { return folder.Path() + "Ondrix_000" + std::to_string(n) + ".wav"; }
@@ -193,7 +194,7 @@ TEST(Recorder, MultipleFilesKeepAnUnbrokenRampAcrossSwitchesAndAPause) {
     while (!recorder.StopRequested() && turns < 100) {
         // The run's counters grow every turn: one fail and three overloads.
         ++rig.fails;
-        rig.overloads = 3 * rig.fails;
+        rig.overloads += 3;
         const bool paused = turns >= 7 && turns < 10; // three paused turns, one block of zeros
         if (paused) {
             recorder.RecordBlock(std::vector<int16_t>(20, 1), true);
