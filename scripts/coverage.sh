@@ -8,7 +8,13 @@ cd "$(dirname "$0")/.."
 
 build_dir="${1:-build-coverage}"
 ./scripts/install-deps.sh coverage
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Coverage \
+launcher=()
+if command -v ccache >/dev/null; then
+  # Paths relative to the checkout, so other checkouts share the cache.
+  export CCACHE_BASEDIR="$PWD"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Coverage "${launcher[@]}" \
   -DCMAKE_CXX_FLAGS="-Og --coverage" -DCMAKE_EXE_LINKER_FLAGS="--coverage"
 cmake --build "$build_dir" -j "$(nproc)"
 
