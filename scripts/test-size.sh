@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 count() { find "$@" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.cmake' -o -name 'CMakeLists.txt' \
-  -o -name '*.sh' \) -print0 | xargs -0 cat | wc -l; }
+  -o -name '*.sh' -o -name '*.py' \) -print0 | xargs -0 cat | wc -l; }
 
 program=$(count src)
 tests=$(count tests scripts/pulse-null-sink.sh scripts/screenshot-test.sh scripts/sigterm-test.sh \

@@ -1,0 +1,151 @@
+// The RAM buffer: capacity in whole blocks, the fill shown with round-half-even, wrap-around, and every
+// save writing exactly the samples it should, oldest first, under a header that counts them.
+#include "recording/RamBuffer.h"
+#include "RecordingFiles.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace ondrix {
+namespace {
+
+constexpr int kBlock = 65536;    // values per block: 1 MB holds 8 blocks
+constexpr uint32_t kRate = 2048; // mono: one second is one save step of 2048 values
+
+// Value k of a ramp that differs from block to block.
+int16_t RampValue(int64_t k) {
+    return static_cast<int16_t>(k % 65521);
+}
+
+// Appends `blocks` blocks of the ramp.
+std::vector<int> Fill(RamBuffer& buffer, int blocks, std::vector<bool>* full = nullptr) {
+    std::vector<int> percents;
+    std::vector<int16_t> block(kBlock);
+    for (int b = 0; b < blocks; ++b) {
+        for (int i = 0; i < kBlock; ++i) {
+            block[static_cast<std::size_t>(i)] = RampValue(int64_t{b} * kBlock + i);
+        }
+        const RamBuffer::Appended appended = buffer.AppendBlock(block);
+        if (appended.percent) {
+            percents.push_back(*appended.percent);
+        }
+        if (full) {
+            full->push_back(appended.full);
+        }
+    }
+    return percents;
+}
+
+// The saved file holds `count` ramp values starting at ramp index `first`, under a header saying so.
+void ExpectRamp(const std::string& path, int64_t first, int64_t count) {
+    const std::vector<uint8_t> file = ReadBytes(path);
+    ASSERT_EQ(static_cast<int64_t>(file.size()), 44 + 2 * count);
+    EXPECT_EQ(Le32(file, 4), file.size() - 8);
+    EXPECT_EQ(Le32(file, 40), file.size() - 44);
+    EXPECT_EQ(Le32(file, 24), kRate);
+    for (int64_t k = 0; k < count; ++k) {
+        const auto at = static_cast<std::size_t>(44 + 2 * k);
+        const auto value = static_cast<int16_t>(file[at] | file[at + 1] << 8);
+        if (value != RampValue(first + k)) {
+            FAIL() << "value " << k << " is " << value;
+        }
+    }
+}
+
+TEST(RamBuffer, CapacityIsWholeBlocksAndOffHoldsNothing) {
+    RamBuffer buffer;
+    const struct {
+        int megabytes, block;
+        int64_t capacity;
+    } cases[] = {{4, 4096, 2097152}, {1, 3000, 522000}, {0, 4096, 0}, {-4, 4096, 0}, {4, 0, 0}};
+    for (const auto& c : cases) {
+        buffer.Start(c.megabytes, RamBufferMode::Circular, c.block);
+        EXPECT_EQ(buffer.Capacity(), c.capacity) << c.megabytes << " MB, block " << c.block;
+        EXPECT_EQ(buffer.On(), c.capacity > 0);
+    }
+    EXPECT_TRUE(Fill(buffer, 1).empty());
+    EXPECT_EQ(buffer.WritePosition(), 0);
+}
+
+TEST(RamBuffer, SavesWriteTheNewestSamplesOldestFirst) {
+    TempFolder folder;
+    const std::string path = folder.Path() + "buffer.wav";
+    const int64_t capacity = 8 * kBlock;
+    const struct {
+        const char* name;
+        RamBufferMode mode;
+        int blocks;
+        double seconds; // < 0: the whole buffer
+        RamBuffer::Saved saved;
+        int64_t first, count; // ramp index of the first value saved, values saved
+    } cases[] = {
+        {"part of three blocks", RamBufferMode::Circular, 3, 10, RamBuffer::Saved::Requested,
+         3 * kBlock - 20480, 20480},
+        {"fractions of a step are dropped", RamBufferMode::Circular, 3, 10.9, RamBuffer::Saved::Requested,
+         3 * kBlock - 20480, 20480},
+        {"more than recorded", RamBufferMode::Circular, 3, 200, RamBuffer::Saved::Requested, 0, 3 * kBlock},
+        {"whole before wrapping", RamBufferMode::Circular, 3, -1, RamBuffer::Saved::Whole, 0, 3 * kBlock},
+        {"across the wrap", RamBufferMode::Circular, 11, 200, RamBuffer::Saved::Requested,
+         11 * kBlock - 409600, 409600},
+        {"within the newest", RamBufferMode::Circular, 11, 10, RamBuffer::Saved::Requested,
+         11 * kBlock - 20480, 20480},
+        {"whole after wrapping", RamBufferMode::Circular, 11, -1, RamBuffer::Saved::Whole, 3 * kBlock,
+         capacity},
+        {"more than it holds", RamBufferMode::Circular, 11, 300, RamBuffer::Saved::Shorter, 3 * kBlock,
+         capacity},
+        {"full stops taking blocks", RamBufferMode::StopWhenFull, 11, -1, RamBuffer::Saved::Whole, 0,
+         capacity},
+        {"newest of a full buffer", RamBufferMode::StopWhenFull, 11, 10, RamBuffer::Saved::Requested,
+         capacity - 20480, 20480},
+        {"nothing asked", RamBufferMode::Circular, 3, 0, RamBuffer::Saved::Requested, 0, 0},
+    };
+    // A longer file of that name is replaced, not overwritten in part.
+    WriteBytes(path, std::vector<uint8_t>(3 * capacity, 0x55));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RamBuffer buffer;
+        buffer.Start(1, c.mode, kBlock);
+        Fill(buffer, c.blocks);
+        const RamBuffer::Saved saved = c.seconds < 0 ? buffer.SaveWhole(path, 1, kRate)
+                                                     : buffer.SaveLastSeconds(path, c.seconds, 1, kRate);
+        EXPECT_EQ(saved, c.saved);
+        ExpectRamp(path, c.first, c.count);
+    }
+    RamBuffer buffer;
+    buffer.Start(1, RamBufferMode::Circular, kBlock);
+    EXPECT_EQ(buffer.SaveWhole(folder.Path() + "no/such/folder.wav", 1, kRate), RamBuffer::Saved::Failed);
+}
+
+TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
+    RamBuffer buffer;
+    buffer.Start(1, RamBufferMode::StopWhenFull, kBlock);
+    std::vector<bool> full;
+    // Eighths of the buffer, rounded half to even: 12.5 -> 12, 37.5 -> 38.
+    EXPECT_EQ(Fill(buffer, 9, &full), (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88, 100}));
+    EXPECT_EQ(full, (std::vector<bool>{false, false, false, false, false, false, false, true, true}));
+    EXPECT_TRUE(buffer.Wrapped());
+
+    buffer.Start(1, RamBufferMode::Circular, kBlock);
+    full.clear();
+    Fill(buffer, 9, &full);
+    EXPECT_EQ(std::count(full.begin(), full.end(), true), 0);
+    EXPECT_EQ(buffer.WritePosition(), kBlock);
+    buffer.Empty(); // file playback
+    EXPECT_FALSE(buffer.Wrapped());
+    EXPECT_EQ(buffer.WritePosition(), 0);
+}
+
+TEST(RamBuffer, FileNameCarriesTheTimeAndThePositionWhenGiven) {
+    std::tm when{};
+    when.tm_year = 126;
+    when.tm_mday = 5;
+    when.tm_hour = 7;
+    when.tm_min = 8;
+    when.tm_sec = 9;
+    EXPECT_EQ(RamBufferFileName(when, ""), "buffer end at 20260105_070809");
+    EXPECT_EQ(RamBufferFileName(when, " 4530.1234N_00912.3456E "),
+              "buffer end at 20260105_070809 4530.1234N_00912.3456E");
+}
+
+} // namespace
+} // namespace ondrix
