@@ -26,8 +26,9 @@ struct RealTimeHooks {
     std::function<void(bool running)> captureRunning;
     std::function<void()> pictureChanged;
 
-    // RAM buffer: set up at the start of a run, then every raw block.
-    std::function<void()> ramBufferSetUp;
+    // RAM buffer: set up at the start of a run for its blocks (answers what the run's description says of
+    // it), then every raw block.
+    std::function<std::string(int blockValues, int channels, uint32_t rate)> ramBufferSetUp;
     std::function<void(std::span<const int16_t> block)> ramBufferAppend;
 
     // Recording (task 2): the file is prepared before capture (false ends the run, e.g. no disk space),

@@ -112,9 +112,9 @@ bool RealTimeMonoLoop::ReadSettings() {
 
     conditioner_ = std::make_unique<BlockConditioner>(SelectedDither(advanced), advanced.Value("txtDither"),
                                                       context_.ditherSeed);
-    if (context_.hooks.ramBufferSetUp) {
-        context_.hooks.ramBufferSetUp();
-    }
+    bufferText_ = context_.hooks.ramBufferSetUp
+                      ? context_.hooks.ramBufferSetUp(blockSize_, 1, static_cast<uint32_t>(sampleRate_))
+                      : std::string();
     if (recording_ && context_.hooks.prepareRecording && !context_.hooks.prepareRecording()) {
         context_.tasks.SetSessionStopped(true);
         return false;
@@ -127,14 +127,16 @@ bool RealTimeMonoLoop::ReadSettings() {
     return true;
 }
 
-// The block description in the status label: rate, channels, block length and the display span.
+// The block description in the status label: rate, channels, block length, the display span and the
+// length of the RAM buffer.
 void RealTimeMonoLoop::Describe() {
     const double blockMs = RoundTo(blockSeconds_ * 1000.0, 3);
     const double displaySeconds =
         RoundTo(context_.renderer.Width() * static_cast<double>(scanStep_) / sampleRate_, 3);
-    context_.settings.Form1().SetText(
-        "Label4", NumberText(sampleRate_) + "s/sec" + NumberText(1) + "ch  Block " + NumberText(blockSize_) +
-                      "=" + NumberText(blockMs) + "msec  Display" + NumberText(displaySeconds) + "sec");
+    context_.settings.Form1().SetText("Label4", NumberText(sampleRate_) + "s/sec" + NumberText(1) +
+                                                    "ch  Block " + NumberText(blockSize_) + "=" +
+                                                    NumberText(blockMs) + "msec  Display" +
+                                                    NumberText(displaySeconds) + "sec" + bufferText_);
 }
 
 // Finds the selected input, checks the format without opening it, then opens and starts capture. A

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace ondrix {
@@ -53,6 +54,7 @@ private:
 
     RealTimeContext& context_;
     bool recording_ = false; // task 2, fixed at set-up
+    std::string bufferText_; // the RAM buffer's part of the block description
 
     // Settings of the run.
     int slots_ = 0;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fcntl.h>
+#include <new>
 #include <unistd.h>
 
 namespace ondrix {
@@ -21,13 +22,21 @@ constexpr int64_t kBytesPerMegabyte = 1024 * 1024;
 
 } // namespace
 
-void RamBuffer::Start(int megabytes, RamBufferMode mode, int blockValues) {
+bool RamBuffer::Start(int megabytes, RamBufferMode mode, int blockValues, int channels, uint32_t rate) {
     mode_ = mode;
+    channels_ = std::max(channels, 1);
+    rate_ = std::max<uint32_t>(rate, 1);
+    Empty();
     int64_t capacity = std::max(megabytes, 0) * kBytesPerMegabyte / 2;
     capacity = blockValues > 0 ? capacity / blockValues * blockValues : 0;
-    data_.assign(static_cast<std::size_t>(capacity), 0);
-    data_.shrink_to_fit();
-    Empty();
+    std::vector<int16_t>().swap(data_); // the old buffer goes first: both may not fit at once
+    try {
+        data_.assign(static_cast<std::size_t>(capacity), 0);
+    } catch (const std::bad_alloc&) {
+        std::vector<int16_t>().swap(data_);
+        return false;
+    }
+    return true;
 }
 
 void RamBuffer::Empty() {
@@ -74,16 +83,16 @@ RamBuffer::Ranges RamBuffer::WholeRanges() const {
     return {all.subspan(static_cast<std::size_t>(writePos_)), all.first(static_cast<std::size_t>(writePos_))};
 }
 
-RamBuffer::Saved RamBuffer::SaveWhole(const std::string& path, int channels, uint32_t rate) const {
-    return Write(path, WholeRanges(), channels, rate) ? Saved::Whole : Saved::Failed;
+RamBuffer::Saved RamBuffer::SaveWhole(const std::string& path) const {
+    return Write(path, WholeRanges()) ? Saved::Whole : Saved::Failed;
 }
 
-RamBuffer::Saved RamBuffer::SaveLastSeconds(const std::string& path, double seconds, int channels,
-                                            uint32_t rate) const {
-    const double values = std::floor(static_cast<double>(rate) * seconds * channels / kSaveStep) * kSaveStep;
+RamBuffer::Saved RamBuffer::SaveLastSeconds(const std::string& path, double seconds) const {
+    const double values =
+        std::floor(static_cast<double>(rate_) * seconds * channels_ / kSaveStep) * kSaveStep;
     const int64_t capacity = Capacity();
     if (!(values <= static_cast<double>(capacity))) {
-        return Write(path, WholeRanges(), channels, rate) ? Saved::Shorter : Saved::Failed;
+        return Write(path, WholeRanges()) ? Saved::Shorter : Saved::Failed;
     }
     int64_t need = std::max<int64_t>(static_cast<int64_t>(values), 0);
     if (need > writePos_ && !wrapped_) {
@@ -99,11 +108,11 @@ RamBuffer::Saved RamBuffer::SaveLastSeconds(const std::string& path, double seco
         ranges.push_back(
             all.subspan(static_cast<std::size_t>(writePos_ - need), static_cast<std::size_t>(need)));
     }
-    return Write(path, ranges, channels, rate) ? Saved::Requested : Saved::Failed;
+    return Write(path, ranges) ? Saved::Requested : Saved::Failed;
 }
 
 // The file is replaced, not overwritten in place: a longer old file's tail would otherwise count as data.
-bool RamBuffer::Write(const std::string& path, const Ranges& ranges, int channels, uint32_t rate) const {
+bool RamBuffer::Write(const std::string& path, const Ranges& ranges) const {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return false;
@@ -115,7 +124,7 @@ bool RamBuffer::Write(const std::string& path, const Ranges& ranges, int channel
         offset += static_cast<int64_t>(range.size_bytes());
     }
     // An empty buffer still gives a whole header.
-    ok = ok && ftruncate(fd, offset) == 0 && WriteWavHeader(fd, channels, rate);
+    ok = ok && ftruncate(fd, offset) == 0 && WriteWavHeader(fd, channels_, rate_);
     return close(fd) == 0 && ok;
 }
 

@@ -32,8 +32,9 @@ public:
     };
 
     // A real-time run starts: `megabytes` of capacity (0 switches the buffer off), rounded down to whole
-    // blocks of `blockValues`; empty.
-    void Start(int megabytes, RamBufferMode mode, int blockValues);
+    // blocks of `blockValues` of the run's sound; empty. False when the memory cannot be had: the buffer
+    // is then off.
+    bool Start(int megabytes, RamBufferMode mode, int blockValues, int channels, uint32_t rate);
     // Forgets the content (file playback), keeping the capacity.
     void Empty();
 
@@ -42,24 +43,30 @@ public:
     Appended AppendBlock(std::span<const int16_t> block);
 
     bool On() const { return !data_.empty(); }
+    // Something has been appended since the run started (or playback emptied it).
+    bool HoldsSound() const { return On() && (writePos_ > 0 || wrapped_); }
+    // The capacity in seconds of the run's sound.
+    double Seconds() const { return On() ? static_cast<double>(Capacity()) / channels_ / rate_ : 0.0; }
     int64_t Capacity() const { return static_cast<int64_t>(data_.size()); }
     int64_t WritePosition() const { return writePos_; }
     bool Wrapped() const { return wrapped_; }
 
-    // Writes the whole content, oldest first, as a WAV file of the program's own header (the file is
-    // replaced).
-    Saved SaveWhole(const std::string& path, int channels, uint32_t rate) const;
+    // Writes the whole content, oldest first, as a WAV file of the program's own header with the rate and
+    // channels it was captured with (the file is replaced).
+    Saved SaveWhole(const std::string& path) const;
     // Writes the newest `seconds`, taken in whole 2048-value steps; only what was recorded when the buffer
     // holds less; the whole buffer (Shorter) when it cannot hold that much.
-    Saved SaveLastSeconds(const std::string& path, double seconds, int channels, uint32_t rate) const;
+    Saved SaveLastSeconds(const std::string& path, double seconds) const;
 
 private:
     using Ranges = std::vector<std::span<const int16_t>>;
     Ranges WholeRanges() const;
-    bool Write(const std::string& path, const Ranges& ranges, int channels, uint32_t rate) const;
+    bool Write(const std::string& path, const Ranges& ranges) const;
 
     std::vector<int16_t> data_;
     RamBufferMode mode_ = RamBufferMode::Circular;
+    int channels_ = 1;
+    uint32_t rate_ = 1;
     int64_t writePos_ = 0;
     bool wrapped_ = false;
     int lastPercent_ = -1;

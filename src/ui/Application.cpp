@@ -109,6 +109,7 @@ void Application::SetUpSound() {
     realTime_->hooks.watchCapture = [this](int fd) { WatchCapture(fd); };
     realTime_->hooks.pictureChanged = [this] { main_->Spectrogram().update(); };
     ConnectRecorder();
+    ConnectRamBuffer();
     tasks_->Loops().Register(LoopSlot::RealTimeMono,
                              [this] { return std::make_unique<RealTimeMonoLoop>(*realTime_); });
     AttachDeviceCommands(
@@ -197,6 +198,21 @@ void Application::ConnectRecorder() {
         }
         recordingRules_->RefreshFreeSpace();
     };
+}
+
+// Every real-time run keeps its raw blocks in the RAM buffer; the Buffer menu saves, analyses or plays them.
+void Application::ConnectRamBuffer() {
+    ramBuffer_ = std::make_unique<RamBufferCommands>(
+        settings_, *ui_,
+        RamBufferEnvironment{.clock = [] { return LocalNow(); },
+                             .stopRun = [this] { tasks_->SetSessionStopped(true); },
+                             .open = [this](const std::string& path) { OpenFile(path); },
+                             .workFolder = programFolder_});
+    ramBuffer_->Attach(menus_);
+    realTime_->hooks.ramBufferSetUp = [this](int blockValues, int channels, uint32_t rate) {
+        return ramBuffer_->RunStarts(blockValues, channels, rate);
+    };
+    realTime_->hooks.ramBufferAppend = [this](std::span<const int16_t> block) { ramBuffer_->Append(block); };
 }
 
 // A ready capture block wakes the event wait of a run, so the loop never spins while it waits.

@@ -14,6 +14,7 @@
 #include "files/FileAnalysisLoop.h"
 #include "files/FileNavigation.h"
 #include "files/FileOpener.h"
+#include "recording/RamBufferCommands.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingSettingsRules.h"
 #include "recording/Volumes.h"
@@ -125,6 +126,7 @@ private:
     void SetUpFiles();
     void WatchCapture(int fd);
     void ConnectRecorder();
+    void ConnectRamBuffer();
     bool MayCloseMainWindow();
 
     ApplicationOptions options_;
@@ -149,7 +151,8 @@ private:
     std::unique_ptr<RealTimeContext> realTime_;
     std::unique_ptr<QSocketNotifier> captureNotifier_;
     LocalVolumes volumes_;
-    std::unique_ptr<Recorder> recorder_; // the recording of a task-2 run
+    std::unique_ptr<Recorder> recorder_;           // the recording of a task-2 run
+    std::unique_ptr<RamBufferCommands> ramBuffer_; // the last minutes of live input, across runs
     std::unique_ptr<RecordingSettingsRules> recordingRules_;
     CurrentFile currentFile_; // the sound file of tasks 3 and 4
     std::unique_ptr<FileOpener> opener_;

@@ -59,12 +59,19 @@ TEST(RamBuffer, CapacityIsWholeBlocksAndOffHoldsNothing) {
         int64_t capacity;
     } cases[] = {{4, 4096, 2097152}, {1, 3000, 522000}, {0, 4096, 0}, {-4, 4096, 0}, {4, 0, 0}};
     for (const auto& c : cases) {
-        buffer.Start(c.megabytes, RamBufferMode::Circular, c.block);
+        EXPECT_TRUE(buffer.Start(c.megabytes, RamBufferMode::Circular, c.block, 1, kRate));
         EXPECT_EQ(buffer.Capacity(), c.capacity) << c.megabytes << " MB, block " << c.block;
         EXPECT_EQ(buffer.On(), c.capacity > 0);
     }
     EXPECT_TRUE(Fill(buffer, 1).empty());
     EXPECT_EQ(buffer.WritePosition(), 0);
+    // Stereo at 48 kHz, 4 MB: about 21.8 seconds, empty until a block comes.
+    buffer.Start(4, RamBufferMode::Circular, 8192, 2, 48000);
+    EXPECT_EQ(buffer.Capacity(), 2097152);
+    EXPECT_NEAR(buffer.Seconds(), 21.845, 0.001);
+    EXPECT_FALSE(buffer.HoldsSound());
+    buffer.AppendBlock(std::vector<int16_t>(8192));
+    EXPECT_TRUE(buffer.HoldsSound());
 }
 
 TEST(RamBuffer, SavesWriteTheNewestSamplesOldestFirst) {
@@ -104,28 +111,28 @@ TEST(RamBuffer, SavesWriteTheNewestSamplesOldestFirst) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RamBuffer buffer;
-        buffer.Start(1, c.mode, kBlock);
+        buffer.Start(1, c.mode, kBlock, 1, kRate);
         Fill(buffer, c.blocks);
-        const RamBuffer::Saved saved = c.seconds < 0 ? buffer.SaveWhole(path, 1, kRate)
-                                                     : buffer.SaveLastSeconds(path, c.seconds, 1, kRate);
+        const RamBuffer::Saved saved =
+            c.seconds < 0 ? buffer.SaveWhole(path) : buffer.SaveLastSeconds(path, c.seconds);
         EXPECT_EQ(saved, c.saved);
         ExpectRamp(path, c.first, c.count);
     }
     RamBuffer buffer;
-    buffer.Start(1, RamBufferMode::Circular, kBlock);
-    EXPECT_EQ(buffer.SaveWhole(folder.Path() + "no/such/folder.wav", 1, kRate), RamBuffer::Saved::Failed);
+    buffer.Start(1, RamBufferMode::Circular, kBlock, 1, kRate);
+    EXPECT_EQ(buffer.SaveWhole(folder.Path() + "no/such/folder.wav"), RamBuffer::Saved::Failed);
 }
 
 TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
     RamBuffer buffer;
-    buffer.Start(1, RamBufferMode::StopWhenFull, kBlock);
+    buffer.Start(1, RamBufferMode::StopWhenFull, kBlock, 1, kRate);
     std::vector<bool> full;
     // Eighths of the buffer, rounded half to even: 12.5 -> 12, 37.5 -> 38.
     EXPECT_EQ(Fill(buffer, 9, &full), (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88, 100}));
     EXPECT_EQ(full, (std::vector<bool>{false, false, false, false, false, false, false, true, true}));
     EXPECT_TRUE(buffer.Wrapped());
 
-    buffer.Start(1, RamBufferMode::Circular, kBlock);
+    buffer.Start(1, RamBufferMode::Circular, kBlock, 1, kRate);
     full.clear();
     Fill(buffer, 9, &full);
     EXPECT_EQ(std::count(full.begin(), full.end(), true), 0);
