@@ -44,8 +44,8 @@ public:
     virtual void AskText(const std::string& prompt, const std::string& initial,
                          std::function<void(std::optional<std::string>)> answer) = 0;
 
-    // File dialogs: the chosen path(s), or nothing when cancelled. The save dialog asks before
-    // overwriting an existing file.
+    // File dialogs: the chosen path(s), or nothing when cancelled. The save dialog asks nothing about an
+    // existing file: SaveFileDialog does, once.
     virtual void ChooseOpenFile(const FileDialogRequest& request,
                                 std::function<void(std::optional<std::string>)> answer) = 0;
     virtual void ChooseOpenFiles(const FileDialogRequest& request,

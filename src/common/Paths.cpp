@@ -1,5 +1,6 @@
 #include "common/Paths.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>
@@ -22,6 +23,24 @@ std::string StripExtension(std::string_view path) {
         return std::string(path.substr(0, path.size() - 4));
     }
     return std::string(path);
+}
+
+bool EndsWithNoCase(std::string_view name, std::string_view extension) {
+    if (name.size() < extension.size()) {
+        return false;
+    }
+    const std::string_view tail = name.substr(name.size() - extension.size());
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(tail[i])) !=
+            std::tolower(static_cast<unsigned char>(extension[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string WithExtension(std::string_view name, std::string_view extension) {
+    return EndsWithNoCase(name, extension) ? std::string(name) : std::string(name) + std::string(extension);
 }
 
 std::string WithTrailingSlash(std::string_view folder) {

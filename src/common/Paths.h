@@ -13,6 +13,10 @@ std::string FileNameOfPath(std::string_view path);
 std::string FolderOfPath(std::string_view path);
 // Drops the last four characters when the fourth from the end is "." ("a.wav" -> "a").
 std::string StripExtension(std::string_view path);
+// Whether the name ends in the extension, compared without regard to case (".preset", ".ini").
+bool EndsWithNoCase(std::string_view name, std::string_view extension);
+// The name with the extension appended unless it already ends in it (in any case).
+std::string WithExtension(std::string_view name, std::string_view extension);
 // Appends "/" to a non-empty folder that does not end in one.
 std::string WithTrailingSlash(std::string_view folder);
 

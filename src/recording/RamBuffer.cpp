@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fcntl.h>
+#include <cstdio>
+#include <cstdlib>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ondrix {
@@ -111,9 +113,11 @@ RamBuffer::Saved RamBuffer::SaveLastSeconds(const std::string& path, double seco
     return Write(path, ranges) ? Saved::Requested : Saved::Failed;
 }
 
-// The file is replaced, not overwritten in place: a longer old file's tail would otherwise count as data.
+// Written to a new file beside the target and renamed over it once complete: an old file of that name is
+// replaced only by a whole new one, and a longer old file's tail never counts as data.
 bool RamBuffer::Write(const std::string& path, const Ranges& ranges) const {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
     if (fd < 0) {
         return false;
     }
@@ -124,8 +128,12 @@ bool RamBuffer::Write(const std::string& path, const Ranges& ranges) const {
         offset += static_cast<int64_t>(range.size_bytes());
     }
     // An empty buffer still gives a whole header.
-    ok = ok && ftruncate(fd, offset) == 0 && WriteWavHeader(fd, channels_, rate_);
-    return close(fd) == 0 && ok;
+    ok = ok && ftruncate(fd, offset) == 0 && WriteWavHeader(fd, channels_, rate_) && fchmod(fd, 0644) == 0;
+    ok = close(fd) == 0 && ok && rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        unlink(temporary.c_str());
+    }
+    return ok;
 }
 
 std::string RamBufferFileName(const std::tm& when, std::string_view position) {

@@ -4,11 +4,11 @@
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "common/Rounding.h"
+#include "common/SaveFileDialog.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingNames.h"
 #include "settings/SettingsModel.h"
 
-#include <cctype>
 #include <filesystem>
 
 namespace ondrix {
@@ -16,17 +16,6 @@ namespace ondrix {
 namespace {
 
 constexpr const char* kBufferEmpty = "Buffer Empty";
-
-bool EndsWithWav(const std::string& name) {
-    if (name.size() < 4) {
-        return false;
-    }
-    std::string end = name.substr(name.size() - 4);
-    for (char& c : end) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return end == ".wav";
-}
 
 } // namespace
 
@@ -137,16 +126,13 @@ void RamBufferCommands::SaveBufferAs() {
     if (env_.saveSpecGram) {
         env_.saveSpecGram();
     }
-    interaction_.ChooseSaveFile({.title = "Save Buffer As",
-                                 .folder = FolderPath(),
-                                 .fileName = ProposedName() + ".wav",
-                                 .patterns = {"*.wav"}},
-                                [this](std::optional<std::string> chosen) {
-                                    Restore();
-                                    if (chosen && !chosen->empty()) {
-                                        Save(*chosen, std::nullopt);
-                                    }
-                                });
+    SaveFileDialog(interaction_, "Save Buffer As", FolderPath(), "wav", ProposedName(),
+                   [this](const std::string& path) {
+                       Restore();
+                       if (!path.empty()) {
+                           Save(path, std::nullopt);
+                       }
+                   });
 }
 
 void RamBufferCommands::SaveBufferPartial() {
@@ -161,17 +147,13 @@ void RamBufferCommands::SaveBufferPartial() {
         if (env_.saveSpecGram) {
             env_.saveSpecGram();
         }
-        interaction_.ChooseSaveFile({.title = "Save Buffer Partial",
-                                     .folder = FolderPath(),
-                                     .fileName = ProposedName() + ".wav",
-                                     .patterns = {"*.wav"}},
-                                    [this, seconds](std::optional<std::string> chosen) {
-                                        Restore();
-                                        if (!chosen || chosen->empty()) {
-                                            return;
-                                        }
-                                        Save(EndsWithWav(*chosen) ? *chosen : *chosen + ".wav", seconds);
-                                    });
+        SaveFileDialog(interaction_, "Save Buffer Partial", FolderPath(), "wav", ProposedName(),
+                       [this, seconds](const std::string& path) {
+                           Restore();
+                           if (!path.empty()) {
+                               Save(path, seconds);
+                           }
+                       });
     });
 }
 

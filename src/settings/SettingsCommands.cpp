@@ -2,6 +2,7 @@
 // settings files, restore the undo state and choose the working folders.
 #include "common/Interaction.h"
 #include "common/Paths.h"
+#include "common/SaveFileDialog.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsFiles.h"
 #include "settings/SettingsModel.h"
@@ -23,11 +24,6 @@ const std::string kReadOnly = " is read only";
 
 constexpr std::string_view kPresetExtension = ".preset";
 constexpr std::string_view kControlsExtension = ".ini";
-
-// The name with the extension appended unless it already ends in it (in any case).
-std::string WithExtension(const std::string& name, std::string_view extension) {
-    return EndsWithNoCase(name, extension) ? name : name + std::string(extension);
-}
 
 bool FileExists(const std::string& path) {
     std::error_code error;
@@ -187,14 +183,12 @@ void SettingsFiles::ChoosePresetToLoad(std::function<void()> loaded) {
 }
 
 void SettingsFiles::ChoosePresetToSave() {
-    const FileDialogRequest request{
-        .title = "Save Basic Settings", .folder = PresetFolder(), .fileName = {}, .patterns = {"*.preset"}};
-    interaction_.ChooseSaveFile(request, [this](std::optional<std::string> chosen) {
-        if (!chosen || chosen->empty() || chosen->find('*') != std::string::npos) {
-            return;
-        }
-        PresetSaveFile(WithExtension(*chosen, kPresetExtension));
-    });
+    SaveFileDialog(interaction_, "Save Basic Settings", PresetFolder(), kPresetExtension.substr(1), {},
+                   [this](const std::string& path) {
+                       if (!path.empty()) {
+                           PresetSaveFile(path);
+                       }
+                   });
 }
 
 // "Link to .wav": a preset named like the sound file with ".preset" after its whole name.
@@ -212,14 +206,12 @@ void SettingsFiles::ChooseLinkedPreset() {
 }
 
 void SettingsFiles::ChooseControlsToSave() {
-    const FileDialogRequest request{
-        .title = "Save Controls", .folder = files_.folder, .fileName = {}, .patterns = {"*.ini"}};
-    interaction_.ChooseSaveFile(request, [this](std::optional<std::string> chosen) {
-        if (!chosen || chosen->empty()) {
-            return;
-        }
-        SaveControlState(WithExtension(*chosen, kControlsExtension));
-    });
+    SaveFileDialog(interaction_, "Save Controls", files_.folder, kControlsExtension.substr(1), {},
+                   [this](const std::string& path) {
+                       if (!path.empty()) {
+                           SaveControlState(path);
+                       }
+                   });
 }
 
 void SettingsFiles::ChooseControlsToLoad() {
@@ -235,20 +227,16 @@ void SettingsFiles::ChooseControlsToLoad() {
 
 // "Set Path": the recording, snapshot and log folders must take files; the play folder need not.
 void SettingsFiles::ChooseFolder(WindowId window, const std::string& field, FolderTest test) {
-    const FileDialogRequest request{
-        .title = "Set Path", .folder = settings_.Window(window).Text(field), .fileName = {}, .patterns = {}};
-    interaction_.ChooseFolder(request, [this, window, field, test](std::optional<std::string> chosen) {
-        if (!chosen || chosen->empty()) {
-            return;
-        }
-        if (test != FolderTest::None && !IsFolderWritable(*chosen)) {
-            if (test == FolderTest::Reported) {
-                interaction_.ShowMessage(*chosen + kReadOnly, MessageIcon::None);
-            }
-            return;
-        }
-        settings_.Window(window).SetText(field, WithTrailingSlash(*chosen));
-    });
+    SetPathDialog(interaction_, settings_.Window(window).Text(field),
+                  [this, window, field, test](const std::string& chosen) {
+                      if (test != FolderTest::None && !IsFolderWritable(chosen)) {
+                          if (test == FolderTest::Reported) {
+                              interaction_.ShowMessage(chosen + kReadOnly, MessageIcon::None);
+                          }
+                          return;
+                      }
+                      settings_.Window(window).SetText(field, chosen);
+                  });
 }
 
 } // namespace ondrix

@@ -48,18 +48,4 @@ std::string OneLine(std::string_view text) {
     return line;
 }
 
-bool EndsWithNoCase(std::string_view name, std::string_view extension) {
-    if (name.size() < extension.size()) {
-        return false;
-    }
-    const std::string_view tail = name.substr(name.size() - extension.size());
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(tail[i])) !=
-            std::tolower(static_cast<unsigned char>(extension[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace ondrix

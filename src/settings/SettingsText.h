@@ -26,7 +26,4 @@ bool WriteSettingsText(const std::string& path, std::string_view text);
 // A value as it may stand on one line of a settings file: line breaks become blanks.
 std::string OneLine(std::string_view text);
 
-// Whether the name ends in the extension, compared without regard to case (".preset", ".ini").
-bool EndsWithNoCase(std::string_view name, std::string_view extension);
-
 } // namespace ondrix

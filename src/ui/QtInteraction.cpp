@@ -111,6 +111,7 @@ void QtInteraction::ChooseFiles(const FileDialogRequest& request, int mode,
     dialog->setFileMode(static_cast<QFileDialog::FileMode>(mode));
     if (mode == QFileDialog::AnyFile) {
         dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite); // SaveFileDialog asks, once
         if (!request.fileName.empty()) {
             dialog->selectFile(QString::fromStdString(request.fileName));
         }

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 
 namespace ondrix {
 namespace {
@@ -59,8 +61,17 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     EXPECT_TRUE(std::filesystem::exists(folder.Path() +
                                         "buffers/buffer end at 20260105_000000 4530.1234N_00912.3456E.wav"));
 
+    // Save As over an existing file asks once: No shows the dialog again, Yes replaces it.
+    dialogs.textAnswers = {saved, saved};
+    dialogs.yesNoAnswers = {false, true};
+    menus.Trigger("SaveBufferAs");
+    EXPECT_EQ(std::ranges::count(dialogs.Texts(), "Replace " + saved + " ?"), 2);
+    // The two buffers saved so far, and no temporary file left beside them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() + "buffers"), {}), 2);
+
     // Partial: an answer that is no number of seconds cancels; a name gets ".wav".
     dialogs.messages.clear();
+    dialogs.dialogs.clear();
     dialogs.textAnswers = {"abc", "0.5", "2", folder.Path() + "part"};
     menus.Trigger("SaveBufferPartial");
     menus.Trigger("SaveBufferPartial");

@@ -155,7 +155,7 @@ TEST_F(SettingsFilesTest, DefaultPathsAreFourItemsAndSetPathTakesOnlyWritableFol
     Answer(refused);
     options0().Click("SetRecPathButton");
     EXPECT_EQ(interaction.Texts(),
-              (std::vector<std::string>{refused + " is read only", refused + " is read only"}));
+              (std::vector<std::string>{refused + "/ is read only", refused + "/ is read only"}));
     EXPECT_EQ(options1().Text("DefSavePath"), "/s/");
     EXPECT_EQ(options0().Text("FileRecPathField"), temp.Path() + "rec/");
     Answer(refused);
