@@ -18,10 +18,6 @@
 namespace ondrix {
 namespace {
 
-void PutText(Bytes& b, const char* text) {
-    b.insert(b.end(), text, text + std::strlen(text));
-}
-
 // Little-endian 16-bit or 32-bit values (integers or floats).
 template <typename T> Bytes Le(std::initializer_list<T> values) {
     Bytes b;
@@ -33,22 +29,29 @@ template <typename T> Bytes Le(std::initializer_list<T> values) {
     return b;
 }
 
-// A canonical WAV with the given fmt chunk and samples.
-Bytes Wav(uint32_t fmtSize, uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
-          const Bytes& data) {
+// A piece of a file: text as it is, a number as a 32-bit little-endian value, or bytes.
+struct Piece {
+    Piece(const char* text) : bytes(text, text + std::strlen(text)) {}
+    Piece(uint32_t v) { PutLe(bytes, v); }
+    Piece(Bytes b) : bytes(std::move(b)) {}
+    Bytes bytes;
+};
+
+Bytes Cat(std::initializer_list<Piece> pieces) {
     Bytes b;
-    PutText(b, "RIFF");
-    PutLe(b, static_cast<uint32_t>(4 + 8 + fmtSize + 8 + data.size()));
-    PutText(b, "WAVEfmt ");
-    for (const uint32_t v : {fmtSize, tag | uint32_t{channels} << 16, rate, rate * channels * bits / 8,
-                             uint32_t(channels * bits / 8) | uint32_t{bits} << 16}) {
-        PutLe(b, v);
+    for (const Piece& piece : pieces) {
+        b.insert(b.end(), piece.bytes.begin(), piece.bytes.end());
     }
-    b.resize(b.size() + fmtSize - 16, 0);
-    PutText(b, "data");
-    PutLe(b, static_cast<uint32_t>(data.size()));
-    b.insert(b.end(), data.begin(), data.end());
     return b;
+}
+
+// A canonical WAV with the given fmt chunk and samples, and any chunks `before` the data chunk.
+Bytes Wav(uint32_t fmtSize, uint32_t tag, uint32_t channels, uint32_t rate, uint32_t bits, const Bytes& data,
+          const Bytes& before = {}) {
+    return Cat({"RIFF", static_cast<uint32_t>(4 + 8 + fmtSize + before.size() + 8 + data.size()), "WAVEfmt ",
+                fmtSize, tag | channels << 16, rate, rate * channels * bits / 8,
+                channels * bits / 8 | bits << 16, Bytes(fmtSize - 16, 0), before, "data",
+                static_cast<uint32_t>(data.size()), data});
 }
 
 // A 256-byte ASCII header with the rate and count fields.
@@ -60,28 +63,12 @@ Bytes DapFile(const char* rate, const char* count, size_t dataBytes) {
     return b;
 }
 
-// bext (odd size, padded), fmt (stereo 16-bit, 8000/s), LIST with a "data" inside, data of three
-// frames and a trailing chunk; both sizes hold the recorder's placeholders.
-Bytes ChunkedWav(int64_t* dataOffset) {
-    Bytes b;
-    PutText(b, "RIFF");
-    PutLe(b, 0xFFFFFFF8u);
-    PutText(b, "WAVEbext");
-    PutLe(b, 3);
-    PutText(b, "abc");
-    b.push_back(0);
+// bext (odd size, padded), fmt (stereo 16-bit, 8000/s), LIST with a "data" inside, data of three frames
+// from byte 72 and a trailing chunk, 92 bytes; the sizes default to the recorder's placeholders.
+Bytes ChunkedWav(uint32_t riff = 0xFFFFFFF8u, uint32_t data = 0xFFFFFFD4u) {
     const Bytes fmt = Wav(16, 1, 2, 8000, 16, {});
-    b.insert(b.end(), fmt.begin() + 12, fmt.begin() + 36);
-    PutText(b, "LIST");
-    PutLe(b, 8);
-    PutText(b, "INFOdatadata");
-    PutLe(b, 0xFFFFFFD4u);
-    *dataOffset = static_cast<int64_t>(b.size());
-    const Bytes samples = Le<int16_t>({10, -10, 20, -20, 30, -30});
-    b.insert(b.end(), samples.begin(), samples.end());
-    PutText(b, "id3 ");
-    PutLe(b, 0);
-    return b;
+    return Cat({"RIFF", riff, "WAVEbext", 3u, "abc", Bytes{0}, Bytes(fmt.begin() + 12, fmt.begin() + 36),
+                "LIST", 8u, "INFOdatadata", data, Le<int16_t>({10, -10, 20, -20, 30, -30}), "id3 ", 0u});
 }
 
 std::vector<int16_t> ReadAll(const std::string& path, const SoundFileInfo& info,
@@ -114,9 +101,7 @@ protected:
 TEST_F(FormatsTest, EveryTypeCodeWithItsHeaderChannelsRateAndSize) {
     settings.rawSampleRate = 8000;
     settings.headerSkip = 10;
-    Bytes kay(512 + 8, 0);
-    kay[120] = 3;  // exponent 3
-    kay[122] = 25; // mantissa 25
+    const Bytes kay = Cat({Bytes(120, 0), Le<int16_t>({3, 25}), Bytes(396, 0)}); // exponent 3, mantissa 25
     Bytes extensible = Wav(40, 0xFFFE, 1, 8000, 32, Le<float>({0.25f}));
     extensible[20 + 24] = 3; // subformat: IEEE float
     const Bytes pcm = Le<int16_t>({1, 2, 3, 4});
@@ -245,59 +230,44 @@ TEST_F(FormatsTest, ThirtyTwoBitSamplesScaleRoundHalfEvenAndClip) {
 // Chunks before and after the data: true sizes read the data chunk alone with positions on frames;
 // placeholder sizes are repaired by rewriting only the two sizes.
 TEST_F(FormatsTest, WavWithChunksAroundTheDataIsReadAndRepairedInPlace) {
-    int64_t dataOffset = 0;
-    const Bytes placeholders = ChunkedWav(&dataOffset);
-    const auto length = static_cast<uint32_t>(placeholders.size());
-    Bytes b = placeholders;
-    SetLe32(b, 4, length - 8);
-    SetLe32(b, static_cast<size_t>(dataOffset - 4), 12);
-    const std::string path = Make("chunks.wav", b);
+    const std::string path = Make("chunks.wav", ChunkedWav(84, 12));
     const SoundFileInfo info = DetectFileType(path, settings);
     ASSERT_EQ(info.type, kFileWav16);
     EXPECT_FALSE(info.repaired);
-    EXPECT_EQ(info.headerSize, dataOffset);
-    EXPECT_EQ(info.dataEnd, dataOffset + 12);
-    EXPECT_EQ(info.size, length - 8);
+    EXPECT_EQ(info.headerSize, 72);
+    EXPECT_EQ(info.dataEnd, 72 + 12);
+    EXPECT_EQ(info.size, 84);
     EXPECT_EQ(ReadAll(path, info), (std::vector<int16_t>{10, -10, 20, -20, 30, -30}));
     SoundFileReader reader;
     ASSERT_TRUE(reader.Open(path, info, settings));
     std::vector<int16_t> frame(2);
-    EXPECT_EQ(reader.Read(dataOffset + 6, frame), 1); // mid-frame: aligned down to frame 1
+    EXPECT_EQ(reader.Read(72 + 6, frame), 1); // mid-frame: aligned down to frame 1
     EXPECT_EQ(frame[0], 20);
     EXPECT_EQ(reader.Read(0, frame), 1); // before the data: the first frame
     EXPECT_EQ(frame[0], 10);
-    EXPECT_EQ(reader.Read(dataOffset + 12, frame), 0);
+    EXPECT_EQ(reader.Read(72 + 12, frame), 0);
 
-    const std::string broken = Make("broken.wav", placeholders);
-    const auto before = ReadWavHeader(broken);
-    ASSERT_TRUE(before);
-    EXPECT_TRUE(WavHeaderNeedsRepair(*before));
-    EXPECT_EQ(before->dataOffset, dataOffset);
+    const std::string broken = Make("broken.wav", ChunkedWav());
+    ASSERT_TRUE(ReadWavHeader(broken));
+    EXPECT_TRUE(WavHeaderNeedsRepair(*ReadWavHeader(broken)));
+    EXPECT_EQ(ReadWavHeader(broken)->dataOffset, 72);
     const SoundFileInfo repaired = DetectFileType(broken, settings);
     EXPECT_TRUE(repaired.repaired);
-    EXPECT_EQ(repaired.headerSize, dataOffset);
-    Bytes expected = placeholders;
-    SetLe32(expected, 4, length - 8);
-    SetLe32(expected, static_cast<size_t>(dataOffset - 4), length - static_cast<uint32_t>(dataOffset));
-    EXPECT_EQ(ReadBytes(broken), expected);
+    EXPECT_EQ(repaired.headerSize, 72);
+    EXPECT_EQ(ReadBytes(broken), ChunkedWav(84, 20));
     // The trailing chunk now counts as data (its size was unknown): whole frames only are read.
     EXPECT_EQ(ReadAll(broken, repaired).size(), 10u);
     ASSERT_TRUE(RepairWavHeader(broken)); // a healthy file stays byte for byte what it was
-    EXPECT_EQ(ReadBytes(broken), expected);
+    EXPECT_EQ(ReadBytes(broken), ChunkedWav(84, 20));
 }
 
 // Bad input of every kind is refused with a message, never read as something else or crashed on.
 TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
-    Bytes truncated = Wav(16, 1, 1, 8000, 16, {});
-    truncated.resize(30);
     const Bytes one = Le<int16_t>({1});
-    Bytes kayHuge(600, 0);
-    kayHuge[120] = 0xFF;
-    kayHuge[121] = 0x7F; // exponent 32767
-    kayHuge[122] = 1;
+    const Bytes header = Wav(16, 1, 1, 8000, 16, {});
     const std::pair<std::string, Bytes> bad[] = {
         {"empty.wav", {}},
-        {"truncated.wav", truncated},
+        {"truncated.wav", Bytes(header.begin(), header.begin() + 30)},
         {"zero.wav", Wav(16, 1, 1, 0, 16, one)},
         {"huge.wav", Wav(16, 1, 1, 20000000, 16, one)},
         {"none.wav", Wav(16, 1, 0, 8000, 16, one)},
@@ -306,7 +276,7 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
         {"rate.m16", DapFile("0", "1", 4)},
         {"short.kay", Bytes(300, 0)},
         {"zero.kay", Bytes(600, 0)},
-        {"huge.kay", kayHuge},
+        {"huge.kay", Cat({Bytes(120, 0), Le<int16_t>({32767, 1}), Bytes(476, 0)})},
         {"empty.bin", {}},
     };
     for (const auto& [name, bytes] : bad) {
@@ -362,16 +332,6 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
 TEST_F(FormatsTest, DamagedSizesAreRepairedWithoutChangingWhatTheSamplesMean) {
     const Bytes floats = Le<float>({0.25f, -0.5f, 0.125f, 1.0f});
     const Bytes ints = Le<int16_t>({0, 37, 74, 111, 148, 185, 222, 259});
-    Bytes factPeak;
-    PutText(factPeak, "fact");
-    PutLe(factPeak, 4);
-    PutLe(factPeak, 4);
-    PutText(factPeak, "PEAK");
-    PutLe(factPeak, 16);
-    factPeak.resize(factPeak.size() + 16, 1);
-    Bytes withChunks = Wav(16, 3, 1, 8000, 32, floats);
-    withChunks.insert(withChunks.begin() + 36, factPeak.begin(), factPeak.end());
-    SetLe32(withChunks, 4, static_cast<uint32_t>(withChunks.size() - 8));
     const struct {
         const char* name;
         Bytes good;
@@ -381,7 +341,8 @@ TEST_F(FormatsTest, DamagedSizesAreRepairedWithoutChangingWhatTheSamplesMean) {
         {"float", Wav(16, 3, 1, 8000, 32, floats), kFileWav32Float},
         {"int32", Wav(16, 1, 1, 8000, 32, ints), kFileWav32Int},
         {"float18", Wav(18, 3, 1, 8000, 32, floats), kFileWav32Float18},
-        {"fact+PEAK", withChunks, kFileWav32Float},
+        {"fact+PEAK", Wav(16, 3, 1, 8000, 32, floats, Cat({"fact", 4u, 4u, "PEAK", 16u, Bytes(16, 1)})),
+         kFileWav32Float},
     };
     const struct {
         const char* name;
