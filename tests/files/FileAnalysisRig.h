@@ -3,6 +3,8 @@
 #pragma once
 
 #include "TempFolder.h"
+#include "analysis/ColumnChain.h"
+#include "analysis/LoopControls.h"
 #include "analysis/SpectrumAveraging.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
@@ -41,7 +43,7 @@ inline std::vector<int16_t> Tones(int64_t frames, std::vector<int> bins, double 
 
 class FileAnalysisRig : public ::testing::Test {
 protected:
-    FileAnalysisRig(int width, int rows, bool initialValues = false) : width_(width) {
+    FileAnalysisRig(int width, int rows, bool initialValues = false) : width_(width), rows_(rows) {
         renderer.SetGeometry(width, rows);
         FollowSettings();
         context.hooks.columnValues = [this](int64_t x, std::span<const float> values) {
@@ -52,13 +54,10 @@ protected:
             settings.SetMaxSpectrogramHeight(rows);
             settings.ApplyInitialValues();
         }
-        for (const auto& [name, text] : {std::pair<const char*, int>{"SampleRate", kRate},
-                                         {"BlockSize", 4096},
-                                         {"FFTSize", kFft},
-                                         {"WindowSize", kFft},
-                                         {"ScanStep", kStep},
-                                         {"Combo7", rows}}) {
-            settings.Form1().SetText(name, std::to_string(text));
+        const char* names[] = {"SampleRate", "BlockSize", "FFTSize", "WindowSize", "ScanStep", "Combo7"};
+        const int values[] = {kRate, 4096, kFft, kFft, kStep, rows};
+        for (int i = 0; i < 6; ++i) {
+            settings.Form1().SetText(names[i], std::to_string(values[i]));
         }
         tasks.SelectTask(4);
     }
@@ -68,6 +67,14 @@ protected:
         settings.Hooks().updateForm = [this] {
             RefreshDisplayLayout(settings, menus, palette, renderer, width_);
         };
+    }
+
+    // A WAV of the samples at 48000/s in the temporary folder, opened.
+    std::string OpenWav(const std::string& name, int channels, const std::vector<int16_t>& samples,
+                        bool closed = true) {
+        WriteWav16(folder.Path() + name, channels, kRate, samples, closed);
+        Open(folder.Path() + name);
+        return folder.Path() + name;
     }
 
     void Open(const std::string& path) {
@@ -88,12 +95,20 @@ protected:
         pump.onEvents = {};
     }
 
+    // The column the chain computes on its own from the first FFT-size samples.
+    std::vector<float> ChainColumn(std::span<const int16_t> samples) {
+        SpectrumAveraging own;
+        ColumnChain chain(ChainSetupFrom(settings.Options1(), kFft, kFft, 1, kStep), own);
+        chain.Compute(samples.first(kFft), ReadColumnControls(settings, kFft, rows_));
+        return {chain.Column().begin(), chain.Column().end()};
+    }
+
     struct Column {
         int64_t x;
         std::vector<float> values;
     };
 
-    int width_;
+    int width_, rows_;
     TempFolder folder;
     SettingsModel settings;
     MenuModel menus;

@@ -1,10 +1,10 @@
 // The window's file-analysis task: navigation, pages drawn at their position, the end of the data, the
-// status line and files the loop cannot read.
+// status line and files the loop cannot read; the time stamp of names and the stereo reduction of pages.
 #include "FileAnalysisRig.h"
-#include "analysis/ColumnChain.h"
-#include "analysis/LoopControls.h"
 #include "common/NumberText.h"
+#include "files/DaytimeStamp.h"
 #include "files/FileNavigation.h"
+#include "files/FilePageChannels.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,23 +23,6 @@ int ArgMax(std::span<const float> values) {
 class FileAnalysisTest : public FileAnalysisRig {
 protected:
     FileAnalysisTest() : FileAnalysisRig(kWidth, 256) {}
-
-    // A WAV of the samples at 48000/s in the temporary folder, opened.
-    std::string OpenWav(const std::string& name, int channels, const std::vector<int16_t>& samples,
-                        bool closed = true) {
-        WriteWav16(folder.Path() + name, channels, kRate, samples, closed);
-        Open(folder.Path() + name);
-        return folder.Path() + name;
-    }
-
-    // The column a continuous analysis computes from the frame starting at frame `first` of the samples.
-    std::vector<float> StreamColumn(const std::vector<int16_t>& mono, int64_t first) {
-        SpectrumAveraging own;
-        ColumnChain chain(ChainSetupFrom(settings.Options1(), kFft, kFft, 1, kStep), own);
-        chain.Compute(std::span<const int16_t>(mono).subspan(static_cast<std::size_t>(first), kFft),
-                      ReadColumnControls(settings, kFft, 256));
-        return {chain.Column().begin(), chain.Column().end()};
-    }
 
     // Runs one pass and returns the status label it left.
     std::string StatusOfOnePass() {
@@ -100,7 +83,6 @@ TEST_F(FileAnalysisTest, GoToSkipAndPageStepsKeepPositionsOnFrames) {
     form.Click("GoToS");
     EXPECT_EQ(file.filePos, 44 + 5 * kRate * 4);
     EXPECT_FALSE(form.Checked("PauseButton"));
-
     const int64_t frameBytes = int64_t{kWidth} * kStep * 2 * 2;
     EXPECT_EQ(navigation.FrameBytes(), frameBytes);
     const struct {
@@ -220,7 +202,6 @@ TEST_F(FileAnalysisTest, APageIsAPureFunctionOfItsPosition) {
         ASSERT_EQ(columns[3u * kWidth + static_cast<std::size_t>(x)].values,
                   firstColumns[static_cast<std::size_t>(x)].values);
     }
-
     // Without dither and averaging the first column is the stream's.
     settings.Options1().SetChecked("chkDither1", false);
     settings.Options1().SetText("AvgCombo", "0");
@@ -228,8 +209,8 @@ TEST_F(FileAnalysisTest, APageIsAPureFunctionOfItsPosition) {
     columns.clear();
     Run([](int call) { return call < 1; });
     ASSERT_FALSE(columns.empty());
-    EXPECT_EQ(columns[0].values, StreamColumn(mono, 1000));
-    EXPECT_EQ(columns[5].values, StreamColumn(mono, 1000 + 5 * kStep));
+    EXPECT_EQ(columns[0].values, ChainColumn(std::span(mono).subspan(1000)));
+    EXPECT_EQ(columns[5].values, ChainColumn(std::span(mono).subspan(1000 + 5 * kStep)));
     EXPECT_EQ(ArgMax(columns[5].values), 64);
 }
 
@@ -252,7 +233,6 @@ TEST_F(FileAnalysisTest, AnUnclosedRecordingIsAnalysedToItsEndAndTheRestBlanked)
         }
     }
     EXPECT_NE(picture.pixel(static_cast<int>(drawn) - 1, 255 - 30), blank);
-
     // An export's page k starts exactly at its own screenful, even past the last full one.
     context.clampToLastFrame = false;
     file.filePos = 44 + int64_t{30} * kStep * 2;
@@ -271,7 +251,6 @@ TEST_F(FileAnalysisTest, StatusOfTheLinearScaleAndFourStackedChannels) {
     ASSERT_FALSE(columns.empty());
     const std::vector<float>& last = columns.back().values;
     EXPECT_EQ(status, " 0" + NumberText(*std::max_element(last.begin(), last.end()), Precision::Single));
-
     settings.Options1().SetText("AmplitudeScale", "0 - dB");
     OpenWav("four.wav", 4, Tones(int64_t{kWidth} * kStep, {40, 80, 120, 160}));
     columns.clear();
@@ -293,7 +272,6 @@ TEST_F(FileAnalysisTest, FilesTheLoopCannotReadEndTheRunWithTheirMessage) {
     Run([](int) { return true; });
     EXPECT_TRUE(opened);
     EXPECT_TRUE(dialogs.messages.empty());
-
     Open(folder.Path() + "missing.wav");
     file.info.type = kFileWav32Float;
     file.info.channels = 1;
@@ -308,6 +286,33 @@ TEST_F(FileAnalysisTest, FilesTheLoopCannotReadEndTheRunWithTheirMessage) {
     EXPECT_EQ(dialogs.Texts().back(), "Unknown file type");
     EXPECT_TRUE(columns.empty());
     EXPECT_EQ(settings.Form1().At("StartStop").caption, "Start");
+}
+
+// The time of day of a frame comes from the recorder's stamp in the name, found by its date tag.
+TEST(DaytimeTest, TheRecordersTimeStampGivesTheTimeOfDayOfAFrame) {
+    const std::string name = "prefix_0001_20240131_235959.wav";
+    EXPECT_EQ(DaytimeText(name, "2024", 2.5), "Daytime: File 23:59:59  Frame 24:00:01.500");
+    EXPECT_EQ(DaytimeText(name, "20240131", 0.0), "Daytime: File 23:59:59  Frame 23:59:59.000");
+    // The tag must start the date: one character early, the time field holds "_23595".
+    EXPECT_EQ(DaytimeText(name, "_2024", 0.0), "No timestamp");
+    EXPECT_EQ(DaytimeText(name, "", 0.0), "No timestamp");
+    EXPECT_EQ(DaytimeText("take1.wav", "2024", 0.0), "No timestamp");
+    EXPECT_EQ(DaytimeText("x_20240131_2359.wav", "2024", 0.0), "No timestamp");
+}
+
+// Stereo pages reduced to one channel saturate instead of wrapping.
+TEST(DaytimeTest, TwoChannelsBecomeOneWithoutClipping) {
+    const std::vector<int16_t> frames = {32767, 32767, 32767, -32768, -32768, -32768, 100, -7};
+    std::vector<int16_t> out(4);
+    ReduceToMono(frames, 2, StereoChoice::LeftPlusRight, out);
+    EXPECT_EQ(out, (std::vector<int16_t>{32767, -1, -32768, 46}));
+    ReduceToMono(frames, 2, StereoChoice::LeftMinusRight, out);
+    EXPECT_EQ(out, (std::vector<int16_t>{0, 32767, 0, 53}));
+    ReduceToMono(frames, 2, StereoChoice::Right, out);
+    EXPECT_EQ(out, (std::vector<int16_t>{32767, -32768, -32768, -7}));
+    ReduceToMono(frames, 2, StereoChoice::Stereo, out);
+    EXPECT_EQ(out, (std::vector<int16_t>{32767, 32767, -32768, 100}));
+    EXPECT_EQ(ChannelModeText(1, StereoChoice::Right), "M"); // one channel is mono whatever the choice
 }
 
 } // namespace

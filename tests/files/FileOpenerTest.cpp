@@ -107,7 +107,6 @@ TEST_F(FileOpenerTest, StereoWavBecomesCurrentWithItsRateChannelsAndStatus) {
     EXPECT_EQ(tasks.SessionMode(), 3);
     EXPECT_TRUE(menu.At("FileAnalysisPlay").checked);
     EXPECT_FALSE(tasks.Running());
-
     // A play list shows its prefix; a long name loses its folder. Task 4 stays task 4.
     const std::string longName = std::string(100, 'n') + ".wav";
     tasks.SelectTask(4);
@@ -149,18 +148,14 @@ TEST_F(FileOpenerTest, RefusedFilesLeaveNoFileOpen) {
 // A recording that was never closed gets its sizes written on opening, and one log line.
 TEST_F(FileOpenerTest, RecordingNeverClosedIsRepairedOnOpening) {
     const std::string wav = Wav("crashed.wav", 2, 44100, 1000, false);
-    const uint64_t length = std::filesystem::file_size(wav);
     std::vector<std::string> log;
     opener.SetLog([&log](const std::string& line) { log.push_back(line); });
     opener.OpenFile(wav);
     EXPECT_TRUE(interaction.messages.empty());
     ASSERT_TRUE(current.IsOpen());
     EXPECT_TRUE(current.info.repaired);
-    const Bytes bytes = ReadBytes(wav);
-    ASSERT_EQ(bytes.size(), length);
-    EXPECT_EQ(Le32(bytes, 4), length - 8);
-    EXPECT_EQ(Le32(bytes, 40), length - 44);
-    EXPECT_EQ(current.info.dataEnd, static_cast<int64_t>(length));
+    EXPECT_EQ(ReadBytes(wav), ReadBytes(Wav("closed.wav", 2, 44100, 1000)));
+    EXPECT_EQ(current.info.dataEnd, 44 + 4000);
     EXPECT_EQ(log.size(), 1u);
     EXPECT_EQ(form().Text("SampleRate"), "44100");
 }
@@ -197,7 +192,6 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
     }
     EXPECT_EQ(current.name, wav);
     EXPECT_EQ(basic().Text("DefPlayPathField"), folder);
-
     // Any name passes "m??"; a missing file or a cancel opens nothing and keeps the folder.
     std::vector<std::string> chosen;
     const auto take = [&chosen](const std::string& name) { chosen.push_back(name); };
@@ -215,7 +209,6 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
     opener.OpenFileDialog("wav", take);
     EXPECT_EQ(chosen.size(), 2u);
     EXPECT_EQ(interaction.dialogs.size(), 6u);
-
     // "Open .mxx" opens an S48 file with its 256-byte header.
     std::ofstream(Path("z.S48"), std::ios::binary) << std::string(256 + 64, ' ');
     Answer(Path("z.S48"));
@@ -292,7 +285,6 @@ TEST_F(FileOpenerTest, PlayAndAnalysisOnOpenRunBothTasksInTurn) {
                                                  "analysis set-up auto.wav", "analysis clean-up auto.wav"}));
     EXPECT_EQ(tasks.SessionMode(), 4);
     EXPECT_TRUE(interaction.messages.empty());
-
     basic().SetChecked("CheckAnalysisOnOpen", false);
     opener.CloseFile();
     tasks.SelectTask(3);

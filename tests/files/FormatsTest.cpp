@@ -188,7 +188,6 @@ TEST_F(FormatsTest, EarsRecordsSkipTheirHeadersAndReadBigEndian) {
     ASSERT_EQ(all.size(), 501u);
     EXPECT_EQ((std::vector<int16_t>{all[0], all[1], all[249], all[250], all[499], all[500]}),
               (std::vector<int16_t>{-2, 1, 249, 1000, 1249, 0x0101}));
-
     // A position inside a record header starts at the record's first sample; one inside the data
     // is a byte offset.
     SoundFileReader reader;
@@ -216,7 +215,6 @@ TEST_F(FormatsTest, ThirtyTwoBitSamplesScaleRoundHalfEvenAndClip) {
                                        std::numeric_limits<int32_t>::min()})));
     EXPECT_EQ(ReadAll(ints, DetectFileType(ints, settings), settings),
               (std::vector<int16_t>{3, 2, 2, -2, 32767, -32768}));
-
     // EXT: the header skip, then 32-bit integers; a scale of 1 clips.
     Bytes ext(6, 0xAA);
     const Bytes values = Le<int32_t>({100000, -100000, 7});
@@ -246,7 +244,6 @@ TEST_F(FormatsTest, WavWithChunksAroundTheDataIsReadAndRepairedInPlace) {
     EXPECT_EQ(reader.Read(0, frame), 1); // before the data: the first frame
     EXPECT_EQ(frame[0], 10);
     EXPECT_EQ(reader.Read(72 + 12, frame), 0);
-
     const std::string broken = Make("broken.wav", ChunkedWav());
     ASSERT_TRUE(ReadWavHeader(broken));
     EXPECT_TRUE(WavHeaderNeedsRepair(*ReadWavHeader(broken)));
@@ -290,7 +287,6 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
     std::filesystem::create_directory(folder.Path() + "folder.wav");
     EXPECT_EQ(DetectFileType(folder.Path() + "folder.wav", settings).message,
               "Not a sound file: " + folder.Path() + "folder.wav (a folder)");
-
     // 24-bit samples are not misread as 32-bit ones.
     const std::string b24 = Make("b24.wav", Wav(16, 1, 1, 8000, 24, Bytes(6, 0)));
     EXPECT_EQ(DetectFileType(b24, settings).type, kFileUnsupported);
@@ -299,14 +295,12 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
     Bytes noFmt = Wav(16, 0, 1, 8000, 32, Bytes(8, 0));
     SetLe32(noFmt, 16, 0);
     EXPECT_EQ(DetectFileType(Make("nofmt.wav", noFmt), settings).type, kFileUnsupported);
-
     // A raw file with an unusable rate setting, and a header skip beyond the file.
     settings.rawSampleRate = 0;
     EXPECT_EQ(DetectFileType(Make("r.raw", Bytes(4, 0)), settings).type, kFileUnsupported);
     settings.rawSampleRate = 8000;
     settings.headerSkip = 100;
     EXPECT_EQ(DetectFileType(Make("r.ext", Bytes(4, 0)), settings).type, kFileUnsupported);
-
     // The reader refuses types it cannot decode and an inconsistent layout.
     SoundFileReader reader;
     SoundFileInfo layout;
@@ -318,7 +312,6 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
     layout.channels = 2;
     layout.frameAlign = 4;
     EXPECT_FALSE(reader.Open(folder.Path() + "u.wav", layout, settings));
-
     // A read that fails returns -1 and says why.
     SoundFileInfo raw = DetectFileType(Make("ok.raw", Bytes(8, 0)), settings);
     ASSERT_TRUE(reader.Open(folder.Path() + "folder.wav", raw, settings));
@@ -367,7 +360,6 @@ TEST_F(FormatsTest, DamagedSizesAreRepairedWithoutChangingWhatTheSamplesMean) {
             SetLe32(broken, static_cast<size_t>(good->sizeFieldOffset),
                     damage.data + (damage.pastEnd ? good->dataSize : 0));
             const std::string path = Make(std::string(layout.name) + ".wav", broken);
-
             const SoundFileInfo readOnly = DetectFileType(path, settings, HeaderRepair::ReadOnly);
             EXPECT_EQ(ReadBytes(path), broken);
             EXPECT_FALSE(readOnly.repaired);
@@ -387,7 +379,6 @@ TEST_F(FormatsTest, DamagedSizesAreRepairedWithoutChangingWhatTheSamplesMean) {
             }
         }
     }
-
     // A valid file above 2 GiB (sparse) is left as it is.
     for (const auto& layout : {layouts[0], layouts[1]}) {
         SCOPED_TRACE(layout.name);
@@ -439,7 +430,6 @@ TEST_F(FormatsTest, CheckAndFixWavHeaderCommands) {
     const std::string broken = folder.Path() + "broken.wav";
     WriteWav16(broken, 1, 8000, std::vector<int16_t>(5), false);
     const std::string text = Make("text.wav", Bytes(60, 'x'));
-
     MenuModel menu;
     ScriptedInteraction ui;
     AttachWavHeaderCommands(menu, ui, [this] { return folder.Path(); });

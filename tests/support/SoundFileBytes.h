@@ -37,11 +37,6 @@ inline void SetLe32(Bytes& b, std::size_t at, uint32_t v) {
     }
 }
 
-inline uint32_t Le32(const Bytes& b, std::size_t at) {
-    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-           static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
 // A 16-bit WAV of the interleaved samples; `closed` false leaves the placeholder sizes of a recording
 // that was never closed.
 inline void WriteWav16(const std::string& path, int channels, uint32_t rate,
