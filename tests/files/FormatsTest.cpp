@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <tuple>
 
 namespace ondrix {
 namespace {
@@ -108,11 +109,7 @@ TEST_F(FormatsTest, EveryTypeCodeWithItsHeaderChannelsRateAndSize) {
     const struct {
         std::string name;
         Bytes bytes;
-        int32_t type;
-        int64_t header;
-        int channels;
-        int32_t rate;
-        int64_t size;
+        int64_t type, header, channels, rate, size;
     } cases[] = {
         {"a.wav", Wav(16, 1, 2, 44100, 16, pcm), kFileWav16, 44, 2, 44100, 36 + 8},
         {"b.WAV", Wav(16, 1, 1, 48000, 32, pcm), kFileWav32Int, 44, 1, 48000, 36 + 8},
@@ -133,15 +130,11 @@ TEST_F(FormatsTest, EveryTypeCodeWithItsHeaderChannelsRateAndSize) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const SoundFileInfo info = DetectFileType(Make(c.name, c.bytes), settings);
-        EXPECT_EQ(info.message, "");
-        EXPECT_EQ(info.type, c.type);
-        EXPECT_EQ(info.headerSize, c.header);
-        EXPECT_EQ(info.channels, c.channels);
-        EXPECT_EQ(info.sampleRate, c.rate);
-        EXPECT_EQ(info.size, c.size);
-        EXPECT_EQ(info.dataEnd, static_cast<int64_t>(c.bytes.size()));
-        EXPECT_FALSE(info.repaired);
+        const SoundFileInfo i = DetectFileType(Make(c.name, c.bytes), settings);
+        EXPECT_EQ(i.message, "");
+        // type, header size, channels, rate, size, end of the data, repaired
+        EXPECT_EQ(std::tuple(i.type, i.headerSize, i.channels, i.sampleRate, i.size, i.dataEnd, i.repaired),
+                  std::tuple(c.type, c.header, c.channels, c.rate, c.size, c.bytes.size(), false));
     }
     EXPECT_EQ(DetectFileType(folder.Path() + "five.wav", settings).frameAlign, 10);
     EXPECT_EQ(ReadAll(folder.Path() + "ext.wav", DetectFileType(folder.Path() + "ext.wav", settings)),
@@ -371,11 +364,9 @@ TEST_F(FormatsTest, DamagedSizesAreRepairedWithoutChangingWhatTheSamplesMean) {
             Make(std::string(layout.name) + ".wav", broken);
             EXPECT_TRUE(RepairWavHeader(path));
             EXPECT_EQ(ReadBytes(path), layout.good);
-            for (const SoundFileInfo& i : {readOnly, info}) {
-                EXPECT_EQ(i.type, layout.type);
-                EXPECT_EQ(i.headerSize, good->dataOffset);
-                EXPECT_EQ(i.size, good->riffSize);
-                EXPECT_EQ(i.dataEnd, static_cast<int64_t>(layout.good.size()));
+            for (const SoundFileInfo& i : {readOnly, info}) { // type, header size, size, end of the data
+                EXPECT_EQ(std::tuple(i.type, i.headerSize, i.size, i.dataEnd),
+                          std::tuple(layout.type, good->dataOffset, good->riffSize, layout.good.size()));
             }
         }
     }
