@@ -166,7 +166,6 @@ TEST_F(Layout, GeometryPaletteAndBufferMenu) {
     EXPECT_EQ(layout.colourScale, 8);
     EXPECT_EQ(palette.EntryRgb(63), (Rgb{255, 255, 0}));
     EXPECT_FALSE(menus.At("SaveBuffer").enabled);
-
     form.SetText("Combo12", "4 Mbytes");
     form.SetText("Combo8", "no number");
     EXPECT_EQ(Refresh().colourScale, 0);

@@ -313,6 +313,7 @@ TEST(DaytimeTest, TwoChannelsBecomeOneWithoutClipping) {
     ReduceToMono(frames, 2, StereoChoice::Stereo, out);
     EXPECT_EQ(out, (std::vector<int16_t>{32767, 32767, -32768, 100}));
     EXPECT_EQ(ChannelModeText(1, StereoChoice::Right), "M"); // one channel is mono whatever the choice
+    EXPECT_EQ(ChannelModeText(2, StereoChoice::LeftMinusRight), "L-R");
 }
 
 } // namespace
