@@ -1,177 +1,62 @@
-#include "TempFolder.h"
-#include "analysis/ColumnChain.h"
-#include "analysis/LoopControls.h"
-#include "analysis/SpectrumAveraging.h"
+// The window's file-analysis task: navigation, pages drawn at their position, the end of the data, the
+// status line and files the loop cannot read; the time stamp of names and the stereo reduction of pages.
+#include "FileAnalysisRig.h"
 #include "common/NumberText.h"
-#include "display/LayoutRefresh.h"
-#include "display/Palette.h"
-#include "display/SpectrogramRenderer.h"
-#include "files/FileAnalysisLoop.h"
+#include "files/DaytimeStamp.h"
 #include "files/FileNavigation.h"
-#include "recording/WavHeader.h"
-#include "settings/MenuModel.h"
-#include "settings/SettingsModel.h"
-#include "settings/TaskController.h"
-#include "support/ScriptedInteraction.h"
-#include "support/ScriptedPump.h"
-
-#include <gtest/gtest.h>
+#include "files/FilePageChannels.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
-#include <fstream>
-#include <numbers>
 
 namespace ondrix {
 namespace {
 
 constexpr int kWidth = 200;
-constexpr int kRate = 48000;
-constexpr int kFft = 512;
-constexpr int kStep = 256;
-
-// Interleaved frames where channel c carries a sine on FFT bin bins[c].
-std::vector<int16_t> Tones(int64_t frames, std::vector<int> bins, double amplitude = 12000.0) {
-    const std::size_t channels = bins.size();
-    std::vector<int16_t> samples(static_cast<std::size_t>(frames) * channels);
-    for (int64_t n = 0; n < frames; ++n) {
-        for (std::size_t c = 0; c < channels; ++c) {
-            const double phase = 2.0 * std::numbers::pi * bins[c] * static_cast<double>(n) / kFft;
-            samples[static_cast<std::size_t>(n) * channels + c] =
-                static_cast<int16_t>(std::lround(amplitude * std::sin(phase + 0.3 * static_cast<double>(c))));
-        }
-    }
-    return samples;
-}
-
-// A WAV of the samples; `closed` false leaves the recorder's placeholder sizes in its header.
-void WriteWav(const std::string& path, int channels, const std::vector<int16_t>& samples,
-              bool closed = true) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    const auto header = WavHeaderBytes(0, channels, kRate);
-    out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
-    out.write(reinterpret_cast<const char*>(samples.data()),
-              static_cast<std::streamsize>(samples.size() * 2));
-    out.close();
-    if (closed) {
-        ASSERT_TRUE(WriteWavHeader(path, channels, kRate));
-    }
-}
 
 int ArgMax(std::span<const float> values) {
     return static_cast<int>(std::max_element(values.begin(), values.end()) - values.begin());
 }
 
-class FileAnalysisTest : public ::testing::Test {
+class FileAnalysisTest : public FileAnalysisRig {
 protected:
-    FileAnalysisTest() {
-        renderer.SetGeometry(kWidth, 256);
-        settings.Hooks().updateForm = [this] {
-            RefreshDisplayLayout(settings, menus, palette, renderer, kWidth);
-        };
-        RegisterFileAnalysisLoop(tasks.Loops(), context);
-        context.hooks.columnValues = [this](int64_t x, std::span<const float> values) {
-            columns.push_back({x, std::vector<float>(values.begin(), values.end())});
-        };
-        Quick("SampleRate", "48000");
-        Quick("BlockSize", "4096");
-        Quick("FFTSize", "512");
-        Quick("WindowSize", "512");
-        Quick("ScanStep", "256");
-        Quick("Combo7", "256");
-        tasks.SelectTask(4);
+    FileAnalysisTest() : FileAnalysisRig(kWidth, 256) {}
+
+    // Runs one pass and returns the status label it left.
+    std::string StatusOfOnePass() {
+        std::string status;
+        Run([&](int) {
+            status = settings.Form1().Text("Label4");
+            return false;
+        });
+        return status;
     }
 
-    void Quick(const char* name, const char* text) { settings.Form1().SetText(name, text); }
-
-    void Open(const std::string& path) {
-        file = CurrentFile{};
-        file.name = path;
-        file.info = DetectFileType(path, FileFormatSettings{});
-        tasks.SetCurrentFileName(path);
-    }
-
-    // Runs task 4; the script gets the pump call number and returns false to stop the run.
-    void Run(std::function<bool(int call)> script) {
-        pump.onEvents = [this, script](int call) {
-            if (!script(call) && !tasks.SessionStopped()) {
-                settings.Form1().Click("StartStop");
-            }
-        };
-        settings.Form1().Click("StartStop");
-        pump.onEvents = {};
-    }
-
-    // The column a continuous analysis computes from the frame starting at frame `first` of the samples.
-    std::vector<float> StreamColumn(const std::vector<int16_t>& mono, int64_t first) {
-        SpectrumAveraging own;
-        ColumnChain chain(ChainSetupFrom(settings.Options1(), kFft, kFft, 1, kStep), own);
-        chain.Compute(std::span<const int16_t>(mono).subspan(static_cast<std::size_t>(first), kFft),
-                      ReadColumnControls(settings, kFft, 256));
-        return {chain.Column().begin(), chain.Column().end()};
-    }
-
-    struct Column {
-        int64_t x;
-        std::vector<float> values;
-    };
-
-    TempFolder folder;
-    SettingsModel settings;
-    MenuModel menus;
-    ScriptedInteraction dialogs;
-    ScriptedPump pump;
-    TaskController tasks{settings, menus, dialogs, pump};
-    Palette palette;
-    SpectrogramRenderer renderer{palette, 0xffc0c0c0u};
-    SpectrumAveraging averaging;
-    CurrentFile file;
-    FileAnalysisContext context{settings, tasks, dialogs, renderer, averaging, file};
     FileNavigation navigation{settings, tasks, dialogs, file, renderer};
-    std::vector<Column> columns;
 };
 
+// Go to, skip and the page buttons keep positions on frames, and typed times that are no usable time
+// saturate instead of wrapping.
 TEST_F(FileAnalysisTest, GoToSkipAndPageStepsKeepPositionsOnFrames) {
-    const std::string path = folder.Path() + "long.wav";
-    {
-        // 100 s of 48 kHz stereo silence, written sparse.
-        WriteWav(path, 2, {});
-        const int fd = ::open(path.c_str(), O_RDWR);
-        ASSERT_EQ(::ftruncate(fd, 44 + 100LL * kRate * 4), 0);
-        ::close(fd);
-        ASSERT_TRUE(WriteWavHeader(path, 2, kRate));
-    }
+    const std::string path = OpenWav("long.wav", 2, {});
+    const int fd = ::open(path.c_str(), O_RDWR); // 100 s of 48 kHz stereo silence, written sparse
+    ASSERT_EQ(::ftruncate(fd, 44 + 100LL * kRate * 4), 0);
+    ::close(fd);
+    ASSERT_TRUE(WriteWavHeader(path, 2, kRate));
     Open(path);
     ControlModel& form = settings.Form1();
-    form.SetText("Text3", "1:30");
-    form.Click("GoToS2");
-    EXPECT_EQ(file.filePos, 17280044);
-    form.SetText("Text6", "0:10");
-    form.Click("Jump"); // 1:40 is the end of the data
-    EXPECT_EQ(file.filePos, 17280044);
-    form.SetText("Text3", "2:00");
-    form.Click("GoToS2");
-    EXPECT_EQ(file.filePos, 17280044);
-    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"End of File", "End of File"}));
-
-    form.SetChecked("PauseButton", true);
-    form.SetText("Text4", "0:05");
-    form.Click("GoToS");
-    EXPECT_EQ(file.filePos, 44 + 5 * kRate * 4);
-    EXPECT_FALSE(form.Checked("PauseButton"));
-
-    // Texts that are no usable time: any number of digits saturates, never a wrapped position.
-    const std::string many(400, '9');
     const int64_t mid = 44 + 50 * kRate * 4;
-    struct Typed {
+    const std::string many(400, '9');
+    const struct {
         const char* control;
         std::string text;
         int64_t expected; // -1: "End of File", the position unchanged
-    };
-    const std::vector<Typed> typed = {
+    } typed[] = {
+        {"GoToS2", "1:30", 17280044},
+        {"Jump", "0:50", -1}, // 1:40 is the end of the data
+        {"GoToS2", "2:00", -1},
         {"GoToS2", "99999999999999999999", -1},
         {"GoToS2", many, -1},
         {"GoToS2", "1:" + many, -1},
@@ -183,7 +68,7 @@ TEST_F(FileAnalysisTest, GoToSkipAndPageStepsKeepPositionsOnFrames) {
         {"Jump", "-" + many, 44},
         {"Jump", "-10", mid - 10 * kRate * 4},
     };
-    for (const Typed& t : typed) {
+    for (const auto& t : typed) {
         SCOPED_TRACE(std::string(t.control) + " " + t.text.substr(0, 30));
         file.filePos = mid;
         dialogs.messages.clear();
@@ -193,38 +78,41 @@ TEST_F(FileAnalysisTest, GoToSkipAndPageStepsKeepPositionsOnFrames) {
         EXPECT_EQ(dialogs.Texts(),
                   t.expected < 0 ? std::vector<std::string>{"End of File"} : std::vector<std::string>{});
     }
-
+    form.SetChecked("PauseButton", true);
+    form.SetText("Text4", "0:05");
+    form.Click("GoToS");
+    EXPECT_EQ(file.filePos, 44 + 5 * kRate * 4);
+    EXPECT_FALSE(form.Checked("PauseButton"));
     const int64_t frameBytes = int64_t{kWidth} * kStep * 2 * 2;
     EXPECT_EQ(navigation.FrameBytes(), frameBytes);
+    const struct {
+        std::vector<const char*> buttons;
+        int64_t expected;
+    } steps[] = {
+        {{"Command1"}, 44},
+        {{"Command6", "Command11", "Command13"}, 44 + frameBytes + frameBytes / 4 + frameBytes / 16},
+        {{"Command12", "Command7", "Command3"}, 44},
+        {{"Command5"}, file.info.dataEnd - frameBytes},
+    };
+    for (const auto& step : steps) {
+        for (const char* button : step.buttons) {
+            form.Click(button);
+        }
+        EXPECT_EQ(file.filePos, step.expected) << step.buttons[0];
+    }
     form.Click("Command1");
-    EXPECT_EQ(file.filePos, 44);
-    form.Click("Command6");
-    form.Click("Command11");
-    form.Click("Command13");
-    EXPECT_EQ(file.filePos, 44 + frameBytes + frameBytes / 4 + frameBytes / 16);
-    form.Click("Command12");
-    form.Click("Command7");
-    form.Click("Command3");
-    EXPECT_EQ(file.filePos, 44);
     form.Click("Command3"); // before the data: the loop brings it back to the header
     EXPECT_EQ((file.filePos - 44) % 4, 0);
-    form.Click("Command5");
-    EXPECT_EQ(file.filePos, file.info.dataEnd - frameBytes);
-
     file.elapsedSeconds = 12.5;
     form.Click("Command9");
     EXPECT_EQ(file.elapsedSeconds, 0.0);
 }
 
+// "End" then Start draws only the last screenful once, then idles, with the file's status line.
 TEST_F(FileAnalysisTest, EndOfFileThenStartDrawsOnlyTheLastScreenfulAndItsStatus) {
-    const std::string path = folder.Path() + "end.wav";
-    const int64_t frames = int64_t{kWidth} * kStep * 3 + 1000;
-    const std::vector<int16_t> samples = Tones(frames, {40, 90});
-    WriteWav(path, 2, samples);
-    Open(path);
+    const std::string path = OpenWav("end.wav", 2, Tones(int64_t{kWidth} * kStep * 3 + 1000, {40, 90}));
     settings.Options0().SetChecked("OptionCS2", true); // mono (right)
     settings.Form1().Click("Command5");
-
     std::string status;
     Run([&](int call) {
         status = settings.Form1().Text("Label4");
@@ -240,7 +128,6 @@ TEST_F(FileAnalysisTest, EndOfFileThenStartDrawsOnlyTheLastScreenfulAndItsStatus
     ASSERT_EQ(columns.size(), static_cast<std::size_t>(kWidth - kFft / kStep + 1));
     EXPECT_EQ(columns.front().x, 0);
     EXPECT_EQ(ArgMax(columns[kWidth / 2].values), 90);
-
     // 618 436 bytes after the RIFF size field: 604 kB, 3.221 s.
     EXPECT_EQ(status, path + " 604kb 48000s/sec 2ch (R)  Tot 00:00:03.221 16bit");
     EXPECT_EQ(settings.Form1().Text("Label18"), "16bit");
@@ -251,23 +138,20 @@ TEST_F(FileAnalysisTest, EndOfFileThenStartDrawsOnlyTheLastScreenfulAndItsStatus
 // Whatever forgets the page last drawn makes the running loop draw the page at the same position again;
 // Start draws it even when the last run ended on that very page.
 TEST_F(FileAnalysisTest, RefreshZoomAndStartRedrawThePageAtItsPosition) {
-    const std::string path = folder.Path() + "redraw.wav";
-    WriteWav(path, 1, Tones(int64_t{kWidth} * kStep * 2, {40}));
-    Open(path);
-    Quick("FFTSize", "1024"); // zoomable: the zoom check and its base spin are enabled
+    OpenWav("redraw.wav", 1, Tones(int64_t{kWidth} * kStep * 2, {40}));
+    settings.Form1().SetText("FFTSize", "1024"); // zoomable: the zoom check and its base spin are enabled
     settings.UpdateForm();
-    ASSERT_TRUE(settings.Form1().At("UpDown5").enabled);
-    struct Case {
+    ControlModel& form = settings.Form1();
+    ASSERT_TRUE(form.At("UpDown5").enabled);
+    const struct {
         const char* name;
         std::function<void()> act; // after the first page of the run
         int pages;
-    };
-    ControlModel& form = settings.Form1();
-    const std::vector<Case> cases = {{"Refresh", [&] { form.Click("RefreshButton"); }, 2},
-                                     {"zoom base spun", [&] { form.Spin("UpDown5", 8); }, 2},
-                                     {"Zoom toggled", [&] { form.Click("ZoomFlag"); }, 2},
-                                     {"Start on the page drawn last", {}, 1}};
-    for (const Case& c : cases) {
+    } cases[] = {{"Refresh", [&] { form.Click("RefreshButton"); }, 2},
+                 {"zoom base spun", [&] { form.Spin("UpDown5", 8); }, 2},
+                 {"Zoom toggled", [&] { form.Click("ZoomFlag"); }, 2},
+                 {"Start on the page drawn last", {}, 1}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         file.filePos = file.lastPos = file.info.headerSize;
         pump.calls = 0;
@@ -286,17 +170,14 @@ TEST_F(FileAnalysisTest, RefreshZoomAndStartRedrawThePageAtItsPosition) {
 // A page starts from silence: its first drawn column is the stream's column over the page's first
 // FFT-size samples, and revisiting a position draws the same pixels even with dither and averaging on.
 TEST_F(FileAnalysisTest, APageIsAPureFunctionOfItsPosition) {
-    const std::string path = folder.Path() + "tone.wav";
     std::vector<int16_t> mono = Tones(int64_t{kWidth} * kStep * 3, {64});
     for (std::size_t i = 0; i < mono.size(); i += 97) {
         mono[i] = static_cast<int16_t>(mono[i] / 2); // not periodic in the page length
     }
-    WriteWav(path, 1, mono);
-    Open(path);
+    OpenWav("tone.wav", 1, mono);
     settings.Options1().SetChecked("chkDither1", true);
     settings.Options1().SetText("txtDither", "2");
     settings.Options1().SetText("AvgCombo", "1");
-
     QImage first;
     std::vector<Column> firstColumns;
     Run([&](int call) {
@@ -321,7 +202,6 @@ TEST_F(FileAnalysisTest, APageIsAPureFunctionOfItsPosition) {
         ASSERT_EQ(columns[3u * kWidth + static_cast<std::size_t>(x)].values,
                   firstColumns[static_cast<std::size_t>(x)].values);
     }
-
     // Without dither and averaging the first column is the stream's.
     settings.Options1().SetChecked("chkDither1", false);
     settings.Options1().SetText("AvgCombo", "0");
@@ -329,17 +209,15 @@ TEST_F(FileAnalysisTest, APageIsAPureFunctionOfItsPosition) {
     columns.clear();
     Run([](int call) { return call < 1; });
     ASSERT_FALSE(columns.empty());
-    EXPECT_EQ(columns[0].values, StreamColumn(mono, 1000));
-    EXPECT_EQ(columns[5].values, StreamColumn(mono, 1000 + 5 * kStep));
+    EXPECT_EQ(columns[0].values, ChainColumn(std::span(mono).subspan(1000)));
+    EXPECT_EQ(columns[5].values, ChainColumn(std::span(mono).subspan(1000 + 5 * kStep)));
     EXPECT_EQ(ArgMax(columns[5].values), 64);
 }
 
 // A recording that was never closed is read to the end of its data; the rest of the page is blank.
 TEST_F(FileAnalysisTest, AnUnclosedRecordingIsAnalysedToItsEndAndTheRestBlanked) {
-    const std::string path = folder.Path() + "crashed.wav";
     const int64_t frames = 60 * kStep + 100;
-    WriteWav(path, 1, Tones(frames, {30}), false);
-    Open(path);
+    OpenWav("crashed.wav", 1, Tones(frames, {30}), false);
     ASSERT_EQ(file.info.dataEnd, 44 + frames * 2);
     Run([](int call) { return call < 2; });
     EXPECT_EQ(file.filePos, 44);
@@ -355,7 +233,6 @@ TEST_F(FileAnalysisTest, AnUnclosedRecordingIsAnalysedToItsEndAndTheRestBlanked)
         }
     }
     EXPECT_NE(picture.pixel(static_cast<int>(drawn) - 1, 255 - 30), blank);
-
     // An export's page k starts exactly at its own screenful, even past the last full one.
     context.clampToLastFrame = false;
     file.filePos = 44 + int64_t{30} * kStep * 2;
@@ -365,50 +242,36 @@ TEST_F(FileAnalysisTest, AnUnclosedRecordingIsAnalysedToItsEndAndTheRestBlanked)
     EXPECT_EQ(columns.size(), drawn - 30);
 }
 
-// In the linear amplitude scale the status label reads the minimum and maximum of the last column.
-TEST_F(FileAnalysisTest, LinearScaleShowsTheColumnRangeInTheStatus) {
-    const std::string path = folder.Path() + "linear.wav";
-    WriteWav(path, 1, Tones(int64_t{kWidth} * kStep, {64}));
-    Open(path);
+// The status line: the linear scale reads the range of the last column; four channels are stacked with
+// channel one at the bottom.
+TEST_F(FileAnalysisTest, StatusOfTheLinearScaleAndFourStackedChannels) {
+    OpenWav("linear.wav", 1, Tones(int64_t{kWidth} * kStep, {64}));
     settings.Options1().SetText("AmplitudeScale", "1 - Linear");
-    std::string status;
-    Run([&](int) {
-        status = settings.Form1().Text("Label4");
-        return false;
-    });
+    std::string status = StatusOfOnePass();
     ASSERT_FALSE(columns.empty());
     const std::vector<float>& last = columns.back().values;
-    const float peak = *std::max_element(last.begin(), last.end());
-    EXPECT_EQ(status, " 0" + NumberText(peak, Precision::Single));
-}
-
-TEST_F(FileAnalysisTest, FourChannelsAreStackedWithChannelOneAtTheBottom) {
-    const std::string path = folder.Path() + "four.wav";
-    WriteWav(path, 4, Tones(int64_t{kWidth} * kStep, {40, 80, 120, 160}));
-    Open(path);
-    std::string status;
-    Run([&](int) {
-        status = settings.Form1().Text("Label4");
-        return false;
-    });
+    EXPECT_EQ(status, " 0" + NumberText(*std::max_element(last.begin(), last.end()), Precision::Single));
+    settings.Options1().SetText("AmplitudeScale", "0 - dB");
+    OpenWav("four.wav", 4, Tones(int64_t{kWidth} * kStep, {40, 80, 120, 160}));
+    columns.clear();
+    status = StatusOfOnePass();
     EXPECT_TRUE(settings.Form1().At("Frame4CH").visible);
     EXPECT_NE(status.find("4ch (4CH)"), std::string::npos);
     ASSERT_FALSE(columns.empty());
-    // 64 rows per channel, four bins per row.
-    const std::span<const float> column = columns[10].values;
+    const std::span<const float> column = columns[10].values; // 64 rows per channel, four bins per row
     ASSERT_EQ(column.size(), 256u);
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(ArgMax(column.subspan(static_cast<std::size_t>(c) * 64, 64)), (c + 1) * 10) << c;
     }
 }
 
+// No file asks for one; a file that cannot be read or decoded ends the run with its message.
 TEST_F(FileAnalysisTest, FilesTheLoopCannotReadEndTheRunWithTheirMessage) {
     bool opened = false;
     tasks.Hooks().openWav = [&] { opened = true; };
     Run([](int) { return true; });
-    EXPECT_TRUE(opened); // no file: the user is asked for one, and the run ends at once
+    EXPECT_TRUE(opened);
     EXPECT_TRUE(dialogs.messages.empty());
-
     Open(folder.Path() + "missing.wav");
     file.info.type = kFileWav32Float;
     file.info.channels = 1;
@@ -418,12 +281,39 @@ TEST_F(FileAnalysisTest, FilesTheLoopCannotReadEndTheRunWithTheirMessage) {
     Run([](int) { return true; });
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"File System Error"}));
     EXPECT_EQ(settings.Form1().Text("Label18"), "32bitFloat");
-
     file.info.type = 165;
     Run([](int) { return true; });
     EXPECT_EQ(dialogs.Texts().back(), "Unknown file type");
     EXPECT_TRUE(columns.empty());
     EXPECT_EQ(settings.Form1().At("StartStop").caption, "Start");
+}
+
+// The time of day of a frame comes from the recorder's stamp in the name, found by its date tag.
+TEST(DaytimeTest, TheRecordersTimeStampGivesTheTimeOfDayOfAFrame) {
+    const std::string name = "prefix_0001_20240131_235959.wav";
+    EXPECT_EQ(DaytimeText(name, "2024", 2.5), "Daytime: File 23:59:59  Frame 24:00:01.500");
+    EXPECT_EQ(DaytimeText(name, "20240131", 0.0), "Daytime: File 23:59:59  Frame 23:59:59.000");
+    // The tag must start the date: one character early, the time field holds "_23595".
+    EXPECT_EQ(DaytimeText(name, "_2024", 0.0), "No timestamp");
+    EXPECT_EQ(DaytimeText(name, "", 0.0), "No timestamp");
+    EXPECT_EQ(DaytimeText("take1.wav", "2024", 0.0), "No timestamp");
+    EXPECT_EQ(DaytimeText("x_20240131_2359.wav", "2024", 0.0), "No timestamp");
+}
+
+// Stereo pages reduced to one channel saturate instead of wrapping.
+TEST(DaytimeTest, TwoChannelsBecomeOneWithoutClipping) {
+    const std::vector<int16_t> frames = {32767, 32767, 32767, -32768, -32768, -32768, 100, -7};
+    std::vector<int16_t> out(4);
+    ReduceToMono(frames, 2, StereoChoice::LeftPlusRight, out);
+    EXPECT_EQ(out, (std::vector<int16_t>{32767, -1, -32768, 46}));
+    ReduceToMono(frames, 2, StereoChoice::LeftMinusRight, out);
+    EXPECT_EQ(out, (std::vector<int16_t>{0, 32767, 0, 53}));
+    ReduceToMono(frames, 2, StereoChoice::Right, out);
+    EXPECT_EQ(out, (std::vector<int16_t>{32767, -32768, -32768, -7}));
+    ReduceToMono(frames, 2, StereoChoice::Stereo, out);
+    EXPECT_EQ(out, (std::vector<int16_t>{32767, 32767, -32768, 100}));
+    EXPECT_EQ(ChannelModeText(1, StereoChoice::Right), "M"); // one channel is mono whatever the choice
+    EXPECT_EQ(ChannelModeText(2, StereoChoice::LeftMinusRight), "L-R");
 }
 
 } // namespace

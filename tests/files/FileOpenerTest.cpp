@@ -1,49 +1,23 @@
+// Opening sound files: recognition, status texts, refusals, repair, linked presets, dialogs, and
+// opening while a run is going.
 #include "files/FileOpener.h"
 
 #include "TempFolder.h"
 #include "files/FileDialog.h"
-#include "recording/WavHeader.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsFiles.h"
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
 #include "support/ScriptedInteraction.h"
 #include "support/ScriptedPump.h"
+#include "support/SoundFileBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
 namespace ondrix {
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-uint32_t Le32(const Bytes& b, std::size_t at) {
-    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-           static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-// A 16-bit WAV of `frames` frames of a ramp; `closed` false leaves the recorder's placeholder sizes.
-void WriteWav(const std::string& path, int channels, uint32_t rate, int64_t frames, bool closed = true) {
-    const uint64_t length = kWavHeaderBytes + static_cast<uint64_t>(frames) * channels * 2;
-    const auto header = WavHeaderBytes(closed ? length : 0, channels, rate);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(header.data()), header.size());
-    for (int64_t i = 0; i < frames * channels; ++i) {
-        const auto sample = static_cast<int16_t>(i);
-        out.put(static_cast<char>(sample & 0xFF)).put(static_cast<char>((sample >> 8) & 0xFF));
-    }
-}
 
 // A run that records its set-up and clean-up, with the file current at each, and stops itself after
 // `passes` passes (0: only when asked).
@@ -84,6 +58,12 @@ protected:
     }
 
     std::string Path(const std::string& name) const { return temp.Path() + name; }
+    // A silent 16-bit WAV in the temporary folder; `closed` false leaves the placeholder sizes.
+    std::string Wav(const std::string& name, int channels, uint32_t rate, int frames, bool closed = true) {
+        WriteWav16(Path(name), channels, rate, std::vector<int16_t>(static_cast<size_t>(frames * channels)),
+                   closed);
+        return Path(name);
+    }
     ControlModel& form() { return settings.Form1(); }
     ControlModel& basic() { return settings.Options0(); }
     void Answer(std::optional<std::string> name) { interaction.textAnswers.push_back(std::move(name)); }
@@ -107,69 +87,56 @@ protected:
     int updateForms = 0;
 };
 
+// An opened file becomes current with its rate, channels and status line; task 1 gives way to task 3.
 TEST_F(FileOpenerTest, StereoWavBecomesCurrentWithItsRateChannelsAndStatus) {
-    const std::string wav = Path("take.wav");
-    WriteWav(wav, 2, 48000, 48000); // 192 044 bytes: RIFF size 192 036 = 187.5 kB
+    const std::string wav = Wav("take.wav", 2, 48000, 48000); // RIFF size 192 036 = 187.5 kB
     form().SetText("SampleRate", "8000");
     basic().SetText("SampleRate", "8000");
     opener.SetPlayListCount(0);
-
     opener.OpenFile(wav);
-
-    EXPECT_TRUE(interaction.messages.empty());
     EXPECT_EQ(current.name, wav);
     EXPECT_EQ(tasks.CurrentFileName(), wav);
     EXPECT_EQ(current.info.type, kFileWav16);
-    EXPECT_EQ(current.filePos, 0);
-    EXPECT_EQ(current.lastPos, 0);
+    EXPECT_EQ(current.filePos + current.lastPos, 0);
     EXPECT_EQ(opener.DurationText(), "00:00:00");
     EXPECT_EQ(form().Text("Label4"), wav + " 188kb 48000s/sec 2ch 16bit");
     EXPECT_EQ(form().Text("SampleRate"), "48000");
     EXPECT_EQ(basic().Text("SampleRate"), "48000");
     EXPECT_EQ(basic().Text("NchanCombo"), "2 - stereo");
     EXPECT_GE(updateForms, 1);
-    // Task 1 gives way to task 3 without starting anything; its status text is the file's.
     EXPECT_EQ(tasks.SessionMode(), 3);
     EXPECT_TRUE(menu.At("FileAnalysisPlay").checked);
     EXPECT_FALSE(tasks.Running());
-
     // A play list shows its prefix; a long name loses its folder. Task 4 stays task 4.
     const std::string longName = std::string(100, 'n') + ".wav";
-    WriteWav(Path(longName), 1, 22050, 100);
     tasks.SelectTask(4);
     opener.SetPlayListCount(2);
-    opener.OpenFile(Path(longName));
+    opener.OpenFile(Wav(longName, 1, 22050, 100));
     EXPECT_EQ(form().Text("Label4"), "PlayList ..\\" + longName + " 0kb 22050s/sec 1ch 16bit");
     EXPECT_EQ(basic().Text("NchanCombo"), "1 - mono");
     EXPECT_EQ(tasks.SessionMode(), 4);
-
-    WriteWav(Path("four.wav"), 4, 96000, 10);
-    opener.OpenFile(Path("four.wav"));
+    opener.OpenFile(Wav("four.wav", 4, 96000, 10));
     EXPECT_TRUE(current.IsOpen());
     EXPECT_EQ(basic().Text("NchanCombo"), "4 - 4 channels");
     EXPECT_TRUE(interaction.messages.empty());
 }
 
+// Three or five channels and unknown types are refused and leave no file open.
 TEST_F(FileOpenerTest, RefusedFilesLeaveNoFileOpen) {
-    const std::string good = Path("good.wav");
-    WriteWav(good, 1, 8000, 10);
-    WriteWav(Path("five.wav"), 5, 48000, 10);
-    WriteWav(Path("three.wav"), 3, 48000, 10);
-    std::ofstream(Path("notes.xyz")) << "not a sound";
-
-    for (const char* name : {"five.wav", "three.wav"}) {
-        SCOPED_TRACE(name);
+    const std::string good = Wav("good.wav", 1, 8000, 10);
+    for (const int channels : {5, 3}) {
+        SCOPED_TRACE(channels);
         opener.OpenFile(good);
         ASSERT_TRUE(current.IsOpen());
         interaction.messages.clear();
-        opener.OpenFile(Path(name));
+        opener.OpenFile(Wav("refused.wav", channels, 48000, 10));
         EXPECT_EQ(interaction.Texts(), std::vector<std::string>{"Number of channels not supported"});
         EXPECT_FALSE(current.IsOpen());
         EXPECT_EQ(tasks.CurrentFileName(), "");
         EXPECT_EQ(form().Text("Label4"), "");
     }
-
     interaction.messages.clear();
+    std::ofstream(Path("notes.xyz")) << "not a sound";
     opener.OpenFile(Path("notes.xyz"));
     const std::vector<std::string> texts = interaction.Texts();
     ASSERT_EQ(texts.size(), 2u);
@@ -178,39 +145,31 @@ TEST_F(FileOpenerTest, RefusedFilesLeaveNoFileOpen) {
     EXPECT_FALSE(current.IsOpen());
 }
 
+// A recording that was never closed gets its sizes written on opening, and one log line.
 TEST_F(FileOpenerTest, RecordingNeverClosedIsRepairedOnOpening) {
-    const std::string wav = Path("crashed.wav");
-    WriteWav(wav, 2, 44100, 1000, false);
-    const uint64_t length = std::filesystem::file_size(wav);
+    const std::string wav = Wav("crashed.wav", 2, 44100, 1000, false);
     std::vector<std::string> log;
     opener.SetLog([&log](const std::string& line) { log.push_back(line); });
-
     opener.OpenFile(wav);
-
     EXPECT_TRUE(interaction.messages.empty());
     ASSERT_TRUE(current.IsOpen());
     EXPECT_TRUE(current.info.repaired);
-    const Bytes bytes = ReadBytes(wav);
-    ASSERT_EQ(bytes.size(), length);
-    EXPECT_EQ(Le32(bytes, 4), length - 8);
-    EXPECT_EQ(Le32(bytes, 40), length - 44);
-    EXPECT_EQ(current.info.dataEnd, static_cast<int64_t>(length));
+    EXPECT_EQ(ReadBytes(wav), ReadBytes(Wav("closed.wav", 2, 44100, 1000)));
+    EXPECT_EQ(current.info.dataEnd, 44 + 4000);
     EXPECT_EQ(log.size(), 1u);
     EXPECT_EQ(form().Text("SampleRate"), "44100");
 }
 
+// A preset saved beside the file loads before the file's own rate is applied, and only when asked for.
 TEST_F(FileOpenerTest, LinkedPresetLoadsBeforeTheFileRate) {
-    const std::string wav = Path("birds.wav");
-    WriteWav(wav, 1, 32000, 10);
+    const std::string wav = Wav("birds.wav", 1, 32000, 10);
     form().SetText("WindowSize", "1024");
     form().SetText("SampleRate", "96000");
     ASSERT_TRUE(files.PresetSaveFile(wav + ".preset"));
     form().SetText("WindowSize", "512");
-
     basic().SetChecked("PresetAutoloadFlag", false);
     opener.OpenFile(wav);
     EXPECT_EQ(form().Text("WindowSize"), "512");
-
     basic().SetChecked("PresetAutoloadFlag", true);
     opener.OpenFile(wav);
     EXPECT_EQ(form().Text("StatusLine"), "Loaded Settings for " + wav);
@@ -218,23 +177,20 @@ TEST_F(FileOpenerTest, LinkedPresetLoadsBeforeTheFileRate) {
     EXPECT_EQ(form().Text("SampleRate"), "32000");
 }
 
+// The open dialog asks again for a name of another extension, and remembers the folder of a file taken.
 TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) {
     const std::string folder = Path("sounds/");
-    const std::string wav = folder + "a.WAV";
-    WriteWav(wav, 1, 8000, 10);
+    const std::string wav = Wav("sounds/a.WAV", 1, 8000, 10);
     std::ofstream(folder + "a.txt") << "text";
-
     Answer(folder + "a.txt");
     Answer(wav);
     ASSERT_TRUE(menu.Trigger("OpenFilewav"));
     ASSERT_EQ(interaction.dialogs.size(), 2u);
     for (const FileDialogRequest& request : interaction.dialogs) {
         EXPECT_EQ(request.folder, temp.Path());
-        EXPECT_EQ(request.patterns, std::vector<std::string>{"*.wav"});
     }
     EXPECT_EQ(current.name, wav);
     EXPECT_EQ(basic().Text("DefPlayPathField"), folder);
-
     // Any name passes "m??"; a missing file or a cancel opens nothing and keeps the folder.
     std::vector<std::string> chosen;
     const auto take = [&chosen](const std::string& name) { chosen.push_back(name); };
@@ -252,7 +208,6 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
     opener.OpenFileDialog("wav", take);
     EXPECT_EQ(chosen.size(), 2u);
     EXPECT_EQ(interaction.dialogs.size(), 6u);
-
     // "Open .mxx" opens an S48 file with its 256-byte header.
     std::ofstream(Path("z.S48"), std::ios::binary) << std::string(256 + 64, ' ');
     Answer(Path("z.S48"));
@@ -261,61 +216,52 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
     EXPECT_EQ(current.info.type, kFileSxx);
     EXPECT_TRUE(interaction.textAnswers.empty());
     EXPECT_TRUE(interaction.messages.empty());
-
     EXPECT_TRUE(NameFitsExtension("/a/b.Dap", "dap"));
     EXPECT_FALSE(NameFitsExtension("/a/b.wav", "dap"));
     EXPECT_FALSE(NameFitsExtension("av", "wav"));
 }
 
+// "Close all" and a real-time task forget the file; the file task is applied again.
 TEST_F(FileOpenerTest, CloseAllForgetsTheFileAndAppliesTheTaskAgain) {
-    const std::string wav = Path("a.wav");
-    WriteWav(wav, 2, 48000, 10);
+    const std::string wav = Wav("a.wav", 2, 48000, 10);
     opener.OpenFile(wav);
     opener.SetPlayListCount(3);
     menu.SetChecked("FileAnalysisPlay", false);
     const int before = updateForms;
-
     ASSERT_TRUE(menu.Trigger("CloseFile"));
-
     EXPECT_FALSE(current.IsOpen());
     EXPECT_EQ(tasks.CurrentFileName(), "");
     EXPECT_EQ(form().Text("Label4"), "");
     EXPECT_EQ(opener.PlayListCount(), 0);
     EXPECT_GT(updateForms, before);
-    EXPECT_TRUE(menu.At("FileAnalysisPlay").checked); // task 3 applied again
+    EXPECT_TRUE(menu.At("FileAnalysisPlay").checked);
     EXPECT_EQ(tasks.SessionMode(), 3);
-
-    // Selecting a real-time task closes the file too.
     opener.OpenFile(wav);
     ASSERT_TRUE(menu.Trigger("RealTimeAnalysis"));
     EXPECT_FALSE(current.IsOpen());
     EXPECT_EQ(tasks.CurrentFileName(), "");
 }
 
+// Opening during a run stops it and opens after its clean-up, never under the running loop.
 TEST_F(FileOpenerTest, OpeningDuringARunStopsItAndOpensAfterItsCleanUp) {
-    const std::string first = Path("first.wav");
-    const std::string second = Path("second.wav");
-    WriteWav(first, 1, 8000, 10);
-    WriteWav(second, 2, 16000, 10);
+    const std::string first = Wav("first.wav", 1, 8000, 10);
+    const std::string second = Wav("second.wav", 2, 16000, 10);
     tasks.SelectTask(4);
     opener.OpenFile(first);
     RegisterLoop(LoopSlot::FileAnalysis, "analysis", 0);
     pump.onEvents = [this, &first, &second](int call) {
         if (call == 2) {
-            // No dialog is offered while the loop runs.
-            ASSERT_TRUE(menu.Trigger("OpenFilewav"));
+            ASSERT_TRUE(menu.Trigger("OpenFilewav")); // no dialog while the loop runs
         } else if (call == 3) {
             form().Click("PauseButton");
             opener.OpenFile(second);
             EXPECT_TRUE(tasks.SessionStopped());
             EXPECT_EQ(form().At("StartStop").caption, "Start");
             EXPECT_FALSE(form().Checked("PauseButton"));
-            EXPECT_EQ(current.name, first); // nothing changes under the running loop
+            EXPECT_EQ(current.name, first);
         }
     };
-
     form().Click("StartStop");
-
     EXPECT_EQ(journal,
               (std::vector<std::string>{"analysis set-up first.wav", "analysis clean-up first.wav"}));
     EXPECT_TRUE(interaction.dialogs.empty());
@@ -326,22 +272,18 @@ TEST_F(FileOpenerTest, OpeningDuringARunStopsItAndOpensAfterItsCleanUp) {
     EXPECT_EQ(tasks.SessionMode(), 4);
 }
 
+// "Play on open" and "analysis on open" run both tasks in turn; Start without a file asks for one.
 TEST_F(FileOpenerTest, PlayAndAnalysisOnOpenRunBothTasksInTurn) {
-    const std::string wav = Path("auto.wav");
-    WriteWav(wav, 1, 8000, 10);
+    const std::string wav = Wav("auto.wav", 1, 8000, 10);
     RegisterLoop(LoopSlot::FilePlayback, "play", 1);
     RegisterLoop(LoopSlot::FileAnalysis, "analysis", 1);
     basic().SetChecked("ImmediatePlayCheck", true);
     basic().SetChecked("CheckAnalysisOnOpen", true);
-
     opener.OpenFile(wav);
-
     EXPECT_EQ(journal, (std::vector<std::string>{"play set-up auto.wav", "play clean-up auto.wav",
                                                  "analysis set-up auto.wav", "analysis clean-up auto.wav"}));
     EXPECT_EQ(tasks.SessionMode(), 4);
     EXPECT_TRUE(interaction.messages.empty());
-
-    // Start in task 3 without a file asks for one through "Open .wav" and plays it once.
     basic().SetChecked("CheckAnalysisOnOpen", false);
     opener.CloseFile();
     tasks.SelectTask(3);
