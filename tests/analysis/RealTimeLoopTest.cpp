@@ -1,29 +1,15 @@
 // The real-time mono loop, run through the Start button with its collaborators wired as the program
 // wires them: fails, pauses, clamps, messages, and real capture from the built-in ramp and PulseAudio.
-#include "analysis/RealTimeMonoLoop.h"
-#include "analysis/SpectrumAveraging.h"
-#include "audio/DeviceCatalog.h"
-#include "audio/DeviceLists.h"
 #include "audio/DeviceNames.h"
 #include "audio/PortAudioHost.h"
 #include "audio/PortAudioSystem.h"
 #include "common/NumberText.h"
-#include "display/LayoutRefresh.h"
-#include "display/Palette.h"
-#include "display/SpectrogramRenderer.h"
-#include "settings/MenuModel.h"
-#include "settings/SettingsModel.h"
-#include "settings/TaskController.h"
 #include "support/PulseServer.h"
-#include "support/ScriptedInteraction.h"
-#include "support/ScriptedPump.h"
+#include "support/RealTimeLoopRig.h"
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
-
 #include <algorithm>
-#include <vector>
 
 namespace ondrix {
 namespace {
@@ -56,60 +42,6 @@ private:
     int64_t next_ = 0;
 };
 
-// The loop's collaborators on a catalog of the host's devices (none: only the built-in ones).
-struct LoopRig {
-    explicit LoopRig(HostAudio* host) : catalog(host) {
-        settings.Hooks().updateForm = [this] {
-            RefreshDisplayLayout(settings, menus, palette, renderer, 400);
-        };
-        tasks.Loops().Register(LoopSlot::RealTimeMono,
-                               [this] { return std::make_unique<RealTimeMonoLoop>(context); });
-        context.hooks.watchCapture = [this](int fd) { wakeFd = fd; };
-        context.hooks.ramBufferAppend = [this](std::span<const int16_t> block) {
-            captured.insert(captured.end(), block.begin(), block.end());
-        };
-    }
-
-    // Runs a session; the script gets the pump call number and returns false to stop the run. A pump
-    // call first waits up to 20 ms for the capture device's wake-up, as the window's event wait does.
-    void Session(std::function<bool(int call)> script) {
-        pump.onEvents = [this, script](int call) {
-            if (wakeFd >= 0) {
-                pollfd watched{wakeFd, POLLIN, 0};
-                poll(&watched, 1, 20);
-            }
-            if (!script(call) && !tasks.SessionStopped()) {
-                settings.Form1().Click("StartStop");
-            }
-        };
-        settings.Form1().Click("StartStop");
-        pump.onEvents = {};
-    }
-
-    // Selects the input device of that full name.
-    void SelectInput(std::string_view fullName) {
-        for (const DeviceEntry& entry : catalog.Inputs()) {
-            if (entry.fullName == fullName) {
-                settings.Form1().SetText("Combo10", entry.listName);
-            }
-        }
-    }
-
-    SettingsModel settings;
-    MenuModel menus;
-    ScriptedInteraction dialogs;
-    ScriptedPump pump;
-    TaskController tasks{settings, menus, dialogs, pump};
-    DeviceCatalog catalog;
-    DeviceLists devices{settings, catalog, dialogs};
-    Palette palette;
-    SpectrogramRenderer renderer{palette, 0xffc0c0c0u};
-    SpectrumAveraging averaging;
-    RealTimeContext context{settings, tasks, devices, dialogs, renderer, averaging};
-    int wakeFd = -1;
-    std::vector<int16_t> captured;
-};
-
 // The ramp as every raw block should carry it: not one sample lost, repeated or reordered.
 void ExpectUnbrokenRamp(const std::vector<int16_t>& captured) {
     for (std::size_t i = 0; i < captured.size(); ++i) {
@@ -118,9 +50,9 @@ void ExpectUnbrokenRamp(const std::vector<int16_t>& captured) {
 }
 
 // Runs on the manual device: the test decides when each block arrives.
-class RealTimeLoopTest : public ::testing::Test, public LoopRig {
+class RealTimeLoopTest : public ::testing::Test, public RealTimeLoopRig {
 protected:
-    RealTimeLoopTest() : LoopRig(nullptr) {
+    RealTimeLoopTest() : RealTimeLoopRig(nullptr) {
         devices.RefreshDeviceLists();
         renderer.SetGeometry(400, 256);
         context.openInput = [this](int, const StreamFormat& format) {
@@ -131,12 +63,6 @@ protected:
         };
         Quick({{"BlockSize", "4096"}, {"FFTSize", "1024"}, {"WindowSize", "1024"}, {"ScanStep", "512"}});
         settings.Options2().SetText("Combo2", "4");
-    }
-
-    void Quick(std::initializer_list<std::pair<const char*, const char*>> texts) {
-        for (const auto& [name, text] : texts) {
-            settings.Form1().SetText(name, text);
-        }
     }
 
     ManualInput* manual = nullptr;
@@ -271,20 +197,15 @@ TEST(PulseLoopRealTime, AToneLandsInItsRowWithNoFails) {
     PortAudioSystem system;
     ASSERT_TRUE(system.Ok());
     PortAudioHost host(system);
-    LoopRig rig(&host);
+    RealTimeLoopRig rig(&host);
     rig.settings.ApplyInitialValues();
     rig.devices.RefreshDeviceLists();
     ASSERT_GT(rig.catalog.InputPosition("pulse"), 0) << "ALSA's pulse device is not listed";
     rig.SelectInput("pulse");
-    ControlModel& form = rig.settings.Form1();
-    for (const auto& [name, text] : {std::pair{"BlockSize", "4800"},
-                                     {"FFTSize", "1024"},
-                                     {"WindowSize", "1024"},
-                                     {"ScanStep", "512"},
-                                     {"Combo7", "512"}}) { // row k is bin k (46.875 Hz)
-        form.SetText(name, text);
-    }
-    form.SetChecked("Check2", true);
+    // One row per bin: row k is bin k (46.875 Hz); 1000 Hz lies in bin 21.3.
+    rig.Quick({{"BlockSize", "4800"}, {"FFTSize", "1024"}, {"WindowSize", "1024"}});
+    rig.Quick({{"ScanStep", "512"}, {"Combo7", "512"}});
+    rig.settings.Form1().SetChecked("Check2", true);
     rig.settings.Options2().SetText("Combo2", "8");
 
     const int64_t settle = 48000 / 2 / 512;
@@ -292,13 +213,12 @@ TEST(PulseLoopRealTime, AToneLandsInItsRowWithNoFails) {
     int64_t columns = 0;
     int64_t toneOnTop = 0;
     rig.context.hooks.track = [&](std::span<const float> column) {
-        if (++columns > settle) { // 1000 Hz / 46.875 Hz = bin 21.3
+        if (++columns > settle) {
             toneOnTop += std::max_element(column.begin(), column.end()) - column.begin() == 21 ? 1 : 0;
         }
         return -1;
     };
     rig.Session([&](int) { return columns < wanted && rig.dialogs.messages.empty(); });
-    tone.StopServer();
 
     EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages.front().text;
     EXPECT_GE(columns, wanted);
