@@ -1,14 +1,13 @@
-// The built-in devices in real time: the capture slots judged by the test ramp. These tests run at
-// the sound clock and are marked to run alone (their names hold "RealTime").
-#include "FakeHost.h"
+// The built-in devices in real time: the capture slots judged by the test ramp. These tests run at the
+// sound clock and are marked to run alone (their names hold "RealTime").
 #include "audio/DeviceCatalog.h"
 #include "audio/DeviceNames.h"
 #include "audio/NullOutput.h"
-#include "audio/TestRamp.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace ondrix {
@@ -17,136 +16,110 @@ namespace {
 constexpr int kWaitMs = 5000; // a bound that only a broken device reaches
 
 // Follows the ramp through the blocks a consumer takes: every block must be whole, start at a block
-// boundary and continue the previous one or follow a gap of whole blocks.
-class RampFollower {
-public:
-    RampFollower(int framesPerSlot, int channels) : frames_(framesPerSlot), channels_(channels) {}
+// boundary and continue the previous one or follow a gap of whole blocks, which count as lost.
+struct RampFollower {
+    int frames;
+    int channels;
+    uint16_t next = 0;
+    uint64_t blocks = 0;
+    uint64_t lost = 0;
 
-    void Take(std::span<const int16_t> slot) {
-        ASSERT_EQ(slot.size(), static_cast<std::size_t>(frames_ * channels_));
-        const auto first = static_cast<uint16_t>(slot[0]);
-        for (int i = 0; i < frames_; ++i) {
-            const auto expected = static_cast<int16_t>(static_cast<uint16_t>(first + i));
-            for (int c = 0; c < channels_; ++c) {
-                ASSERT_EQ(slot[static_cast<std::size_t>(i * channels_ + c)], expected)
-                    << "block " << blocks_ << " frame " << i << " channel " << c;
+    // Takes the next slot in ring order and queues it again.
+    void TakeFrom(InputDevice& device) {
+        const int slot = device.NextSlot();
+        const std::span<const int16_t> samples = device.Slot(slot);
+        ASSERT_EQ(samples.size(), static_cast<std::size_t>(frames * channels));
+        const auto first = static_cast<uint16_t>(samples[0]);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            ASSERT_EQ(samples[i], static_cast<int16_t>(static_cast<uint16_t>(first + i / channels)))
+                << "block " << blocks << " sample " << i;
+        }
+        const auto gap = static_cast<uint16_t>(first - next); // frames skipped, modulo the ramp's period
+        ASSERT_EQ(gap % frames, 0) << "a block not on a block boundary, block " << blocks;
+        lost += static_cast<uint64_t>(gap / frames);
+        next = static_cast<uint16_t>(first + frames);
+        ++blocks;
+        device.Requeue(slot);
+    }
+
+    // Takes `count` more blocks as they come, in ring order; `pause` runs after each.
+    void Consume(InputDevice& device, uint64_t count, const std::function<void()>& pause = {}) {
+        for (const uint64_t target = blocks + count;
+             blocks < target && !::testing::Test::HasFatalFailure();) {
+            ASSERT_TRUE(device.WaitForBlock(kWaitMs)) << "no block within the bound";
+            ASSERT_TRUE(device.IsDone(device.NextSlot()))
+                << "a block is done, but not the next in ring order";
+            TakeFrom(device);
+            if (pause) {
+                pause();
             }
         }
-        // Frames since the end of the previous block, modulo the ramp's period.
-        const auto gap = static_cast<uint16_t>(first - next_);
-        ASSERT_EQ(gap % frames_, 0) << "a block not on a block boundary, block " << blocks_;
-        lost_ += static_cast<uint64_t>(gap / frames_);
-        gaps_ += gap != 0 ? 1 : 0;
-        next_ = static_cast<uint16_t>(first + frames_);
-        ++blocks_;
     }
 
-    uint64_t Blocks() const { return blocks_; }
-    uint64_t Lost() const { return lost_; }
-    uint64_t Gaps() const { return gaps_; }
-
-private:
-    int frames_;
-    int channels_;
-    uint16_t next_ = 0;
-    uint64_t blocks_ = 0;
-    uint64_t lost_ = 0;
-    uint64_t gaps_ = 0;
+    // After Stop: the blocks still waiting, in ring order, then nothing more.
+    void TakeTheRest(InputDevice& device) {
+        while (device.IsDone(device.NextSlot()) && !::testing::Test::HasFatalFailure()) {
+            TakeFrom(device);
+        }
+        EXPECT_FALSE(device.WaitForBlock(0));
+    }
 };
 
-// Takes done slots in ring order until `count` more blocks were taken; `pause` runs after each.
-void Consume(InputDevice& device, RampFollower& ramp, uint64_t count,
-             const std::function<void()>& pause = {}) {
-    const uint64_t target = ramp.Blocks() + count;
-    while (ramp.Blocks() < target) {
-        ASSERT_TRUE(device.WaitForBlock(kWaitMs)) << "no block within the bound";
-        const int slot = device.NextSlot();
-        ASSERT_TRUE(device.IsDone(slot)) << "a block is done, but not the next in ring order";
-        ramp.Take(device.Slot(slot));
-        device.Requeue(slot);
-        if (::testing::Test::HasFatalFailure()) {
-            return;
-        }
-        if (pause) {
-            pause();
-        }
-    }
-}
-
-// After Stop: the blocks still waiting, in ring order.
-void TakeTheRest(InputDevice& device, RampFollower& ramp) {
-    while (device.IsDone(device.NextSlot())) {
-        const int slot = device.NextSlot();
-        ramp.Take(device.Slot(slot));
-        device.Requeue(slot);
-        if (::testing::Test::HasFatalFailure()) {
-            return;
-        }
-    }
-    EXPECT_FALSE(device.WaitForBlock(0));
-}
-
 OpenedInput OpenRamp(DeviceCatalog& catalog, const StreamFormat& format) {
-    return catalog.OpenInput(catalog.InputPosition(kTestRampName), format);
+    OpenedInput opened = catalog.OpenInput(catalog.InputPosition(kTestRampName), format);
+    EXPECT_EQ(opened.code, 0);
+    EXPECT_EQ(opened.device->Start(), 0);
+    return opened;
 }
 
-// A consumer that keeps up takes every block: not one sample lost, repeated or reordered.
-void ExpectEverySample(const StreamFormat& format, uint64_t blocks) {
-    DeviceCatalog catalog(nullptr);
-    OpenedInput opened = OpenRamp(catalog, format);
-    ASSERT_EQ(opened.code, 0);
-    InputDevice& device = *opened.device;
-    RampFollower ramp(format.framesPerSlot, format.channels);
-    ASSERT_EQ(device.Start(), 0);
-    Consume(device, ramp, blocks);
-    device.Stop();
-    TakeTheRest(device, ramp);
-    EXPECT_EQ(device.DroppedBlocks(), 0u);
-    EXPECT_EQ(ramp.Lost(), 0u);
-    EXPECT_FALSE(device.Failed());
-    ::testing::Test::RecordProperty("blocks", static_cast<int>(ramp.Blocks()));
-    device.Reset();
-    device.Close();
+// A consumer that keeps up takes every block: not one sample lost, repeated or reordered (8 slots of
+// 1024 mono frames at 48000/s for 1.5 s; 16 slots of 16384 stereo frames at 1 000 000/s for 2 s).
+TEST(RampRealTime, EverySampleArrivesAtTheLowestAndHighestRates) {
+    for (const auto& [format, blocks] :
+         {std::pair{StreamFormat{.sampleRate = 48000, .channels = 1, .slotCount = 8, .framesPerSlot = 1024},
+                    70},
+          {StreamFormat{.sampleRate = 1'000'000, .channels = 2, .slotCount = 16, .framesPerSlot = 16384},
+           122}}) {
+        SCOPED_TRACE(format.sampleRate);
+        DeviceCatalog catalog(nullptr);
+        OpenedInput opened = OpenRamp(catalog, format);
+        RampFollower ramp{format.framesPerSlot, format.channels};
+        ramp.Consume(*opened.device, blocks);
+        opened.device->Stop();
+        ramp.TakeTheRest(*opened.device);
+        EXPECT_EQ(opened.device->DroppedBlocks(), 0u);
+        EXPECT_EQ(ramp.lost, 0u);
+        EXPECT_FALSE(opened.device->Failed());
+        opened.device->Reset();
+        opened.device->Close();
+    }
 }
 
-TEST(RampRealTime, EverySampleAt48000Mono) {
-    // NB 8 slots of B 1024 frames, 1.5 s.
-    ExpectEverySample({.sampleRate = 48000, .channels = 1, .slotCount = 8, .framesPerSlot = 1024}, 70);
-}
-
-TEST(RampRealTime, EverySampleAt1000000Stereo) {
-    // NB 16 slots of B 16384 frames, 2 s.
-    ExpectEverySample({.sampleRate = 1'000'000, .channels = 2, .slotCount = 16, .framesPerSlot = 16384}, 122);
-}
-
-// A consumer that stops taking blocks: the device drops whole blocks and counts them; the ramp
-// resumes at a block boundary, and every frame lost is in the count.
+// A consumer that stops taking blocks: the device drops whole blocks and counts them; the ramp resumes
+// at a block boundary, and every frame lost is in the count.
 TEST(RampRealTime, ASlowConsumerLosesWholeCountedBlocks) {
     const StreamFormat format{.sampleRate = 48000, .channels = 1, .slotCount = 4, .framesPerSlot = 512};
     DeviceCatalog catalog(nullptr);
     OpenedInput opened = OpenRamp(catalog, format);
-    ASSERT_EQ(opened.code, 0);
     InputDevice& device = *opened.device;
-    RampFollower ramp(format.framesPerSlot, format.channels);
-    ASSERT_EQ(device.Start(), 0);
-
+    RampFollower ramp{format.framesPerSlot, format.channels};
     // Take nothing until the ring is full and three blocks were dropped.
     const auto bound = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
     while (device.DroppedBlocks() < 3 && std::chrono::steady_clock::now() < bound) {
         device.WaitForBlock(50);
     }
     ASSERT_GE(device.DroppedBlocks(), 3u);
-    Consume(device, ramp, 4);
-    EXPECT_EQ(ramp.Lost(), 0u) << "the full ring holds the four oldest blocks";
-    Consume(device, ramp, 10);
-    EXPECT_GE(ramp.Lost(), 3u);
-    // Then a consumer slower than the device for a while.
-    Consume(device, ramp, 20, [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); });
-    // Keeping up again, so the last drop lies before the last block taken and shows as a gap.
-    Consume(device, ramp, 10);
+    ramp.Consume(device, 4);
+    EXPECT_EQ(ramp.lost, 0u) << "the full ring holds the four oldest blocks";
+    ramp.Consume(device, 10);
+    EXPECT_GE(ramp.lost, 3u);
+    // Then a consumer slower than the device for a while, then keeping up again, so the last drop lies
+    // before the last block taken and shows as a gap.
+    ramp.Consume(device, 20, [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); });
+    ramp.Consume(device, 10);
     device.Stop();
-    TakeTheRest(device, ramp);
-    EXPECT_EQ(ramp.Lost(), device.DroppedBlocks());
+    ramp.TakeTheRest(device);
+    EXPECT_EQ(ramp.lost, device.DroppedBlocks());
     device.Close();
 }
 
@@ -155,14 +128,12 @@ TEST(NullOutputRealTime, PlaysQueuedSlotsInTurn) {
     NullOutput output("null");
     ASSERT_EQ(output.Open({.sampleRate = 48000, .channels = 2, .slotCount = 2, .framesPerSlot = 480}), 0);
     ASSERT_EQ(output.Start(), 0);
-    int queued = 0;
-    for (int pass = 0; queued < 20; ++pass) {
+    for (int queued = 0; queued < 20;) {
         ASSERT_TRUE(output.WaitForBlock(kWaitMs));
         for (int slot = 0; slot < output.SlotCount(); ++slot) {
             if (output.IsDone(slot)) {
-                std::fill(output.Slot(slot).begin(), output.Slot(slot).end(), static_cast<int16_t>(queued));
+                std::fill(output.Slot(slot).begin(), output.Slot(slot).end(), static_cast<int16_t>(queued++));
                 ASSERT_TRUE(output.Queue(slot, output.FramesPerSlot()));
-                ++queued;
             }
         }
     }
