@@ -21,7 +21,10 @@
 namespace ondrix {
 namespace {
 
-// Fixed devices, a default, and a predicate for the formats each takes; its inputs capture the test ramp.
+using Lines = std::vector<std::string>;
+
+// Fixed devices, a default input and a predicate for the formats each takes; its inputs capture the
+// test ramp and open as the host says.
 class FakeHost : public HostAudio {
 public:
     std::vector<HostDevice> devices;
@@ -31,9 +34,8 @@ public:
     int rescans = 0;
 
     int Add(const std::string& name, int inputs, int outputs) {
-        const int index = static_cast<int>(devices.size());
-        devices.push_back({index, name, inputs, outputs, 44100, 0});
-        return index;
+        devices.push_back({static_cast<int>(devices.size()), name, inputs, outputs, 44100, 0});
+        return devices.back().index;
     }
     void Rescan() override { ++rescans; }
     std::vector<HostDevice> Devices() const override { return devices; }
@@ -43,24 +45,22 @@ public:
         return accepts(index, rate, channels) ? device_result::kOk : device_result::kBadFormat;
     }
     std::unique_ptr<InputDevice> MakeInput(int index) override {
-        return std::make_unique<Device<GeneratorInput>>(
-            *this, index, devices.at(index).name,
-            [](const StreamFormat& f) { return std::make_unique<TestRamp>(f.channels); });
+        return std::make_unique<Input>(*this, index);
     }
     std::unique_ptr<OutputDevice> MakeOutput(int index) override {
-        return std::make_unique<Device<NullOutput>>(*this, index, devices.at(index).name);
+        return std::make_unique<NullOutput>(devices.at(index).name);
     }
 
 private:
-    // A built-in device that opens as the host says.
-    template <class Base> class Device : public Base {
+    class Input : public GeneratorInput {
     public:
-        template <class... Args>
-        Device(const FakeHost& host, int index, Args&&... args)
-            : Base(std::forward<Args>(args)...), host_(host), index_(index) {}
+        Input(const FakeHost& host, int index)
+            : GeneratorInput(host.devices.at(index).name,
+                             [](const StreamFormat& f) { return std::make_unique<TestRamp>(f.channels); }),
+              host_(host), index_(index) {}
         int Open(const StreamFormat& format) override {
             const int code = host_.QueryFormat(index_, true, format.sampleRate, format.channels);
-            return code != 0 ? code : host_.openResult != 0 ? host_.openResult : Base::Open(format);
+            return code != 0 ? code : host_.openResult != 0 ? host_.openResult : GeneratorInput::Open(format);
         }
 
     private:
@@ -77,15 +77,6 @@ protected:
         host.Add("Speakers", 0, 2);
     }
 
-    // The lists as start-up leaves them.
-    DeviceLists& Lists() {
-        lists.RefreshDeviceLists();
-        return lists;
-    }
-    const std::vector<std::string>& Items(ControlModel& window, std::string_view list) {
-        return window.At(list).items;
-    }
-
     FakeHost host;
     int mic = 0;
     SettingsModel settings;
@@ -96,28 +87,24 @@ protected:
 
 // A list name is cut at a control character or a byte beyond "}" (a "~", DEL or UTF-8), or after 48.
 TEST(DeviceNames, ListNameIsCutAtAControlCharacterOrAfter48Characters) {
-    for (const auto& [name, listName] : {std::pair<std::string, std::string>{"Line In\x01garbage", "Line In"},
-                                         {"Mic {left} ~x", "Mic {left} "},
-                                         {"Caf\xc3\xa9 Mic", "Caf"},
-                                         {std::string(60, 'a'), std::string(48, 'a')},
-                                         {std::string(47, 'b') + "\x7f", std::string(47, 'b')},
-                                         {"", ""}}) {
-        EXPECT_EQ(ListName(name), listName);
-    }
+    EXPECT_EQ(ListName("Line In\x01garbage"), "Line In");
+    EXPECT_EQ(ListName("Mic {left} ~x"), "Mic {left} ");
+    EXPECT_EQ(ListName("Caf\xc3\xa9 Mic"), "Caf");
+    EXPECT_EQ(ListName(std::string(60, 'a')), std::string(48, 'a'));
+    EXPECT_EQ(ListName(std::string(47, 'b') + "\x7f"), std::string(47, 'b'));
+    EXPECT_EQ(ListName(""), "");
 }
 
 // The open error's text, and PortAudio's errors as the classic result codes.
 TEST(DeviceResult, OpenErrorTextsAndPortAudioCodes) {
     EXPECT_EQ(OpenErrorText(32), "Couldn't open wave device due to Error  32 BADFORMAT");
     EXPECT_EQ(OpenErrorText(4), "Couldn't open wave device due to Error  4");
-    for (const auto& [error, code] : {std::pair{paInvalidSampleRate, 32},
-                                      {paInvalidChannelCount, 32},
-                                      {paSampleFormatNotSupported, 32},
-                                      {paNoError, 0},
-                                      {paDeviceUnavailable, 4},
-                                      {paUnanticipatedHostError, 1}}) {
-        EXPECT_EQ(DeviceResultOf(error), code) << error;
+    for (const PaError format : {paInvalidSampleRate, paInvalidChannelCount, paSampleFormatNotSupported}) {
+        EXPECT_EQ(DeviceResultOf(format), device_result::kBadFormat) << format;
     }
+    EXPECT_EQ(DeviceResultOf(paNoError), 0);
+    EXPECT_EQ(DeviceResultOf(paDeviceUnavailable), 4);
+    EXPECT_EQ(DeviceResultOf(paUnanticipatedHostError), 1);
 }
 
 // The two input lists and the output list hold the system default, the devices and the built-in ones, and
@@ -125,14 +112,13 @@ TEST(DeviceResult, OpenErrorTextsAndPortAudioCodes) {
 TEST_F(DeviceListsTest, RefreshFillsTheThreeListsAndShowsPositionZero) {
     settings.Form1().SetText("Combo10", "old");
     const DeviceLists::Counts counts = lists.RefreshDeviceLists();
-    const std::vector<std::string> inputs{std::string(kDefaultInputName), "USB Microphone",
-                                          "HDA Intel: ALC892 Analog (hw:0,0)", std::string(kTestSignalName),
-                                          std::string(kTestRampName)};
-    EXPECT_EQ(Items(settings.Form1(), "Combo10"), inputs);
-    EXPECT_EQ(Items(settings.Options0(), "Combo10"), inputs);
-    EXPECT_EQ(Items(settings.Options0(), "Combo9"),
-              (std::vector<std::string>{std::string(kDefaultOutputName), "HDA Intel: ALC892 Analog (hw:0,0)",
-                                        "Speakers", std::string(kNullOutputName)}));
+    const Lines inputs{std::string(kDefaultInputName), "USB Microphone", "HDA Intel: ALC892 Analog (hw:0,0)",
+                       std::string(kTestSignalName), std::string(kTestRampName)};
+    EXPECT_EQ(settings.Form1().At("Combo10").items, inputs);
+    EXPECT_EQ(settings.Options0().At("Combo10").items, inputs);
+    EXPECT_EQ(settings.Options0().At("Combo9").items,
+              (Lines{std::string(kDefaultOutputName), "HDA Intel: ALC892 Analog (hw:0,0)", "Speakers",
+                     std::string(kNullOutputName)}));
     EXPECT_EQ(settings.Form1().Text("Combo10"), kDefaultInputName);
     EXPECT_EQ(settings.Options0().Text("Combo10"), kDefaultInputName);
     EXPECT_EQ(settings.Options0().Text("Combo9"), kDefaultOutputName);
@@ -141,13 +127,13 @@ TEST_F(DeviceListsTest, RefreshFillsTheThreeListsAndShowsPositionZero) {
     EXPECT_EQ(host.rescans, 1);
     host.Add(std::string("Hydrophone\tpreamp"), 1, 0);
     lists.RefreshDeviceLists();
-    EXPECT_EQ(Items(settings.Form1(), "Combo10")[3], "Hydrophone");
+    EXPECT_EQ(settings.Form1().At("Combo10").items[3], "Hydrophone");
 }
 
 // Of two equal names the last is taken, and it opens that device.
 TEST_F(DeviceListsTest, FindInputDeviceTakesTheLastEqualEntry) {
     const int twin = host.Add("USB Microphone", 1, 0);
-    Lists();
+    lists.RefreshDeviceLists();
     EXPECT_EQ(lists.FindInputDevice("USB Microphone"), 3);
     EXPECT_EQ(settings.Form1().ListIndex("Combo10"), 3);
     EXPECT_EQ(lists.Catalog().ResolveInput(3).hostIndex, twin);
@@ -158,23 +144,22 @@ TEST_F(DeviceListsTest, FindInputDeviceTakesTheLastEqualEntry) {
 // An unknown saved name shows its message, rebuilds the lists and selects position 0; an open error shows
 // its message too.
 TEST_F(DeviceListsTest, UnknownDeviceNamesShowTheMessageRebuildTheListsAndGivePositionZero) {
-    Lists();
+    lists.RefreshDeviceLists();
     host.Add("Field Recorder", 2, 0); // seen only by the rebuild
     EXPECT_EQ(lists.FindInputDevice("Old Card"), 0);
     EXPECT_EQ(host.rescans, 2);
-    EXPECT_EQ(Items(settings.Form1(), "Combo10")[3], "Field Recorder");
+    EXPECT_EQ(settings.Form1().At("Combo10").items[3], "Field Recorder");
     EXPECT_EQ(settings.Form1().Text("Combo10"), kDefaultInputName);
     EXPECT_EQ(lists.FindOutputDevice("Headphones"), 0);
     EXPECT_EQ(settings.Options0().Text("Combo9"), kDefaultOutputName);
     EXPECT_EQ(lists.FindOutputDevice("Speakers"), 2);
     lists.ReportOpenError(32);
-    EXPECT_EQ(interaction.Texts(),
-              (std::vector<std::string>{"Sound Input Device [Old Card] not existent or not connected\r\n"
-                                        "Please select one among those listed in the Quick or Basic "
-                                        "Settings panels\r\nthen save the updated configuration",
-                                        "Sound Output Device [Headphones] not existent or not connected\r\n"
-                                        "Please select one among those listed in the Basic Settings panel",
-                                        "Couldn't open wave device due to Error  32 BADFORMAT"}));
+    EXPECT_EQ(interaction.Texts(), (Lines{"Sound Input Device [Old Card] not existent or not connected\r\n"
+                                          "Please select one among those listed in the Quick or Basic "
+                                          "Settings panels\r\nthen save the updated configuration",
+                                          "Sound Output Device [Headphones] not existent or not connected\r\n"
+                                          "Please select one among those listed in the Basic Settings panel",
+                                          "Couldn't open wave device due to Error  32 BADFORMAT"}));
     for (const auto& message : interaction.messages) {
         EXPECT_EQ(message.icon, MessageIcon::Exclamation);
     }
@@ -187,10 +172,10 @@ TEST(SamplingRateLines, FourteenRatesPerLineCountedAcrossTheSeries) {
                                  13000, 11025, 22050, 33075, 44100, 55125, 66150, 4096,  6144};
     const auto accepts = [&](int rate) { return std::find(taken.begin(), taken.end(), rate) != taken.end(); };
     EXPECT_EQ(SamplingRateLines(-1, accepts),
-              (std::vector<std::string>{"-1", " 4000 5000 6000 7000 8000 9000 10000 11000 12000 13000",
-                                        " 11025 22050 33075 44100", " 55125 66150", " 4096 6144"}));
+              (Lines{"-1", " 4000 5000 6000 7000 8000 9000 10000 11000 12000 13000",
+                     " 11025 22050 33075 44100", " 55125 66150", " 4096 6144"}));
     int count = 0;
-    const std::vector<std::string> all = SamplingRateLines(0, [&](int) { return ++count > 0; });
+    const Lines all = SamplingRateLines(0, [&](int) { return ++count > 0; });
     EXPECT_EQ(count, 189 + 16 + 100 + 61);
     EXPECT_EQ(all.front(), " 0");
     EXPECT_EQ(all[1].substr(0, 20), " 4000 5000 6000 7000");
@@ -199,38 +184,23 @@ TEST(SamplingRateLines, FourteenRatesPerLineCountedAcrossTheSeries) {
 
 // The rate check asks the selected device in mono and leaves the run in mono.
 TEST_F(DeviceListsTest, CheckSamplingRatesAsksTheSelectedDeviceInMono) {
-    Lists();
+    lists.RefreshDeviceLists();
     host.accepts = [&](int index, int rate, int channels) {
         return index == mic && channels == 1 && rate == 8000;
     };
     settings.Analysis().channelCount = 2;
     lists.FindInputDevice("USB Microphone");
-    EXPECT_EQ(lists.CheckSamplingRates(), (std::vector<std::string>{" 0", " 8000"}));
+    EXPECT_EQ(lists.CheckSamplingRates(), (Lines{" 0", " 8000"}));
     EXPECT_EQ(settings.Analysis().channelCount, 1);
-}
-
-// The device report lists inputs then outputs in zoned fields, the defaults named by their devices.
-TEST_F(DeviceListsTest, CheckAudioDevicesListsBothDirections) {
-    host.defaultInput = mic;
-    const std::vector<std::string> lines = Lists().CheckAudioDevices();
-    ASSERT_EQ(lines.size(), 1u + 5u + 1u + 1u + 4u);
-    EXPECT_EQ(lines[0], "WaveIn Devices");
-    EXPECT_EQ(lines[1].substr(0, 14), "-1            ");
-    EXPECT_NE(lines[1].find("System Default Input (USB Microphone)"), std::string::npos);
-    EXPECT_EQ(lines[2], ZoneFields({" 0", "USB Microphone", " 2", " 44100", " 0"}));
-    EXPECT_EQ(lines[6], "");
-    EXPECT_EQ(lines[7], "WaveOut Devices");
-    EXPECT_NE(lines[8].find("System Default Output (Ondrix Null Output)"), std::string::npos);
-    EXPECT_EQ(lines[11], ZoneFields({" 2", "Ondrix Null Output", " 2", " 48000", "-1"}));
 }
 
 // A refresh waits two seconds showing "Wait...", then selects the previous input again at its new
 // position, or the system default with the message once it is gone.
 TEST_F(DeviceListsTest, RefreshAudioDevicesWaitsThenSelectsThePreviousInputAgain) {
-    Lists();
+    lists.RefreshDeviceLists();
     lists.FindInputDevice("USB Microphone");
     std::vector<double> waits;
-    std::vector<std::string> statusWhileWaiting;
+    Lines statusWhileWaiting;
     const WaitWithEvents wait = [&](double seconds) {
         waits.push_back(seconds);
         statusWhileWaiting.push_back(settings.Form1().Text("StatusLine"));
@@ -238,7 +208,7 @@ TEST_F(DeviceListsTest, RefreshAudioDevicesWaitsThenSelectsThePreviousInputAgain
     host.devices.insert(host.devices.begin(), {.index = 9, .name = "New Card", .maxInputChannels = 2});
     lists.RefreshAudioDevices(wait);
     EXPECT_EQ(waits, std::vector<double>{2.0});
-    EXPECT_EQ(statusWhileWaiting, std::vector<std::string>{"Wait..."});
+    EXPECT_EQ(statusWhileWaiting, Lines{"Wait..."});
     EXPECT_EQ(settings.Form1().Text("StatusLine"), "Ready...");
     EXPECT_EQ(settings.Form1().ListIndex("Combo10"), 2);
     EXPECT_EQ(settings.Form1().Text("Combo10"), "USB Microphone");
@@ -252,9 +222,9 @@ TEST_F(DeviceListsTest, RefreshAudioDevicesWaitsThenSelectsThePreviousInputAgain
 // Without the UA-5 the match says so; with it, it selects the interface in stereo at the highest rate it
 // takes (the knob), after a 3 s wait and one of 2 s per rate tried; a rate refused leaves the rate alone.
 TEST_F(DeviceListsTest, MatchUA5SelectsTheInterfaceAndReportsTheKnobRate) {
-    Lists();
+    lists.RefreshDeviceLists();
     lists.MatchUA5({});
-    EXPECT_EQ(interaction.Texts(), std::vector<std::string>{"Roland UA-5 not connected"});
+    EXPECT_EQ(interaction.Texts(), Lines{"Roland UA-5 not connected"});
     EXPECT_EQ(interaction.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(settings.Form1().Text("StatusLine"), "Ready...");
 
@@ -262,7 +232,7 @@ TEST_F(DeviceListsTest, MatchUA5SelectsTheInterfaceAndReportsTheKnobRate) {
     host.accepts = [&](int index, int rate, int channels) {
         return index == ua5 && channels == 2 && (rate == 44100 || rate == 48000);
     };
-    Lists();
+    lists.RefreshDeviceLists();
     std::vector<double> waits;
     lists.MatchUA5([&](double seconds) { waits.push_back(seconds); });
     EXPECT_EQ(waits, (std::vector<double>{3.0, 2.0, 2.0, 2.0, 2.0}));
@@ -277,22 +247,31 @@ TEST_F(DeviceListsTest, MatchUA5SelectsTheInterfaceAndReportsTheKnobRate) {
     EXPECT_EQ(interaction.messages.size(), 1u);
 }
 
-// The Utilities commands reach the lists through the menu.
-TEST_F(DeviceListsTest, UtilitiesCommandsAreAttachedToTheMenu) {
-    Lists();
+// The Utilities commands reach the lists through the menu; the device report lists inputs then outputs
+// in zoned fields, the defaults named by their devices.
+TEST_F(DeviceListsTest, UtilitiesCommandsReportTheDevices) {
+    host.defaultInput = mic;
+    lists.RefreshDeviceLists();
     MenuModel menu;
-    std::vector<std::vector<std::string>> reports;
-    AttachDeviceCommands(menu, lists, {.waitWithEvents = {}, .showReport = [&](const auto& lines) {
-                                           reports.push_back(lines);
-                                       }});
+    std::vector<Lines> reports;
+    AttachDeviceCommands(menu, lists, {{}, [&](const auto& lines) { reports.push_back(lines); }});
     for (const char* command :
          {"CheckAudioDevices", "CheckSamplingRates", "RefreshAudioDevices", "MatchUA5"}) {
         EXPECT_TRUE(menu.Trigger(command)) << command;
     }
+    EXPECT_EQ(interaction.Texts(), Lines{"Roland UA-5 not connected"});
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(reports[0][0], "WaveIn Devices");
     EXPECT_EQ(reports[1][0], "-1");
-    EXPECT_EQ(interaction.Texts(), std::vector<std::string>{"Roland UA-5 not connected"});
+    const Lines& lines = reports[0];
+    ASSERT_EQ(lines.size(), 1u + 5u + 1u + 1u + 4u);
+    EXPECT_EQ(lines[0], "WaveIn Devices");
+    EXPECT_EQ(lines[1].substr(0, 14), "-1            ");
+    EXPECT_NE(lines[1].find("System Default Input (USB Microphone)"), std::string::npos);
+    EXPECT_EQ(lines[2], ZoneFields({" 0", "USB Microphone", " 2", " 44100", " 0"}));
+    EXPECT_EQ(lines[6], "");
+    EXPECT_EQ(lines[7], "WaveOut Devices");
+    EXPECT_NE(lines[8].find("System Default Output (Ondrix Null Output)"), std::string::npos);
+    EXPECT_EQ(lines[11], ZoneFields({" 2", "Ondrix Null Output", " 2", " 48000", "-1"}));
 }
 
 // Position 0 is the system's default input when it takes its own rate in mono, else the test signal; a
