@@ -154,10 +154,7 @@ TEST(TestScene, IsDeterministicFromItsSeedAndHasSoundAndOverloads) {
             std::count_if(samples.begin(), samples.end(), [](int16_t s) { return std::abs(s) > 32000; });
         EXPECT_GT(overloads, 0) << rate;
         EXPECT_LT(overloads, frames / 20) << rate; // a short burst, not a clipped recording
-        double energy = 0.0;
-        for (int16_t s : samples) {
-            energy += static_cast<double>(s) * s;
-        }
+        const double energy = std::inner_product(samples.begin(), samples.end(), samples.begin(), 0.0);
         EXPECT_GT(energy / frames, 500.0 * 500.0) << rate; // tones, sweep and noise
     }
 }
