@@ -167,18 +167,6 @@ TEST(SamplingRateLines, FourteenRatesPerLineCountedAcrossTheSeries) {
     EXPECT_EQ(all.back(), " 124928 126976"); // 26 full lines, then two
 }
 
-// The rate check asks the selected device in mono and leaves the run in mono.
-TEST_F(DeviceListsTest, CheckSamplingRatesAsksTheSelectedDeviceInMono) {
-    lists.RefreshDeviceLists();
-    host.accepts = [&](int index, int rate, int channels) {
-        return index == mic && channels == 1 && rate == 8000;
-    };
-    settings.Analysis().channelCount = 2;
-    lists.FindInputDevice("USB Microphone");
-    EXPECT_EQ(lists.CheckSamplingRates(), (Lines{" 0", " 8000"}));
-    EXPECT_EQ(settings.Analysis().channelCount, 1);
-}
-
 // A refresh waits two seconds showing "Wait...", then selects the previous input again at its new
 // position, or the system default with the message once it is gone.
 TEST_F(DeviceListsTest, RefreshAudioDevicesWaitsThenSelectsThePreviousInputAgain) {
@@ -229,11 +217,17 @@ TEST_F(DeviceListsTest, MatchUA5SelectsTheInterfaceAndReportsTheKnobRate) {
     EXPECT_EQ(interaction.Texts(), Lines{"Roland UA-5 not connected"}); // only without the interface
 }
 
-// The Utilities commands reach the lists through the menu; the device report lists inputs then outputs
-// in zoned fields, the defaults named by their devices.
-TEST_F(DeviceListsTest, UtilitiesCommandsReportTheDevices) {
+// The Utilities commands reach the lists through the menu. The device report lists inputs then outputs in
+// zoned fields, the defaults named by their devices; the rate check asks the selected device in mono and
+// leaves the run in mono (a line per series).
+TEST_F(DeviceListsTest, UtilitiesCommandsReportTheDevicesAndTheirRates) {
     host.defaultInput = mic;
+    host.accepts = [&](int index, int rate, int channels) {
+        return index == mic && channels == 1 && (rate == 8000 || rate == 44100);
+    };
     lists.RefreshDeviceLists();
+    lists.FindInputDevice("USB Microphone");
+    settings.Analysis().channelCount = 2;
     MenuModel menu;
     std::vector<Lines> reports;
     AttachDeviceCommands(menu, lists, {{}, [&](const auto& lines) { reports.push_back(lines); }});
@@ -243,7 +237,8 @@ TEST_F(DeviceListsTest, UtilitiesCommandsReportTheDevices) {
     }
     EXPECT_EQ(interaction.Texts(), Lines{"Roland UA-5 not connected"});
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(reports[1][0], "-1");
+    EXPECT_EQ(reports[1], (Lines{" 0", " 8000", " 44100"}));
+    EXPECT_EQ(settings.Analysis().channelCount, 1);
     const Lines& lines = reports[0];
     ASSERT_EQ(lines.size(), 1u + 5u + 1u + 1u + 4u);
     EXPECT_EQ(lines[0], "WaveIn Devices");

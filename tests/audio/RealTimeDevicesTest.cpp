@@ -21,6 +21,15 @@ namespace {
 
 constexpr int kWaitMs = 5000; // a bound that only a broken device reaches
 
+// Waits on the device's wake-up until `done` holds or the bound passes; whether it holds.
+template <class Device> bool WaitUntil(const Device& device, const std::function<bool()>& done) {
+    const auto bound = std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * kWaitMs);
+    while (!done() && std::chrono::steady_clock::now() < bound) {
+        device.WaitForBlock(50);
+    }
+    return done();
+}
+
 // Follows the ramp through the blocks a consumer takes: every block must be whole, start at a block
 // boundary and continue the previous one or follow a gap of whole blocks, which count as lost.
 struct RampFollower {
@@ -76,11 +85,9 @@ OpenedInput OpenRamp(DeviceCatalog& catalog, const StreamFormat& format) {
 // A consumer that keeps up takes every block: not one sample lost, repeated or reordered (8 slots of
 // 1024 mono frames at 48000/s for 1.5 s; 16 slots of 16384 stereo frames at 1 000 000/s for 2 s).
 TEST(RampRealTime, EverySampleArrivesAtTheLowestAndHighestRates) {
-    for (const auto& [format, blocks] :
-         {std::pair{StreamFormat{.sampleRate = 48000, .channels = 1, .slotCount = 8, .framesPerSlot = 1024},
-                    70},
-          {StreamFormat{.sampleRate = 1'000'000, .channels = 2, .slotCount = 16, .framesPerSlot = 16384},
-           122}}) {
+    const StreamFormat low{.sampleRate = 48000, .channels = 1, .slotCount = 8, .framesPerSlot = 1024};
+    const StreamFormat high{.sampleRate = 1'000'000, .channels = 2, .slotCount = 16, .framesPerSlot = 16384};
+    for (const auto& [format, blocks] : {std::pair{low, 70}, {high, 122}}) {
         SCOPED_TRACE(format.sampleRate);
         DeviceCatalog catalog(nullptr);
         OpenedInput opened = OpenRamp(catalog, format);
@@ -104,12 +111,7 @@ TEST(RampRealTime, ASlowConsumerLosesWholeCountedBlocks) {
     OpenedInput opened = OpenRamp(catalog, format);
     InputDevice& device = *opened.device;
     RampFollower ramp{format.framesPerSlot, format.channels};
-    // Take nothing until the ring is full and three blocks were dropped.
-    const auto bound = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (device.DroppedBlocks() < 3 && std::chrono::steady_clock::now() < bound) {
-        device.WaitForBlock(50);
-    }
-    ASSERT_GE(device.DroppedBlocks(), 3u);
+    ASSERT_TRUE(WaitUntil(device, [&] { return device.DroppedBlocks() >= 3; })); // taking nothing
     ramp.Consume(device, 4);
     EXPECT_EQ(ramp.lost, 0u) << "the full ring holds the four oldest blocks";
     ramp.Consume(device, 10);
@@ -138,12 +140,7 @@ TEST(NullOutputRealTime, PlaysQueuedSlotsInTurn) {
             }
         }
     }
-    // Everything queued is played within a bound.
-    const auto bound = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (!(output.IsDone(0) && output.IsDone(1)) && std::chrono::steady_clock::now() < bound) {
-        output.WaitForBlock(50);
-    }
-    EXPECT_TRUE(output.IsDone(0) && output.IsDone(1));
+    EXPECT_TRUE(WaitUntil(output, [&] { return output.IsDone(0) && output.IsDone(1); })); // all played
     output.Reset();
     output.Close();
 }
@@ -210,13 +207,12 @@ TEST(PulseCaptureRealTime, RecordsAToneAndReportsTheServerGoingAway) {
     ASSERT_EQ(opened.device->Start(), 0);
     ASSERT_TRUE(opened.device->WaitForBlock(5000));
     tone.StopServer();
-    const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!opened.device->Failed() && std::chrono::steady_clock::now() < bound) {
-        if (opened.device->WaitForBlock(1000)) {
+    EXPECT_TRUE(WaitUntil(*opened.device, [&] {
+        if (opened.device->IsDone(opened.device->NextSlot())) {
             opened.device->Requeue(opened.device->NextSlot());
         }
-    }
-    EXPECT_TRUE(opened.device->Failed());
+        return opened.device->Failed();
+    }));
     EXPECT_FALSE(opened.device->WaitForBlock(0));
     opened.device->Close();
 }

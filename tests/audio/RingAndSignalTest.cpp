@@ -18,26 +18,25 @@ namespace {
 
 using Samples = std::vector<int16_t>;
 
-// Writes stereo frames first.. (left counts up, right is its negative) in pieces of `piece` frames, the way
-// a callback's buffers arrive.
+// Stereo frames first.. : the left sample counts up, the right one is its negative.
+Samples Frames(int first, int count) {
+    Samples frames;
+    for (int i = first; i < first + count; ++i) {
+        frames.insert(frames.end(), {static_cast<int16_t>(i), static_cast<int16_t>(-i)});
+    }
+    return frames;
+}
+
+// Writes frames first.. in pieces of `piece` frames, the way a callback's buffers arrive.
 void Write(CaptureRing& ring, int first, int count, int piece) {
     for (int done = 0; done < count; done += piece) {
-        Samples frames;
-        for (int i = first + done; i < first + std::min(done + piece, count); ++i) {
-            frames.insert(frames.end(), {static_cast<int16_t>(i), static_cast<int16_t>(-i)});
-        }
+        const Samples frames = Frames(first + done, std::min(piece, count - done));
         ring.Write(frames.data(), frames.size() / 2);
     }
 }
 
-// Whether the slot's left samples count up from `first`.
-bool CountsFrom(std::span<const int16_t> slot, int first) {
-    for (std::size_t i = 0; i < slot.size(); i += 2) {
-        if (slot[i] != static_cast<int16_t>(first + static_cast<int>(i / 2))) {
-            return false;
-        }
-    }
-    return true;
+Samples Held(std::span<const int16_t> slot) {
+    return {slot.begin(), slot.end()};
 }
 
 // Slots fill in ring order across writes of any length, signal the wake-up, take a callback without
@@ -48,18 +47,18 @@ TEST(CaptureRing, FillsSlotsInRingOrderAcrossWritesOfAnyLength) {
     Write(ring, 0, 20, 3);
     EXPECT_TRUE(ring.IsDone(0) && ring.IsDone(1));
     EXPECT_FALSE(ring.IsDone(2)); // 4 of 8 frames so far
-    EXPECT_TRUE(CountsFrom(ring.Slot(0), 0));
-    EXPECT_EQ(ring.Slot(1)[1], -8);
+    EXPECT_EQ(Held(ring.Slot(0)), Frames(0, 8));
+    EXPECT_EQ(Held(ring.Slot(1)), Frames(8, 8));
     EXPECT_TRUE(ring.Wake().Wait(0));
     ring.Requeue(0);
     EXPECT_EQ(ring.NextSlot(), 1);
     Write(ring, 20, 12, 5); // completes slot 2, then fills slot 0 again
-    EXPECT_TRUE(CountsFrom(ring.Slot(2), 16));
-    EXPECT_TRUE(CountsFrom(ring.Slot(0), 24));
+    EXPECT_EQ(Held(ring.Slot(2)), Frames(16, 8));
+    EXPECT_EQ(Held(ring.Slot(0)), Frames(24, 8));
     EXPECT_EQ(ring.DroppedBlocks(), 0u);
     ring.Requeue(1);
     ring.Write(nullptr, 8);
-    EXPECT_EQ(Samples(ring.Slot(1).begin(), ring.Slot(1).end()), Samples(16, 0));
+    EXPECT_EQ(Held(ring.Slot(1)), Samples(16, 0));
 }
 
 // A full ring drops whole blocks (a block it could only half write too) and resumes at a block boundary
@@ -76,9 +75,9 @@ TEST(CaptureRing, AFullRingDropsWholeBlocksAndResumesAtABlockBoundary) {
     EXPECT_FALSE(ring.IsDone(0));
     Write(ring, 16, 4, 3); // block 4 lands in slot 0
     EXPECT_TRUE(ring.IsDone(0));
-    EXPECT_TRUE(CountsFrom(ring.Slot(0), 16));
-    EXPECT_TRUE(CountsFrom(ring.Slot(1), 4)); // untouched while done
-    Write(ring, 20, 4, 4);                    // slot 1 is next and still done: dropped
+    EXPECT_EQ(Held(ring.Slot(0)), Frames(16, 4));
+    EXPECT_EQ(Held(ring.Slot(1)), Frames(4, 4)); // untouched while done
+    Write(ring, 20, 4, 4);                       // slot 1 is next and still done: dropped
     EXPECT_EQ(ring.DroppedBlocks(), 3u);
     ring.Requeue(0);
     Write(ring, 24, 4, 4); // slot 0 is free, but slot 1 is next: dropped
@@ -88,7 +87,7 @@ TEST(CaptureRing, AFullRingDropsWholeBlocksAndResumesAtABlockBoundary) {
     EXPECT_FALSE(ring.AnyDone());
     EXPECT_EQ(ring.NextSlot(), 0);
     Write(ring, 100, 4, 4);
-    EXPECT_TRUE(CountsFrom(ring.Slot(0), 100));
+    EXPECT_EQ(Held(ring.Slot(0)), Frames(100, 4));
 }
 
 // Playback: silence before anything is queued (not an underrun), slots in the order queued with a short
