@@ -32,7 +32,6 @@ public:
     std::function<bool(int index, int rate, int channels)> accepts = [](int, int, int) { return true; };
     bool opens = true;
     int rescans = 0;
-
     int Add(const std::string& name, int inputs, int outputs) {
         devices.push_back({static_cast<int>(devices.size()), name, inputs, outputs, 44100, 0});
         return devices.back().index;
@@ -45,10 +44,8 @@ public:
         return accepts(index, rate, channels) ? device_result::kOk : device_result::kBadFormat;
     }
     std::unique_ptr<InputDevice> MakeInput(int index) override {
-        return !opens ? nullptr
-                      : std::make_unique<GeneratorInput>(devices.at(index).name, [](const StreamFormat& f) {
-                            return std::make_unique<TestRamp>(f.channels);
-                        });
+        auto ramp = [](const StreamFormat& f) { return std::make_unique<TestRamp>(f.channels); };
+        return opens ? std::make_unique<GeneratorInput>(devices.at(index).name, ramp) : nullptr;
     }
     std::unique_ptr<OutputDevice> MakeOutput(int index) override {
         return std::make_unique<NullOutput>(devices.at(index).name);
@@ -62,7 +59,6 @@ protected:
         host.Add("HDA Intel: ALC892 Analog (hw:0,0)", 2, 2);
         host.Add("Speakers", 0, 2);
     }
-
     FakeHost host;
     int mic = 0;
     SettingsModel settings;
@@ -98,8 +94,7 @@ TEST_F(DeviceListsTest, RefreshFillsTheListsAndSelectsThePreviousInputAgain) {
     EXPECT_EQ(settings.Form1().Text("Combo10"), kDefaultInputName);
     EXPECT_EQ(settings.Options0().Text("Combo10"), kDefaultInputName);
     EXPECT_EQ(settings.Options0().Text("Combo9"), kDefaultOutputName);
-    EXPECT_EQ(counts.inputs, 4);
-    EXPECT_EQ(counts.outputs, 3);
+    EXPECT_EQ(std::pair(counts.inputs, counts.outputs), std::pair(4, 3));
     EXPECT_EQ(host.rescans, 1);
     host.Add(std::string("Hydrophone\tpreamp"), 1, 0);
     lists.RefreshDeviceLists();
@@ -245,7 +240,6 @@ TEST(DeviceCatalog, PositionZeroFallsBackToTheTestSignalWhenTheSystemHasNoUsable
     OpenedInput opened = empty.OpenInput(0, format(48000, 1));
     ASSERT_EQ(opened.code, 0);
     EXPECT_EQ(opened.device->Name(), kTestSignalName);
-
     const int card = host.Add("default", 2, 2);
     host.defaultInput = card;
     host.accepts = [](int, int, int) { return false; };
