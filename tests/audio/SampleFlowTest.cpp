@@ -146,7 +146,7 @@ TEST(TestScene, IsDeterministicFromItsSeedAndHasSoundAndOverloads) {
     const Samples rest = Render(scene, 2234, 9600 - 1234, 2);
     pieces.insert(pieces.end(), rest.begin(), rest.end());
     EXPECT_EQ(pieces, whole);
-    bool differ = false;
+    bool differ = false; // the two channels carry different mixes
     for (std::size_t i = 0; i < whole.size(); i += 2) {
         differ = differ || whole[i] != whole[i + 1];
     }
@@ -230,7 +230,8 @@ struct RampFollower {
     }
 };
 
-OpenedInput OpenRamp(DeviceCatalog& catalog, const StreamFormat& format) {
+OpenedInput OpenRamp(const StreamFormat& format) {
+    static DeviceCatalog catalog(nullptr);
     OpenedInput opened = catalog.OpenInput(catalog.InputPosition(kTestRampName), format);
     EXPECT_EQ(opened.code, 0);
     EXPECT_EQ(opened.device->Start(), 0);
@@ -244,8 +245,7 @@ TEST(RampRealTime, EverySampleArrivesAtTheLowestAndHighestRates) {
     const StreamFormat high{.sampleRate = 1'000'000, .channels = 2, .slotCount = 16, .framesPerSlot = 16384};
     for (const auto& [format, blocks] : {std::pair{low, 70}, {high, 122}}) {
         SCOPED_TRACE(format.sampleRate);
-        DeviceCatalog catalog(nullptr);
-        OpenedInput opened = OpenRamp(catalog, format);
+        OpenedInput opened = OpenRamp(format);
         RampFollower ramp{format.framesPerSlot, format.channels};
         ramp.Consume(*opened.device, blocks);
         opened.device->Stop();
@@ -262,8 +262,7 @@ TEST(RampRealTime, EverySampleArrivesAtTheLowestAndHighestRates) {
 // at a block boundary, and every frame lost is in the count.
 TEST(RampRealTime, ASlowConsumerLosesWholeCountedBlocks) {
     const StreamFormat format{.sampleRate = 48000, .channels = 1, .slotCount = 4, .framesPerSlot = 512};
-    DeviceCatalog catalog(nullptr);
-    OpenedInput opened = OpenRamp(catalog, format);
+    OpenedInput opened = OpenRamp(format);
     InputDevice& device = *opened.device;
     RampFollower ramp{format.framesPerSlot, format.channels};
     ASSERT_TRUE(WaitUntil(device, [&] { return device.DroppedBlocks() >= 3; })); // taking nothing
