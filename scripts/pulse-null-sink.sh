@@ -12,81 +12,72 @@
 set -euo pipefail
 
 command=${1:?usage: $0 start|tone|stop DIR [FREQ]}
-dir=${2:?usage: $0 start|tone|stop DIR [FREQ]}
-dir=$(cd "$dir" && pwd)
+dir=$(cd "${2:?usage: $0 start|tone|stop DIR [FREQ]}" && pwd)
 export PULSE_SERVER="unix:$dir/sock"
 
-# Polls a command up to 10 s.
-wait_for() {
-    for _ in $(seq 100); do
-        if "$@" >/dev/null 2>&1; then
-            return 0
-        fi
+# Runs a command every 0.1 s, at most N times, until it succeeds; whether it did.
+poll() {
+    local tries=$1
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" >/dev/null 2>&1 && return 0
         sleep 0.1
     done
     return 1
 }
 
-# True while the process runs (a finished one that nobody has reaped yet counts as gone).
-running() {
+# True once the process has ended (a finished one that nobody has reaped yet counts as ended).
+ended() {
     local state
-    state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
-    [[ $state != Z* ]]
+    state=$(ps -o stat= -p "$1" 2>/dev/null) || return 0
+    [[ $state == Z* ]]
 }
 
-# Stops the process whose PID the file holds: the signal, up to 5 s of waiting, then SIGKILL.
-stop_pid() {
-    local file=$1 signal=$2
-    if [[ -f $file ]]; then
-        local pid
-        pid=$(cat "$file")
-        kill "-$signal" "$pid" 2>/dev/null || true
-        for _ in $(seq 50); do
-            running "$pid" || break
-            sleep 0.1
-        done
-        kill -KILL "$pid" 2>/dev/null || true
-        rm -f "$file"
+# Stops the process whose PID DIR/NAME.pid holds: the signal, up to 5 s of waiting, then SIGKILL.
+stop() {
+    local file="$dir/$1.pid" pid
+    [[ -f $file ]] || return 0
+    pid=$(cat "$file")
+    kill "-$2" "$pid" 2>/dev/null || true
+    poll 50 ended "$pid" || kill -KILL "$pid" 2>/dev/null || true
+    rm -f "$file"
+}
+
+# Starts a command in the background (output to DIR/NAME.log, PID to DIR/NAME.pid) and waits up to 10 s
+# until CHECK succeeds; if it does not, shows the log, stops the command with SIGNAL and fails.
+launch() {
+    local name=$1 check=$2 signal=$3
+    shift 3
+    "$@" >"$dir/$name.log" 2>&1 &
+    echo $! >"$dir/$name.pid"
+    if ! poll 100 "$check"; then
+        echo "$name did not start; its log:" >&2
+        cat "$dir/$name.log" >&2
+        stop "$name" "$signal"
+        exit 1
     fi
 }
 
-tone_playing() {
-    [[ -n $(pactl list short sink-inputs) ]]
-}
+server_answers() { pactl info; }
+tone_playing() { [[ -n $(pactl list short sink-inputs) ]]; }
 
 case $command in
 start)
     mkdir -p "$dir/home" "$dir/runtime"
     chmod 700 "$dir/runtime"
-    HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" \
-        pulseaudio --daemonize=no --system=false --exit-idle-time=-1 -n \
-        --use-pid-file=no --disallow-exit --log-target=stderr \
-        --load="module-native-protocol-unix socket=$dir/sock auth-anonymous=1" \
-        --load="module-null-sink sink_name=ondrix_null" \
-        >"$dir/pulse.log" 2>&1 &
-    echo $! >"$dir/pulse.pid"
-    if ! wait_for pactl info; then
-        echo "PulseAudio did not answer; its log:" >&2
-        cat "$dir/pulse.log" >&2
-        stop_pid "$dir/pulse.pid" TERM
-        exit 1
-    fi
+    launch pulse server_answers TERM env HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" \
+        pulseaudio --daemonize=no --system=false --exit-idle-time=-1 -n --use-pid-file=no --disallow-exit \
+        --log-target=stderr --load="module-native-protocol-unix socket=$dir/sock auth-anonymous=1" \
+        --load="module-null-sink sink_name=ondrix_null"
     ;;
 tone)
-    freq=${3:?usage: $0 tone DIR FREQ}
-    sox -q -n -t pulseaudio ondrix_null synth 60 sine "$freq" vol 0.5 >"$dir/tone.log" 2>&1 &
-    echo $! >"$dir/tone.pid"
-    if ! wait_for tone_playing; then
-        echo "sox did not start playing; its log:" >&2
-        cat "$dir/tone.log" >&2
-        stop_pid "$dir/tone.pid" KILL
-        exit 1
-    fi
+    launch tone tone_playing KILL \
+        sox -q -n -t pulseaudio ondrix_null synth 60 sine "${3:?usage: $0 tone DIR FREQ}" vol 0.5
     ;;
 stop)
     # sox would first drain what it has sent, in real time.
-    stop_pid "$dir/tone.pid" KILL
-    stop_pid "$dir/pulse.pid" TERM
+    stop tone KILL
+    stop pulse TERM
     ;;
 *)
     echo "unknown command: $command" >&2

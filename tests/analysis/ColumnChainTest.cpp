@@ -1,63 +1,62 @@
-#include "ChainTestSupport.h"
+// The column chain: floors, level check, overload, averaging, clamps, and every window, step and row mode
+// against an independent double-precision model built on a plain DFT.
+#include "analysis/ColumnChain.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <complex>
+#include <numbers>
+#include <random>
+#include <vector>
 
 namespace ondrix {
 namespace {
 
-using namespace ondrix::chaintest;
+using Frame = std::vector<int16_t>;
 
-// A 30000 sine centred on a bin under a 1024-point Hanning window: |X| = a n / 4, so
-// v = 20 log10(|X|^2) - 12 * 10 + 60.
-const double kSineLevel = 40 * std::log10(30000.0 * 1024 / 4) - 60;
-
-std::size_t Peak(const std::vector<float>& v) {
-    return std::max_element(v.begin(), v.end()) - v.begin();
+ColumnChainSetup ChainSetup(int fftSize, int windowSize, WindowType type, int scanStep) {
+    return {.fftSize = fftSize,
+            .windowSize = windowSize,
+            .windowType = static_cast<int>(type),
+            .scanStep = scanStep};
+}
+ColumnControls Direct(int rows, int zoomBase = 0, int colourShift = 0) {
+    return {.rows = rows, .direct = true, .zoomBase = zoomBase, .colourShift = colourShift};
+}
+ColumnControls Compressed(int rows, int compression, int colourShift = 0) {
+    return {.rows = rows, .direct = false, .compression = compression, .colourShift = colourShift};
+}
+ColumnControls Linear(ColumnControls controls) {
+    controls.amplitudeScale = AmplitudeScale::Linear;
+    return controls;
 }
 
-TEST(ColumnChain, SilentFramesSitOnTheFloorOfEachScale) {
-    const std::vector<int16_t> silence(2048, 0);
-    for (const int order : {10, 11}) {
-        for (const int shift : {0, 3, -2}) {
-            const auto setup = ChainSetup(1 << order, 1 << order, WindowType::Hanning, 256);
-            // Direct rows: power 0 is floored at 0.001. Compressed rows: at least 1.0, 0 after the log.
-            const double floor = 20 * std::log10(0.001) - 12 * order + 60 + 2 * shift;
-            for (const float v : ComputeOnce(setup, silence, Direct(256, 0, shift)).values) {
-                ASSERT_NEAR(v, floor, 1e-4);
-            }
-            for (const float v : ComputeOnce(setup, silence, Compressed(128, 3, shift)).values) {
-                ASSERT_NEAR(v, -12 * order + 60 + 2 * shift, 1e-4);
-            }
-        }
-    }
+Frame RandomFrame(int length, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> sample(-20000, 20000);
+    Frame frame(static_cast<std::size_t>(length));
+    std::generate(frame.begin(), frame.end(), [&] { return static_cast<int16_t>(sample(random)); });
+    return frame;
 }
 
-TEST(ColumnChain, SineLandsInItsRowAtItsLevel) {
-    const auto setup = ChainSetup(1024, 1024, WindowType::Hanning, 256);
-    const auto sine = Sine(1024, 100, 1024, 30000.0);
-    const auto direct = ComputeOnce(setup, sine, Direct(256)).values;
-    EXPECT_EQ(Peak(direct), 100u);
-    EXPECT_NEAR(direct[100], kSineLevel, 0.02);
-    // Hanning neighbours carry half the amplitude.
-    EXPECT_NEAR(direct[101], kSineLevel - 40 * std::log10(2.0), 0.02);
-    EXPECT_LT(direct[98], kSineLevel - 100);
-    const auto zoomed = ComputeOnce(setup, sine, Direct(64, 80)).values;
-    EXPECT_EQ(Peak(zoomed), 20u);
-    EXPECT_NEAR(zoomed[20], kSineLevel, 0.02);
-    for (const int bin : {100, 103}) { // bins 100..103 peak-hold into row 25
-        const auto compressed = ComputeOnce(setup, Sine(1024, bin, 1024, 30000.0), Compressed(128, 4)).values;
-        EXPECT_EQ(Peak(compressed), 25u);
-        EXPECT_NEAR(compressed[25], kSineLevel, 0.02);
-    }
+// The display values of one column of a fresh chain.
+std::vector<float> ComputeOnce(const ColumnChainSetup& setup, const Frame& frame,
+                               const ColumnControls& controls) {
+    SpectrumAveraging averaging;
+    ColumnChain chain(setup, averaging);
+    chain.Compute(frame, controls);
+    return {chain.Column().begin(), chain.Column().end()};
 }
 
+// Overload is a sample beyond +-32000, counted even when no row is computed; the level marks round
+// half to even.
 TEST(ColumnChain, OverloadStartsOneBeyondThirtyTwoThousand) {
     SpectrumAveraging averaging;
     ColumnChain chain(ChainSetup(1024, 1024, WindowType::Hanning, 1024), averaging);
-    std::vector<int16_t> frame(1024, 0);
+    Frame frame(1024, 0);
     frame[10] = 32000;
     frame[20] = -32000;
     ColumnResult result = chain.Compute(frame, Direct(256));
@@ -66,24 +65,24 @@ TEST(ColumnChain, OverloadStartsOneBeyondThirtyTwoThousand) {
     EXPECT_EQ(result.lowMark, 9);   // round(-31.25 + 40)
     frame[10] = 32001;
     EXPECT_TRUE(chain.Compute(frame, Direct(256)).overloaded);
-    frame[10] = 1536; // marks round half to even: 1.5 + 41 -> 42, -0.5 + 40 -> 40
+    frame[10] = 1536; // 1.5 + 41 -> 42, -0.5 + 40 -> 40
     frame[20] = -512;
     result = chain.Compute(frame, Direct(256));
     EXPECT_EQ(result.highMark, 42);
     EXPECT_EQ(result.lowMark, 40);
     frame[20] = -32001;
-    EXPECT_TRUE(chain.Compute(frame, Direct(0)).overloaded); // counted even when no row is computed
+    EXPECT_TRUE(chain.Compute(frame, Direct(0)).overloaded);
     EXPECT_EQ(chain.OverloadCount(), 2);
 }
 
+// The level check examines one step from round((1024 - step) / 2) (halves to even), or the whole frame.
 TEST(ColumnChain, LevelCheckExaminesTheCentreStepOrTheWholeFrame) {
-    // The stretch starts at round((1024 - step) / 2), halves to even, and is one step long.
     for (const auto& [step, first, last] :
          {std::tuple{256, 384, 639}, {255, 384, 638}, {257, 384, 640}, {1024, 0, 1023}, {4096, 0, 1023}}) {
         SpectrumAveraging averaging;
         ColumnChain chain(ChainSetup(1024, 1024, WindowType::Hanning, step), averaging);
         for (int k = 0; k < 1024; ++k) {
-            std::vector<int16_t> frame(1024, 0);
+            Frame frame(1024, 0);
             frame[k] = 1000;
             ASSERT_EQ(chain.Compute(frame, Direct(0)).maxSample, k >= first && k <= last ? 1000.0f : 0.0f)
                 << step;
@@ -91,21 +90,207 @@ TEST(ColumnChain, LevelCheckExaminesTheCentreStepOrTheWholeFrame) {
     }
 }
 
+// Averaging acts on the power before the log, and its memories outlive the chain of one session.
 TEST(ColumnChain, AveragingActsOnThePowerAndOutlivesTheSession) {
     auto setup = ChainSetup(1024, 1024, WindowType::Hanning, 256);
+    const auto frame = RandomFrame(1024, 14);
+    const auto plain = ComputeOnce(setup, frame, Direct(256));
     setup.averaging = AveragingMode::HoldMax;
-    const auto sine = Sine(1024, 100, 1024, 30000.0);
     SpectrumAveraging averaging;
-    const auto held = ComputeOnce(setup, sine, Direct(256)).values;
-    ColumnChain(setup, averaging).Compute(sine, Direct(256));
+    ColumnChain(setup, averaging).Compute(frame, Direct(256));
     ColumnChain next(setup, averaging);
-    next.Compute(std::vector<int16_t>(1024, 0), Direct(256));
-    EXPECT_EQ(std::vector<float>(next.Column().begin(), next.Column().end()), held);
+    next.Compute(Frame(1024, 0), Direct(256));
+    EXPECT_EQ(std::vector<float>(next.Column().begin(), next.Column().end()), plain);
     setup.averaging = AveragingMode::Average; // half the power at a = 0.5: 6.02 half-decibels down
     setup.averagingCoefficient = 0.5f;
     ColumnChain averaged(setup, averaging);
-    averaged.Compute(sine, Direct(256));
-    EXPECT_NEAR(averaged.Column()[100], kSineLevel - 20 * std::log10(2.0), 0.02);
+    averaged.Compute(frame, Direct(256));
+    EXPECT_NEAR(averaged.Column()[100], plain[100] - 20 * std::log10(2.0), 0.02);
+}
+
+// Session sizes are clamped to the buffers: FFT to a power of two in 2..16384 (rounded down), window to
+// 1..FFT, step to at least 1; the order follows the clamped FFT.
+TEST(ColumnClamp, SessionSizesAreClampedToTheBuffers) {
+    SpectrumAveraging averaging;
+    for (const auto& [in, out] : {std::pair{std::array{65536, 70000, 0}, std::array{16384, 16384, 1, 14}},
+                                  {{1000, 1000, 256}, {512, 512, 256, 9}},
+                                  {{0, 0, 256}, {2, 1, 256, 1}}}) {
+        const ColumnChain chain(ChainSetup(in[0], in[1], WindowType::Hanning, in[2]), averaging);
+        const auto& clamped = chain.Setup();
+        EXPECT_EQ((std::array{clamped.fftSize, clamped.windowSize, clamped.scanStep, chain.Order()}), out);
+    }
+    EXPECT_TRUE(DirectRows(1024, 512, false));
+    EXPECT_FALSE(DirectRows(1024, 511, false));
+    EXPECT_TRUE(DirectRows(16384, 100, true));
+    EXPECT_EQ(CompressionFactor(1024, 200), 3); // 2.56
+    EXPECT_EQ(CompressionFactor(16384, 256), 32);
+    EXPECT_EQ(CompressionFactor(1024, 2048), 1); // round(0.25) = 0 would divide nothing
+    EXPECT_EQ(CompressionFactor(1024, 0), 1);
+}
+
+// Rows beyond the column capacity are dropped; no rows compute nothing.
+TEST(ColumnClamp, RowsBeyondTheColumnCapacityAreDropped) {
+    SpectrumAveraging averaging;
+    ColumnChain chain(ChainSetup(16384, 16384, WindowType::Hanning, 256), averaging);
+    for (const auto& controls : {Direct(100000), Compressed(100000, 3)}) {
+        EXPECT_EQ(chain.Compute(RandomFrame(16384, 15), controls).rows, kMaxDisplayRows);
+        EXPECT_EQ(chain.Column().size(), static_cast<std::size_t>(kMaxDisplayRows));
+    }
+    EXPECT_TRUE(ComputeOnce(ChainSetup(1024, 1024, WindowType::Hanning, 256), {}, Direct(-5)).empty());
+}
+
+// A zoom base below 0 acts as 0, a compression below 1 as 1, and a frame shorter than the window reads
+// as zero-padded, with or without the derivative.
+TEST(ColumnClamp, OutOfRangeControlsAndShortFramesReadAsClamped) {
+    auto setup = ChainSetup(1024, 1024, WindowType::Hanning, 256);
+    Frame padded = RandomFrame(1024, 16);
+    EXPECT_EQ(ComputeOnce(setup, padded, Direct(20, -7)), ComputeOnce(setup, padded, Direct(20, 0)));
+    EXPECT_EQ(ComputeOnce(setup, padded, Compressed(20, 0)), ComputeOnce(setup, padded, Compressed(20, 1)));
+    std::fill(padded.begin() + 700, padded.end(), 0);
+    for (const bool derivative : {false, true}) {
+        setup.derivative = derivative;
+        EXPECT_EQ(ComputeOnce(setup, Frame(padded.begin(), padded.begin() + 700), Direct(256)),
+                  ComputeOnce(setup, padded, Direct(256)));
+    }
+}
+
+// Power of bins 0..count-1 of x zero-padded to n, by the defining sum.
+std::vector<double> DftPower(const std::vector<double>& x, int n, int count) {
+    std::vector<double> power(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        std::complex<double> sum = 0.0;
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            sum += x[i] * std::polar(1.0, -2 * std::numbers::pi * static_cast<double>(k * i % n) / n);
+        }
+        power[k] = std::norm(sum);
+    }
+    return power;
+}
+
+struct Model {
+    std::vector<double> rows; // rows 0..R; row R is computed, not displayed
+    double minSample;
+    double maxSample;
+};
+
+// The column computed in double precision from the definitions.
+Model ModelColumn(const Frame& s, const ColumnChainSetup& setup, const ColumnControls& c,
+                  const WindowTable& window) {
+    const int n = setup.windowSize;
+    const int nfft = setup.fftSize;
+    std::vector<double> f(s.begin(), s.begin() + n);
+    for (int k = 0; setup.derivative && k < n; ++k) { // halves of neighbour differences, the last 0
+        f[k] = k + 1 < n ? (s[k + 1] - s[k]) / 2.0 : 0.0;
+    }
+    for (int k = 1; setup.smooth && k + 1 < n; ++k) { // in place, through the level check and the rows
+        f[k] = (f[k - 1] + f[k] + f[k + 1]) / 3;
+    }
+    const int start = setup.scanStep <= n ? static_cast<int>(std::nearbyint((n - setup.scanStep) / 2.0)) : 0;
+    const auto [mn, mx] =
+        std::minmax_element(f.begin() + start, f.begin() + start + std::min(setup.scanStep, n));
+    Model model{std::vector<double>(c.rows + 1), *mn, *mx};
+    for (int k = 0; k < n; ++k) {
+        f[k] *= window[k];
+    }
+    const int bins = nfft / 2 + 1;
+    const int width = c.direct ? 1 : c.compression;
+    const auto power =
+        DftPower(f, nfft, std::min(bins, c.direct ? c.zoomBase + c.rows + 1 : (c.rows + 1) * width));
+    for (int j = 0; j <= c.rows; ++j) {
+        double& row = model.rows[j];
+        row = c.direct ? 0.0 : 1.0;
+        for (int b = (c.direct ? c.zoomBase + j : j * width);
+             b < (c.direct ? c.zoomBase + j + 1 : (j + 1) * width); ++b) {
+            row = b < static_cast<int>(power.size()) ? std::max(row, power[b]) : row;
+        }
+        row = c.amplitudeScale == AmplitudeScale::Decibel
+                  ? 20 * std::log10(std::max(row, 0.001)) - 12 * std::log2(nfft) + 60 + 2 * c.colourShift
+                  : row / 65536 / nfft;
+    }
+    if (setup.cepstrum) {
+        std::vector<double> input(model.rows.size());
+        std::transform(model.rows.begin() + 1, model.rows.end(), input.begin() + 1,
+                       [](double v) { return v - 60; });
+        const auto cepstrum = DftPower(input, nfft, c.rows + 1);
+        const double multiplier =
+            c.amplitudeScale == AmplitudeScale::Decibel ? 20 / std::log(10.0) : 1.0 / 65536 / nfft;
+        std::transform(cepstrum.begin(), cepstrum.end(), model.rows.begin(),
+                       [&](double p) { return std::log(p + 1) * multiplier; });
+    }
+    return model;
+}
+
+// The chain against the model: dB rows may differ by 2e-3 half-decibels, linear rows by 1e-5 of the
+// largest row (2e-3 for linear cepstra).
+void ExpectAgreement(const ColumnChainSetup& setup, const ColumnControls& controls, const Frame& frame) {
+    SpectrumAveraging averaging;
+    ColumnChain chain(setup, averaging);
+    const ColumnResult result = chain.Compute(frame, controls);
+    const Model model = ModelColumn(frame, setup, controls, chain.Window());
+    EXPECT_NEAR(result.minSample, model.minSample, 1e-2);
+    EXPECT_NEAR(result.maxSample, model.maxSample, 1e-2);
+    const bool linear = controls.amplitudeScale == AmplitudeScale::Linear;
+    const double largest = *std::max_element(model.rows.begin(), model.rows.end());
+    const double allowed = !linear ? 2e-3 : setup.cepstrum ? 2e-3 : 1e-5 * largest;
+    ASSERT_EQ(chain.Column().size(), model.rows.size() - 1);
+    for (std::size_t j = 0; j < chain.Column().size(); ++j) {
+        ASSERT_NEAR(chain.Column()[j], model.rows[j], allowed)
+            << "row " << j << ", window " << setup.windowType;
+    }
+    if (linear && !setup.cepstrum) {
+        EXPECT_EQ(result.linearMin, 0.0f);
+        EXPECT_NEAR(result.linearMax, largest, allowed);
+    }
+}
+
+TEST(ReferenceColumn, EveryWindowStepAndRowModeAgreesWithADoubleDft) {
+    const Frame frame = RandomFrame(512, 11);
+    for (int type = 0; type <= 4; ++type) {
+        for (const int step : {64, 100, 512, 700}) {
+            const auto setup = ChainSetup(512, 512, static_cast<WindowType>(type), step);
+            for (const auto& controls : {Direct(100, 40, 2), Compressed(60, 4, -1), Linear(Direct(100, 40)),
+                                         Linear(Compressed(60, 4))}) {
+                ExpectAgreement(setup, controls, frame);
+            }
+        }
+    }
+}
+
+// Silence sits on the floor of each scale (direct power 0 floored at 0.001, compressed rows from 1.0);
+// rows whose bins lie beyond the last bin (past row 512, past a zoom base or compression beyond the
+// bins) read as silent bins.
+TEST(ReferenceColumn, SilenceAndRowsPastTheLastBinSitOnTheFloor) {
+    const Frame silence(2048, 0);
+    for (const int order : {10, 11}) {
+        for (const int shift : {0, 3, -2}) {
+            const auto setup = ChainSetup(1 << order, 1 << order, WindowType::Hanning, 256);
+            ExpectAgreement(setup, Direct(256, 0, shift), silence);
+            ExpectAgreement(setup, Compressed(128, 3, shift), silence);
+        }
+    }
+    Frame frame = RandomFrame(1024, 13);
+    for (std::size_t k = 0; k < frame.size(); ++k) { // most of the power in the last bin, 512
+        frame[k] = static_cast<int16_t>(frame[k] / 2 + (k % 2 != 0 ? -10000 : 10000));
+    }
+    const auto setup = ChainSetup(1024, 1024, WindowType::Linear, 256);
+    for (const auto& controls :
+         {Direct(600), Direct(20, 100000), Compressed(200, 3), Compressed(4, 100000)}) {
+        ExpectAgreement(setup, controls, frame);
+    }
+}
+
+TEST(ReferenceColumn, PaddedDerivedSmoothedAndCepstrumColumnsAgree) {
+    const Frame frame = RandomFrame(1024, 12);
+    auto setup = ChainSetup(1024, 600, WindowType::Hamming, 128);
+    ExpectAgreement(setup, Direct(300), frame);
+    setup.derivative = true;
+    ExpectAgreement(setup, Compressed(100, 3), frame);
+    setup.smooth = true;
+    ExpectAgreement(setup, Linear(Direct(256, 7)), frame);
+    setup.derivative = false;
+    setup.cepstrum = true;
+    ExpectAgreement(setup, Direct(200), frame);
+    ExpectAgreement(setup, Linear(Compressed(100, 4)), frame);
 }
 
 } // namespace

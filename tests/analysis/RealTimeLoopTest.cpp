@@ -1,29 +1,20 @@
-#include "analysis/RealTimeMonoLoop.h"
-#include "analysis/SpectrumAveraging.h"
-#include "audio/DeviceCatalog.h"
-#include "audio/DeviceLists.h"
+// The real-time mono loop, run through the Start button with its collaborators wired as the program
+// wires them: fails, pauses, clamps, messages, and real capture from the built-in ramp and PulseAudio.
 #include "audio/DeviceNames.h"
+#include "audio/PortAudioHost.h"
+#include "audio/PortAudioSystem.h"
 #include "common/NumberText.h"
-#include "display/LayoutRefresh.h"
-#include "display/Palette.h"
-#include "display/SpectrogramRenderer.h"
-#include "settings/MenuModel.h"
-#include "settings/SettingsModel.h"
-#include "settings/TaskController.h"
-#include "support/ScriptedInteraction.h"
-#include "support/ScriptedPump.h"
+#include "support/PulseServer.h"
+#include "support/RealTimeLoopRig.h"
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
-
 #include <algorithm>
-#include <vector>
 
 namespace ondrix {
 namespace {
 
-// A capture device the test fills by hand, block by block, on the test's own thread.
+// A capture device the test fills by hand with whole blocks of a ramp, on the test's own thread.
 class ManualInput : public InputDevice {
 public:
     std::string Name() const override { return "Manual input"; }
@@ -36,8 +27,6 @@ public:
     void Stop() override {}
     void Reset() override { Ring().Reset(); }
     void Close() override {}
-
-    // Delivers whole blocks of a ramp continuing where the last one stopped.
     void PushBlocks(int count) {
         std::vector<int16_t> block(static_cast<std::size_t>(FramesPerSlot()));
         for (int b = 0; b < count; ++b) {
@@ -53,73 +42,43 @@ private:
     int64_t next_ = 0;
 };
 
-class RealTimeLoopTest : public ::testing::Test {
+// The ramp as every raw block should carry it: not one sample lost, repeated or reordered.
+void ExpectUnbrokenRamp(const std::vector<int16_t>& captured) {
+    for (std::size_t i = 0; i < captured.size(); ++i) {
+        ASSERT_EQ(captured[i], static_cast<int16_t>(static_cast<uint16_t>(i))) << "sample " << i;
+    }
+}
+
+// Runs on the manual device: the test decides when each block arrives.
+class RealTimeLoopTest : public ::testing::Test, public RealTimeLoopRig {
 protected:
-    RealTimeLoopTest() {
+    RealTimeLoopTest() : RealTimeLoopRig(nullptr) {
         devices.RefreshDeviceLists();
         renderer.SetGeometry(400, 256);
-        settings.Hooks().updateForm = [this] {
-            RefreshDisplayLayout(settings, menus, palette, renderer, 400);
-        };
-        tasks.Loops().Register(LoopSlot::RealTimeMono,
-                               [this] { return std::make_unique<RealTimeMonoLoop>(context); });
         context.openInput = [this](int, const StreamFormat& format) {
             auto device = std::make_unique<ManualInput>();
             device->Open(format);
             manual = device.get();
             return OpenedInput{0, std::move(device)};
         };
-        context.hooks.ramBufferAppend = [this](std::span<const int16_t> block) {
-            captured.insert(captured.end(), block.begin(), block.end());
-        };
-        Quick("BlockSize", "4096");
-        Quick("FFTSize", "1024");
-        Quick("WindowSize", "1024");
-        Quick("ScanStep", "512");
+        Quick({{"BlockSize", "4096"}, {"FFTSize", "1024"}, {"WindowSize", "1024"}, {"ScanStep", "512"}});
         settings.Options2().SetText("Combo2", "4");
     }
 
-    void Quick(const char* name, const char* text) { settings.Form1().SetText(name, text); }
-
-    // Runs a session; the script gets the pump call number and returns false to stop the run.
-    void Run(std::function<bool(int call)> script) {
-        pump.onEvents = [this, script](int call) {
-            if (!script(call) && !tasks.SessionStopped()) {
-                settings.Form1().Click("StartStop");
-            }
-        };
-        settings.Form1().Click("StartStop");
-        pump.onEvents = {};
-    }
-
-    SettingsModel settings;
-    MenuModel menus;
-    ScriptedInteraction dialogs;
-    ScriptedPump pump;
-    TaskController tasks{settings, menus, dialogs, pump};
-    DeviceCatalog catalog{nullptr};
-    DeviceLists devices{settings, catalog, dialogs};
-    Palette palette;
-    SpectrogramRenderer renderer{palette, 0xffc0c0c0u};
-    SpectrumAveraging averaging;
-    RealTimeContext context{settings, tasks, devices, dialogs, renderer, averaging};
     ManualInput* manual = nullptr;
-    std::vector<int16_t> captured;
 };
 
+// The step is limited to half the block by the settings check, a block below the FFT size is raised to
+// it, and an absurd hand-edited block is limited before any device opens.
 TEST_F(RealTimeLoopTest, StepAndFftLargerThanTheBlockAreClamped) {
-    // The settings check already limits the step to half the block before the run's own clamps.
-    Quick("ScanStep", "8192");
-    Run([](int) { return false; });
+    Quick({{"ScanStep", "8192"}});
+    Session([](int) { return false; });
     EXPECT_EQ(settings.Form1().Text("ScanStep"), "2048");
     EXPECT_EQ(settings.Form1().Text("StatusLine"), "skip");
 
-    Quick("BlockSize", "1024");
-    Quick("FFTSize", "2048");
-    Quick("WindowSize", "2048");
-    Quick("ScanStep", "512");
+    Quick({{"BlockSize", "1024"}, {"FFTSize", "2048"}, {"WindowSize", "2048"}, {"ScanStep", "512"}});
     std::string description;
-    Run([&](int) {
+    Session([&](int) {
         description = settings.Form1().Text("Label4");
         return false;
     });
@@ -128,10 +87,9 @@ TEST_F(RealTimeLoopTest, StepAndFftLargerThanTheBlockAreClamped) {
     EXPECT_EQ(description, " 48000s/sec 1ch  Block  2048= 42.667msec  Display 4.267sec");
     EXPECT_TRUE(dialogs.messages.empty());
 
-    // A hand-edited absurd block is limited before any device is opened.
-    Quick("BlockSize", "10000000");
+    Quick({{"BlockSize", "10000000"}});
     int framesOpened = 0;
-    Run([&](int) {
+    Session([&](int) {
         framesOpened = manual->FramesPerSlot();
         return false;
     });
@@ -139,13 +97,10 @@ TEST_F(RealTimeLoopTest, StepAndFftLargerThanTheBlockAreClamped) {
     EXPECT_EQ(framesOpened, 131072);
 }
 
+// All four slots done at once count one fail (three do not), and every block is still analysed, in order.
 TEST_F(RealTimeLoopTest, AllSlotsDoneAtOnceCountOneFailAndEveryBlockIsAnalysed) {
-    Run([this](int call) {
-        if (call == 1) {
-            manual->PushBlocks(3); // one slot still free: no fail
-        } else if (call == 2) {
-            manual->PushBlocks(4); // all four slots done at once
-        }
+    Session([this](int call) {
+        manual->PushBlocks(call == 1 ? 3 : call == 2 ? 4 : 0);
         return call < 3;
     });
     EXPECT_EQ(context.status.fails, 1);
@@ -154,9 +109,7 @@ TEST_F(RealTimeLoopTest, AllSlotsDoneAtOnceCountOneFailAndEveryBlockIsAnalysed) 
     EXPECT_EQ(settings.Form1().Text("L24"), "1");
     EXPECT_EQ(settings.Form1().Text("Label21"), "4");
     ASSERT_EQ(captured.size(), 7u * 4096);
-    for (std::size_t i = 0; i < captured.size(); ++i) {
-        ASSERT_EQ(captured[i], static_cast<int16_t>(static_cast<uint16_t>(i)));
-    }
+    ExpectUnbrokenRamp(captured);
     EXPECT_EQ(settings.Form1().At("StartStop").caption, "Start");
 }
 
@@ -169,29 +122,21 @@ TEST_F(RealTimeLoopTest, LinearScaleShowsTheColumnRangeInTheStatus) {
         last.assign(column.begin(), column.end());
     };
     std::string status;
-    Run([&](int call) {
-        if (call == 1) {
-            manual->PushBlocks(1);
-        }
+    Session([&](int call) {
+        manual->PushBlocks(call == 1 ? 1 : 0);
         status = settings.Form1().Text("Label4");
         return call < 2;
     });
     ASSERT_FALSE(last.empty());
-    const float peak = *std::max_element(last.begin(), last.end());
-    EXPECT_EQ(status, " 0" + NumberText(peak, Precision::Single));
+    EXPECT_EQ(status, " 0" + NumberText(*std::max_element(last.begin(), last.end()), Precision::Single));
 }
 
+// A pause longer than the two slots last: the device drops three blocks, and the run counts one fail.
 TEST_F(RealTimeLoopTest, APauseLongerThanTheSlotsCountsOneFail) {
     settings.Options2().SetText("Combo2", "2");
-    Run([this](int call) {
-        if (call == 1) {
-            manual->PushBlocks(1);
-        } else if (call == 2) {
-            settings.Form1().SetChecked("PauseButton", true);
-            manual->PushBlocks(5); // two fill the slots, three are dropped by the device
-        } else if (call == 3) {
-            settings.Form1().SetChecked("PauseButton", false);
-        }
+    Session([this](int call) {
+        settings.Form1().SetChecked("PauseButton", call == 2);
+        manual->PushBlocks(call == 1 ? 1 : call == 2 ? 5 : 0);
         return call < 5;
     });
     EXPECT_EQ(context.status.fails, 1);
@@ -200,64 +145,86 @@ TEST_F(RealTimeLoopTest, APauseLongerThanTheSlotsCountsOneFail) {
     EXPECT_EQ(settings.Form1().Text("StatusLine").back(), 'P');
 }
 
-TEST_F(RealTimeLoopTest, ARefusedFormatEndsTheRunBeforeCapture) {
-    Quick("SampleRate", "2000000");
-    bool opened = false;
-    context.openInput = [&](int, const StreamFormat&) {
-        opened = true;
-        return OpenedInput{1, nullptr};
-    };
-    Run([](int) { return true; });
-    EXPECT_FALSE(opened);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "Couldn't open wave device due to Error  32 BADFORMAT");
+// A format the device refuses ends the run with the error before capture; a device that vanishes
+// mid-run ends it with a message.
+TEST_F(RealTimeLoopTest, ARefusedFormatOrAVanishedDeviceEndsTheRunWithAMessage) {
+    Quick({{"SampleRate", "2000000"}});
+    Session([](int) { return true; });
+    EXPECT_EQ(manual, nullptr);
+    EXPECT_EQ(dialogs.Texts(),
+              std::vector<std::string>{"Couldn't open wave device due to Error  32 BADFORMAT"});
     EXPECT_TRUE(tasks.SessionStopped());
     EXPECT_EQ(settings.Form1().At("StartStop").caption, "Start");
-}
 
-TEST_F(RealTimeLoopTest, AVanishedDeviceEndsTheRunWithAMessage) {
-    Run([this](int call) {
+    Quick({{"SampleRate", "48000"}});
+    Session([this](int call) {
         if (call == 1) {
             manual->PushBlocks(1);
             manual->Vanish();
         }
         return call < 50;
     });
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].text.find("stopped working"), std::string::npos);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_NE(dialogs.messages[1].text.find("stopped working"), std::string::npos);
     EXPECT_TRUE(tasks.SessionStopped());
     EXPECT_FALSE(tasks.Running());
 }
 
 // The built-in ramp device on its own clock thread, through the real loop with drawing on, for 10 s: not
-// one sample lost, repeated or reordered (16 slots of 4096 frames at 48000 samples/s). The pump waits on
-// the device's wake-up descriptor as the window's event wait does.
+// one sample lost, repeated or reordered (16 slots of 4096 frames at 48000 samples/s).
 TEST_F(RealTimeLoopTest, TheTestRampArrivesUnbrokenForTenSeconds) {
     context.openInput = {};
     settings.Options2().SetText("Combo2", "16");
-    for (const DeviceEntry& entry : catalog.Inputs()) {
-        if (entry.fullName == kTestRampName) {
-            settings.Form1().SetText("Combo10", entry.listName);
-        }
-    }
-    int wakeFd = -1;
-    context.hooks.watchCapture = [&](int fd) { wakeFd = fd; };
+    SelectInput(kTestRampName);
     const std::size_t tenSeconds = 10u * 48000;
-    Run([&](int) {
-        if (wakeFd >= 0) {
-            pollfd watched{wakeFd, POLLIN, 0};
-            poll(&watched, 1, 20);
-        }
-        return captured.size() < tenSeconds;
-    });
+    Session([&](int) { return captured.size() < tenSeconds; });
     ASSERT_GE(captured.size(), tenSeconds);
-    for (std::size_t i = 0; i < captured.size(); ++i) {
-        ASSERT_EQ(captured[i], static_cast<int16_t>(static_cast<uint16_t>(i))) << "sample " << i;
-    }
+    ExpectUnbrokenRamp(captured);
     EXPECT_EQ(context.status.droppedBlocks, 0);
     EXPECT_EQ(context.status.fails, 0);
     EXPECT_EQ(context.status.columns, static_cast<int64_t>(captured.size() / 512));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Capture through PortAudio from a private PulseAudio server playing 1 kHz: after half a second of
+// settling, the tone's row holds every column's maximum for a second, and no block is lost.
+TEST(PulseLoopRealTime, AToneLandsInItsRowWithNoFails) {
+    PulseTone tone(1000);
+    if (!PulseServerAvailable()) {
+        GTEST_SKIP() << "PulseAudio or sox is not installed (scripts/install-deps.sh installs them)";
+    }
+    ASSERT_TRUE(tone.Playing());
+    PortAudioSystem system;
+    ASSERT_TRUE(system.Ok());
+    PortAudioHost host(system);
+    RealTimeLoopRig rig(&host);
+    rig.settings.ApplyInitialValues();
+    rig.devices.RefreshDeviceLists();
+    ASSERT_GT(rig.catalog.InputPosition("pulse"), 0) << "ALSA's pulse device is not listed";
+    rig.SelectInput("pulse");
+    // One row per bin: row k is bin k (46.875 Hz); 1000 Hz lies in bin 21.3.
+    rig.Quick({{"BlockSize", "4800"}, {"FFTSize", "1024"}, {"WindowSize", "1024"}});
+    rig.Quick({{"ScanStep", "512"}, {"Combo7", "512"}});
+    rig.settings.Form1().SetChecked("Check2", true);
+    rig.settings.Options2().SetText("Combo2", "8");
+
+    const int64_t settle = 48000 / 2 / 512;
+    const int64_t wanted = settle + 48000 / 512;
+    int64_t columns = 0;
+    int64_t toneOnTop = 0;
+    rig.context.hooks.track = [&](std::span<const float> column) {
+        if (++columns > settle) {
+            toneOnTop += std::max_element(column.begin(), column.end()) - column.begin() == 21 ? 1 : 0;
+        }
+        return -1;
+    };
+    rig.Session([&](int) { return columns < wanted && rig.dialogs.messages.empty(); });
+
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages.front().text;
+    EXPECT_GE(columns, wanted);
+    EXPECT_EQ(toneOnTop, columns - settle);
+    EXPECT_EQ(rig.context.status.fails, 0);
+    EXPECT_EQ(rig.context.status.droppedBlocks, 0);
 }
 
 } // namespace
