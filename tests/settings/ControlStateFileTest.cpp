@@ -1,4 +1,4 @@
-#include "SettingsFilesFixture.h"
+#include "SettingsFixture.h"
 
 #include <algorithm>
 #include <string>
@@ -29,7 +29,7 @@ void ChangeEverything(ControlModel& window) {
     }
 }
 
-TEST_F(SettingsFilesTest, EverySavedControlComesBackAndSavesToTheSameBytes) {
+TEST_F(SettingsTest, EverySavedControlComesBackAndSavesToTheSameBytes) {
     const std::map<std::string, std::string> before = SavedState();
     ASSERT_TRUE(files.SaveControlState(Path("before.ini")));
     for (WindowId id : {WindowId::Form1, WindowId::Options0, WindowId::Options1, WindowId::Options2}) {
@@ -46,7 +46,7 @@ TEST_F(SettingsFilesTest, EverySavedControlComesBackAndSavesToTheSameBytes) {
 
     ASSERT_TRUE(files.LoadControlState(Path("before.ini")));
     EXPECT_EQ(SavedState(), before);
-    EXPECT_EQ(updateForms, 1) << "a load re-lays out once, not once per value";
+    EXPECT_EQ(UpdateForms(), 1) << "a load re-lays out once, not once per value";
     ASSERT_TRUE(files.LoadControlState(Path("after.ini")));
     EXPECT_EQ(SavedState(), after);
     ASSERT_TRUE(files.SaveControlState(Path("again.ini")));
@@ -54,7 +54,7 @@ TEST_F(SettingsFilesTest, EverySavedControlComesBackAndSavesToTheSameBytes) {
     EXPECT_TRUE(interaction.messages.empty());
 }
 
-TEST_F(SettingsFilesTest, LinesPadTheNameToTheNextZoneAndEndInCrLf) {
+TEST_F(SettingsTest, LinesPadTheNameToTheNextZoneAndEndInCrLf) {
     options1().SetText("TapeSpeedCombo", "0.5");
     form().SetChecked("ZoomFlag", true);
     form().SetNumber("UpDown1", -3);
@@ -77,7 +77,7 @@ TEST_F(SettingsFilesTest, LinesPadTheNameToTheNextZoneAndEndInCrLf) {
     }
 }
 
-TEST_F(SettingsFilesTest, LinesThatCannotBeAppliedAreSkippedAndListsCountAsTyped) {
+TEST_F(SettingsTest, LinesThatCannotBeAppliedAreSkippedAndListsCountAsTyped) {
     std::string text = "options1.TapeSpeedCombo     = 4\r\n"  // window in lower case
                        "OPTIONS1.TapeSpeedCombo no value\r\n" // a dot but no "="
                        "OPTIONS1=.TapeSpeedCombo 8\r\n"       // "=" before the dot
@@ -116,7 +116,7 @@ TEST_F(SettingsFilesTest, LinesThatCannotBeAppliedAreSkippedAndListsCountAsTyped
 
 // --- Undo and the user default ----------------------------------------------------------------
 
-TEST_F(SettingsFilesTest, ExitOfBasicSettingsDiscardsEvenAppliedChanges) {
+TEST_F(SettingsTest, ExitOfBasicSettingsDiscardsEvenAppliedChanges) {
     settings.CopyQuickToBasic();
     files.OnBasicSettingsOpened();
     options0().SetText("BlockSize", "32768");
@@ -139,7 +139,7 @@ TEST_F(SettingsFilesTest, ExitOfBasicSettingsDiscardsEvenAppliedChanges) {
                                        "undone"}));
 }
 
-TEST_F(SettingsFilesTest, DeleteDefaultThenLoadDefaultFindsNoUserDefault) {
+TEST_F(SettingsTest, DeleteDefaultThenLoadDefaultFindsNoUserDefault) {
     options1().SetText("Text12", "440");
     options1().Click("SaveDefControls");
     EXPECT_EQ(form().Text("StatusLine"), "Saved Def Controls.");

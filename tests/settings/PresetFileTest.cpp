@@ -1,4 +1,4 @@
-#include "SettingsFilesFixture.h"
+#include "SettingsFixture.h"
 
 #include <string>
 #include <vector>
@@ -7,7 +7,7 @@ namespace ondrix {
 namespace {
 
 // The Quick Settings far from every preset, so each value a preset writes shows.
-class PresetTest : public SettingsFilesTest {
+class PresetTest : public SettingsTest {
 protected:
     PresetTest() {
         for (auto [name, text] : {std::pair{"BlockSize", "2048"},
@@ -51,7 +51,7 @@ TEST_F(PresetTest, AStarLeavesItsSettingAndTempPresetKeepsTheStateBefore) {
                                                  "10 colour", "8 Mbytes", "0", "2 - stereo"}));
     EXPECT_EQ(form().Text("Combo10"), "Line In");
     EXPECT_EQ(form().Text("Combo7"), "200") << "the display height is no part of a preset";
-    EXPECT_EQ(updateForms, 1);
+    EXPECT_EQ(UpdateForms(), 1);
     EXPECT_EQ(picks, 0);
     EXPECT_EQ(ReadFile(files.Files().TempPreset()), kPanelPreset);
 
@@ -61,7 +61,7 @@ TEST_F(PresetTest, AStarLeavesItsSettingAndTempPresetKeepsTheStateBefore) {
     EXPECT_EQ(ReadFile(Path("again.preset")), kPanelPreset);
 
     EXPECT_FALSE(files.PresetLoadFile(Path("missing.preset")));
-    EXPECT_EQ(updateForms, 2);
+    EXPECT_EQ(UpdateForms(), 2);
 }
 
 TEST_F(PresetTest, ResetToDefaultTypesTheFirstRowUnlessDefaultPresetExists) {
@@ -71,7 +71,7 @@ TEST_F(PresetTest, ResetToDefaultTypesTheFirstRowUnlessDefaultPresetExists) {
     EXPECT_EQ(form().ListIndex("WindowType"), 1);
     EXPECT_EQ(form().Text("Combo10"), "Mic");
     EXPECT_EQ(picks, 0);
-    EXPECT_EQ(updateForms, 1);
+    EXPECT_EQ(UpdateForms(), 1);
 
     WriteFile(files.Files().DefaultPreset(),
               "32768\r\n*\r\n*\r\n*\r\n*\r\n*\r\n3 bw sharp\r\n*\r\n*\r\n 1\r\n*\r\n");
@@ -98,7 +98,7 @@ TEST_F(PresetTest, BuiltInPresetsWriteTheirColumnsOnly) {
     menus.Trigger("PresetVLF");
     EXPECT_EQ(Panel(), (std::vector<std::string>{"8192", "8000", "8192", "2048", "Kaiser-Bessel", "128", "10",
                                                  "8 Mbytes", "1", "1 - mono (left)"}));
-    EXPECT_EQ(updateForms, 3);
+    EXPECT_EQ(UpdateForms(), 3);
 }
 
 // --- Preset dialogs ---------------------------------------------------------------------------
@@ -133,7 +133,7 @@ TEST_F(PresetTest, SavedPresetsGetTheirExtensionAndLinkedOnesFollowTheSoundFile)
 
 // --- Folders ----------------------------------------------------------------------------------
 
-TEST_F(SettingsFilesTest, DefaultPathsAreFourItemsAndSetPathTakesOnlyWritableFolders) {
+TEST_F(SettingsTest, DefaultPathsAreFourItemsAndSetPathTakesOnlyWritableFolders) {
     options1().SetText("DefLogPath", "/l/");
     options0().Click("SaveDefaultPathsButton");
     EXPECT_EQ(ReadFile(files.Files().DefaultPaths()),
