@@ -6,69 +6,53 @@
 #include "settings/RatesFile.h"
 #include "settings/ScreenLayout.h"
 #include "settings/SettingsModel.h"
+#include "support/FileBytes.h"
 #include "support/ScriptedInteraction.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ondrix {
 namespace {
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-struct Parsed {
-    bool record;
-    bool autoRun;
-    bool ppt;
-    std::string file;
-};
-
+// The switches /PPT, /AUTO and /REC come off the end of the joined, trimmed arguments in that order only,
+// in any case; a file name with blanks stays whole. Expected: "R" record, "A" auto run, "P" ppt, "|" file.
 TEST(CommandLineTest, SwitchesAreTakenOffTheEndInOrderWithoutRegardToCase) {
-    using Arguments = std::vector<std::string>;
-    const std::vector<std::pair<Arguments, Parsed>> cases = {
-        {{"/tmp/a.wav/REC"}, {true, false, false, "/tmp/a.wav"}},
-        {{"/tmp/a.wav/rec"}, {true, false, false, "/tmp/a.wav"}},
-        {{"/Rec"}, {true, false, false, ""}},
-        {{"/tmp/a.wav/AUTO"}, {false, true, false, "/tmp/a.wav"}},
-        {{"/tmp/a.wav/ppt"}, {false, false, true, "/tmp/a.wav"}},
-        {{"/tmp/a.wav/PPT/Auto/REC"}, {true, true, true, "/tmp/a.wav"}},
-        // Only the order /PPT, /AUTO, /REC from the end is recognised.
-        {{"/tmp/a.wav/REC/AUTO"}, {false, true, false, "/tmp/a.wav/REC"}},
-        {{"/tmp/a.wav", "/REC", "/AUTO"}, {false, true, false, "/tmp/a.wav /REC"}},
-        {{"/tmp/a.wav"}, {false, false, false, "/tmp/a.wav"}},
-        // The whole text is trimmed first ...
-        {{"  /tmp/a.wav/REC  "}, {true, false, false, "/tmp/a.wav"}},
-        {{" ", "/tmp/a.wav", "/REC", " "}, {true, false, false, "/tmp/a.wav"}},
-        // ... but inside one argument nothing after a switch is taken off: the blank stays in the name.
-        {{"/tmp/a.wav /REC"}, {true, false, false, "/tmp/a.wav "}},
-        {{"/tmp/a.wav /AUTO"}, {false, true, false, "/tmp/a.wav "}},
-        // A switch of its own is a whole argument; a name with blanks is one argument, never cut.
-        {{"/tmp/my file.wav", "/REC"}, {true, false, false, "/tmp/my file.wav"}},
-        {{"/tmp/my file.wav", "/ppt", "/auto", "/Rec"}, {true, true, true, "/tmp/my file.wav"}},
-        {{"/tmp/my", "file.wav/AUTO"}, {false, true, false, "/tmp/my file.wav"}},
-        {{"/tmp/my recording.wav"}, {false, false, false, "/tmp/my recording.wav"}},
-        {{"REC"}, {false, false, false, "REC"}},
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"/tmp/a.wav/REC"}, "R|/tmp/a.wav"},
+        {{"/Rec"}, "R|"},
+        {{"/tmp/a.wav/AUTO"}, "A|/tmp/a.wav"},
+        {{"/tmp/a.wav/ppt"}, "P|/tmp/a.wav"},
+        {{"/tmp/a.wav/PPT/Auto/REC"}, "RAP|/tmp/a.wav"},
+        {{"/tmp/a.wav/REC/AUTO"}, "A|/tmp/a.wav/REC"},
+        {{"/tmp/a.wav", "/REC", "/AUTO"}, "A|/tmp/a.wav /REC"},
+        {{"/tmp/a.wav"}, "|/tmp/a.wav"},
+        {{"  /tmp/a.wav/REC  "}, "R|/tmp/a.wav"},
+        {{" ", "/tmp/a.wav", "/REC", " "}, "R|/tmp/a.wav"},
+        // Inside one argument nothing after a switch is taken off: the blank stays in the name.
+        {{"/tmp/a.wav /REC"}, "R|/tmp/a.wav "},
+        {{"/tmp/my file.wav", "/REC"}, "R|/tmp/my file.wav"},
+        {{"/tmp/my file.wav", "/ppt", "/auto", "/Rec"}, "RAP|/tmp/my file.wav"},
+        {{"/tmp/my", "file.wav/AUTO"}, "A|/tmp/my file.wav"},
+        {{"REC"}, "|REC"},
     };
     for (const auto& [arguments, expected] : cases) {
         const CommandLine line = ParseCommandLine(arguments);
-        SCOPED_TRACE(arguments.front());
         EXPECT_FALSE(line.empty);
-        EXPECT_EQ(line.record, expected.record);
-        EXPECT_EQ(line.autoRun, expected.autoRun);
-        EXPECT_EQ(line.ppt, expected.ppt);
-        EXPECT_EQ(line.file, expected.file);
+        EXPECT_EQ(std::string(line.record ? "R" : "") + (line.autoRun ? "A" : "") + (line.ppt ? "P" : "") +
+                      "|" + line.file,
+                  expected);
     }
     EXPECT_TRUE(ParseCommandLine({}).empty);
     EXPECT_TRUE(ParseCommandLine({""}).empty);
 }
 
+// "rates.ini" replaces the entries of both sample rate lists in file order, keeping their texts; a
+// missing file changes nothing, an empty one empties the lists.
 TEST(RatesFileTest, ItemsReplaceBothSampleRateListsInFileOrder) {
     TempFolder temp;
     SettingsModel settings;
@@ -91,35 +75,25 @@ TEST(RatesFileTest, ItemsReplaceBothSampleRateListsInFileOrder) {
     EXPECT_TRUE(settings.Options0().At("SampleRate").items.empty());
 }
 
+// Below 800 pixels the program warns; up to 800 it runs maximised with a 256-line spectrogram, wider
+// screens keep the height of the Advanced Settings list.
 TEST(ScreenLayoutTest, TheScreenWidthDecidesPlacementMessageAndSpectrogramHeight) {
-    struct Case {
-        int width;
-        WindowPlacement placement;
-        bool message;
-        std::string height; // the Quick Settings display height afterwards
-    };
-    // The Advanced Settings height list holds "512" before each case.
-    const std::vector<Case> cases = {
-        {640, WindowPlacement::Maximised, true, "256"},  {799, WindowPlacement::Maximised, true, "256"},
-        {800, WindowPlacement::Maximised, false, "256"}, {1024, WindowPlacement::Normal, false, "512"},
-        {1280, WindowPlacement::Normal, false, "512"},   {1366, WindowPlacement::Normal, false, "512"},
-        {2560, WindowPlacement::Normal, false, "512"},
-    };
-    for (const Case& c : cases) {
+    using Placement = WindowPlacement;
+    // Width, placement, whether the warning shows, the display height afterwards (the Advanced Settings
+    // height list holds 512 before).
+    const std::tuple<int, Placement, bool, int> cases[] = {{799, Placement::Maximised, true, 256},
+                                                           {800, Placement::Maximised, false, 256},
+                                                           {801, Placement::Normal, false, 512}};
+    for (auto [width, placement, warned, height] : cases) {
+        SCOPED_TRACE(width);
         SettingsModel settings;
         ScriptedInteraction interaction;
         settings.Options1().SetText("MaxSpectrogramHeight", "512");
         settings.Form1().SetText("Combo7", "128");
-        EXPECT_EQ(ApplyScreenLayout(settings, interaction, c.width), c.placement) << c.width;
-        EXPECT_EQ(settings.Form1().Text("Combo7"), c.height) << c.width;
-        EXPECT_EQ(settings.MaxSpectrogramHeight(), std::stoi(c.height)) << c.width;
-        if (c.message) {
-            ASSERT_EQ(interaction.messages.size(), 1u) << c.width;
-            EXPECT_EQ(interaction.messages[0].text, "Screen resolution not supported");
-            EXPECT_EQ(interaction.messages[0].icon, MessageIcon::Exclamation);
-        } else {
-            EXPECT_TRUE(interaction.messages.empty()) << c.width;
-        }
+        EXPECT_EQ(ApplyScreenLayout(settings, interaction, width), placement);
+        EXPECT_EQ(settings.Form1().IntValue("Combo7"), height);
+        EXPECT_EQ(settings.MaxSpectrogramHeight(), height);
+        EXPECT_EQ(interaction.Texts(), std::vector<std::string>(warned, "Screen resolution not supported"));
     }
 }
 
