@@ -15,23 +15,31 @@ namespace {
 
 using Journal = std::vector<std::string>;
 
-// A loop that records its life in the journal and runs a test action in every pass.
+// A loop that records its life in the journal and runs test actions in every pass and in its clean-up.
 class FakeLoop : public Session {
 public:
-    FakeLoop(std::string name, Journal& journal, std::function<PassResult(int pass)> onPass)
-        : name_(std::move(name)), journal_(journal), onPass_(std::move(onPass)) {}
+    FakeLoop(std::string name, Journal& journal, std::function<PassResult(int pass)> onPass,
+             std::function<void()> onCleanUp)
+        : name_(std::move(name)), journal_(journal), onPass_(std::move(onPass)),
+          onCleanUp_(std::move(onCleanUp)) {}
 
     void SetUp() override { journal_.push_back(name_ + " set-up"); }
     PassResult Pass() override {
         ++passes_;
         return onPass_ ? onPass_(passes_) : PassResult::Busy;
     }
-    void CleanUp() override { journal_.push_back(name_ + " clean-up after " + std::to_string(passes_)); }
+    void CleanUp() override {
+        if (onCleanUp_) {
+            onCleanUp_();
+        }
+        journal_.push_back(name_ + " clean-up after " + std::to_string(passes_));
+    }
 
 private:
     std::string name_;
     Journal& journal_;
     std::function<PassResult(int)> onPass_;
+    std::function<void()> onCleanUp_;
     int passes_ = 0;
 };
 
@@ -50,19 +58,11 @@ protected:
 
     ControlModel& form() { return settings.Form1(); }
 
-    void Register(LoopSlot slot, std::string name, std::function<PassResult(int)> onPass = {}) {
-        tasks.Loops().Register(
-            slot, [this, name, onPass] { return std::make_unique<FakeLoop>(name, journal, onPass); });
-    }
-    // A loop that clicks a button of the main window in its given pass.
-    void RegisterClicking(LoopSlot slot, std::string button, int onPass) {
-        pump.onEvents = [this, button, onPass](int call) {
-            if (call == onPass) {
-                journal.push_back("click " + button);
-                form().Click(button);
-            }
-        };
-        Register(slot, "loop");
+    void Register(LoopSlot slot, std::string name, std::function<PassResult(int)> onPass = {},
+                  std::function<void()> onCleanUp = {}) {
+        tasks.Loops().Register(slot, [this, name, onPass, onCleanUp] {
+            return std::make_unique<FakeLoop>(name, journal, onPass, onCleanUp);
+        });
     }
 
     void ExpectIdle(const std::string& caption) {
@@ -208,7 +208,13 @@ TEST_F(TaskControllerTest, QuickRecDuringARunTogglesOnlyAfterTheCleanUp) {
         tasks.SelectTask(c.from);
         journal.clear();
         pump.calls = 0;
-        RegisterClicking(LoopSlot::RealTimeMono, "QuickRecButton", 2);
+        pump.onEvents = [this](int call) {
+            if (call == 2) {
+                journal.push_back("click QuickRecButton");
+                form().Click("QuickRecButton");
+            }
+        };
+        Register(LoopSlot::RealTimeMono, "loop");
         tasks.StartStop();
 
         Journal expected = {"loop set-up",   "click QuickRecButton", "loop clean-up after 2",
@@ -257,20 +263,9 @@ TEST_F(TaskControllerTest, ContinuationsRunAfterTheIdleStateAndMayStartANewRun) 
     EXPECT_TRUE(ranAtOnce);
 }
 
+// The clean-up processes events while it closes the device: a click then starts no nested run.
 TEST_F(TaskControllerTest, ClickDuringTheCleanUpStartsNoNestedRun) {
-    class ClickingCleanUp : public FakeLoop {
-    public:
-        ClickingCleanUp(Journal& journal, ControlModel& form) : FakeLoop("loop", journal, {}), form_(form) {}
-        void CleanUp() override {
-            form_.Click("StartStop"); // the clean-up processes events while it closes the device
-            FakeLoop::CleanUp();
-        }
-
-    private:
-        ControlModel& form_;
-    };
-    tasks.Loops().Register(LoopSlot::RealTimeMono,
-                           [this] { return std::make_unique<ClickingCleanUp>(journal, form()); });
+    Register(LoopSlot::RealTimeMono, "loop", {}, [this] { form().Click("StartStop"); });
     pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
     tasks.StartStop();
     EXPECT_EQ(journal, (Journal{"loop set-up", "loop clean-up after 1"}));
