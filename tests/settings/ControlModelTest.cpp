@@ -45,55 +45,58 @@ protected:
     std::vector<std::pair<std::string, Change>> changes;
 };
 
-// The settings rules tell a typed text from a picked entry; a retyped same text is still an edit.
-TEST_F(ControlModelTest, TypingAndPickingAreDistinctUserActions) {
+// User operations run the handlers with what the user did: the rules tell a typed text from a picked
+// entry (a retyped same text is still an edit); a pick outside the list does nothing; checks toggle,
+// options exclude the others of their own group only, spins stay inside their range.
+TEST_F(ControlModelTest, UserOperationsReachTheHandlersAsWhatTheUserDid) {
     model.Type("Size", "2048");
-    EXPECT_EQ(model.Text("Size"), "2048");
     EXPECT_EQ(model.ListIndex("Size"), -1);
+    EXPECT_FALSE(model.Pick("Size", 3));
+    EXPECT_FALSE(model.Pick("Size", -1));
+    EXPECT_EQ(model.Text("Size"), "2048");
     model.Pick("Size", 2);
     EXPECT_EQ(model.Text("Size"), "1024");
     EXPECT_EQ(model.ListIndex("Size"), 2);
-    const std::vector<std::pair<std::string, Action>> expected = {{"Size", Action::Typed},
-                                                                  {"Size", Action::Picked}};
-    EXPECT_EQ(actions, expected);
     model.Type("Size", "1024");
-    EXPECT_EQ(actions.back(), std::make_pair(std::string("Size"), Action::Typed));
-}
-
-// A pick outside the list (a stale index from a window) changes nothing and runs no handler.
-TEST_F(ControlModelTest, PickOutsideTheListChangesNothing) {
-    EXPECT_FALSE(model.Pick("Size", 3));
-    EXPECT_FALSE(model.Pick("Size", -1));
-    EXPECT_EQ(model.Text("Size"), "512");
-    EXPECT_TRUE(actions.empty());
+    model.Click("Flag");
+    EXPECT_EQ(model.Text("Flag"), "1");
+    model.Click("Flag");
+    EXPECT_EQ(model.Text("Flag"), "0");
+    model.Click("B");
+    EXPECT_EQ(model.Text("B"), "-1");
+    EXPECT_EQ(model.Text("A"), "0");
+    EXPECT_EQ(model.Text("Other"), "-1");
+    model.Spin("Spin", 15);
+    EXPECT_EQ(model.Text("Spin"), "10");
+    model.Spin("Spin", -3);
+    EXPECT_EQ(model.Text("Spin"), "0");
+    model.Click("Go");
+    const std::vector<std::pair<std::string, Action>> expected = {
+        {"Size", Action::Typed},   {"Size", Action::Picked},  {"Size", Action::Typed},
+        {"Flag", Action::Clicked}, {"Flag", Action::Clicked}, {"B", Action::Clicked},
+        {"Spin", Action::Spun},    {"Spin", Action::Spun},    {"Go", Action::Clicked}};
+    EXPECT_EQ(actions, expected);
 }
 
 // Writes by the program update the windows but never run the rules; unchanged values notify nobody.
-TEST_F(ControlModelTest, ProgrammaticWritesNotifyListenersButRunNoHandlers) {
+// The selected entry follows the text exactly (a list holding an entry twice keeps the position set),
+// values are the leading number rounded half to even, a narrowed range clamps the value.
+TEST_F(ControlModelTest, ProgramWritesNotifyListenersButRunNoHandlers) {
     model.SetText("Size", "256");
+    EXPECT_EQ(model.ListIndex("Size"), 0);
     model.SetEnabled("Field", false);
     model.SetVisible("Go", false);
     model.SetCaption("Go", "Stop");
     model.SetItems("Size", {"128", "256"});
-    EXPECT_TRUE(actions.empty());
+    EXPECT_EQ(model.ListIndex("Size"), 1); // the new entries are searched for the kept text
+    model.SetText("Size", "256");          // unchanged: no notification
+    model.SetEnabled("Field", false);
     const std::vector<std::pair<std::string, Change>> expected = {{"Size", Change::Text},
                                                                   {"Field", Change::Enabled},
                                                                   {"Go", Change::Visible},
                                                                   {"Go", Change::Caption},
                                                                   {"Size", Change::Items}};
     EXPECT_EQ(changes, expected);
-    EXPECT_EQ(model.ListIndex("Size"), 1); // the new entries are searched for the kept text
-
-    changes.clear();
-    model.SetText("Size", "256"); // unchanged: no notification
-    model.SetEnabled("Field", false);
-    EXPECT_TRUE(changes.empty());
-}
-
-// The selected entry follows the text exactly; a list holding an entry twice keeps the position set.
-TEST_F(ControlModelTest, ListIndexFollowsTheTextExactly) {
-    model.SetText("Size", "256");
-    EXPECT_EQ(model.ListIndex("Size"), 0);
     model.SetText("Size", "256 ");
     EXPECT_EQ(model.ListIndex("Size"), -1);
     model.SetListIndex("Scale", 2);
@@ -102,10 +105,8 @@ TEST_F(ControlModelTest, ListIndexFollowsTheTextExactly) {
     model.SetListIndex("Scale", -1);
     EXPECT_EQ(model.ListIndex("Scale"), -1);
     EXPECT_EQ(model.Text("Scale"), "15");
-}
-
-// Values are the leading number of the text, integers rounded half to even.
-TEST_F(ControlModelTest, ValuesAreTheLeadingNumberRoundedHalfToEven) {
+    model.SetChecked("A", true);
+    EXPECT_EQ(model.Text("B"), "0");
     model.SetText("Field", "4 Mbytes");
     EXPECT_DOUBLE_EQ(model.Value("Field"), 4.0);
     model.SetText("Field", "2.5");
@@ -114,37 +115,10 @@ TEST_F(ControlModelTest, ValuesAreTheLeadingNumberRoundedHalfToEven) {
     EXPECT_EQ(model.IntValue("Field"), 4);
     model.SetNumber("Field", 2048);
     EXPECT_EQ(model.Text("Field"), "2048");
-}
-
-// Checks toggle, options exclude the others of their own group only, buttons report clicks.
-TEST_F(ControlModelTest, ChecksToggleAndOptionsExcludeTheirGroupOnly) {
-    model.Click("Flag");
-    EXPECT_EQ(model.Text("Flag"), "1");
-    model.Click("Flag");
-    EXPECT_EQ(model.Text("Flag"), "0");
-
-    model.Click("B");
-    EXPECT_EQ(model.Text("B"), "-1");
-    EXPECT_EQ(model.Text("A"), "0");
-    EXPECT_EQ(model.Text("Other"), "-1");
-    model.SetChecked("A", true);
-    EXPECT_EQ(model.Text("B"), "0");
-    EXPECT_TRUE(model.Checked("A"));
-
-    model.Click("Go");
-    EXPECT_EQ(actions.back(), std::make_pair(std::string("Go"), Action::Clicked));
-}
-
-// Spins and a narrowed range clamp the value.
-TEST_F(ControlModelTest, SpinStaysInsideItsRange) {
-    model.Spin("Spin", 15);
-    EXPECT_EQ(model.Text("Spin"), "10");
-    model.Spin("Spin", -3);
-    EXPECT_EQ(model.Text("Spin"), "0");
-    EXPECT_EQ(actions.back(), std::make_pair(std::string("Spin"), Action::Spun));
-    model.Spin("Spin", 9);
+    model.SetNumber("Spin", 9);
     model.SetRange("Spin", 0, 5);
     EXPECT_EQ(model.Text("Spin"), "5");
+    EXPECT_TRUE(actions.empty());
 }
 
 // A duplicate name in an inventory or an unknown name is an error, not a silent new control.

@@ -1,19 +1,14 @@
-// The headless parts of start-up: the command line, "rates.ini", the screen-width layout and the
-// program folder.
+// The headless parts of start-up: the command line and "rates.ini" (the screen-width layout and the
+// program folder are tested with the whole application, in the window tests).
 #include "TempFolder.h"
 #include "settings/CommandLine.h"
-#include "settings/ProgramFolder.h"
 #include "settings/RatesFile.h"
-#include "settings/ScreenLayout.h"
 #include "settings/SettingsModel.h"
 #include "support/FileBytes.h"
-#include "support/ScriptedInteraction.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace ondrix {
@@ -73,43 +68,6 @@ TEST(RatesFileTest, ItemsReplaceBothSampleRateListsInFileOrder) {
     ASSERT_TRUE(LoadRatesFile(path, settings));
     EXPECT_TRUE(settings.Form1().At("SampleRate").items.empty());
     EXPECT_TRUE(settings.Options0().At("SampleRate").items.empty());
-}
-
-// Below 800 pixels the program warns; up to 800 it runs maximised with a 256-line spectrogram, wider
-// screens keep the height of the Advanced Settings list.
-TEST(ScreenLayoutTest, TheScreenWidthDecidesPlacementMessageAndSpectrogramHeight) {
-    using Placement = WindowPlacement;
-    // Width, placement, whether the warning shows, the display height afterwards (the Advanced Settings
-    // height list holds 512 before).
-    const std::tuple<int, Placement, bool, int> cases[] = {{799, Placement::Maximised, true, 256},
-                                                           {800, Placement::Maximised, false, 256},
-                                                           {801, Placement::Normal, false, 512}};
-    for (auto [width, placement, warned, height] : cases) {
-        SCOPED_TRACE(width);
-        SettingsModel settings;
-        ScriptedInteraction interaction;
-        settings.Options1().SetText("MaxSpectrogramHeight", "512");
-        settings.Form1().SetText("Combo7", "128");
-        EXPECT_EQ(ApplyScreenLayout(settings, interaction, width), placement);
-        EXPECT_EQ(settings.Form1().IntValue("Combo7"), height);
-        EXPECT_EQ(settings.MaxSpectrogramHeight(), height);
-        EXPECT_EQ(interaction.Texts(), std::vector<std::string>(warned, "Screen resolution not supported"));
-    }
-}
-
-TEST(ProgramFolderTest, MissingFoldersAreCreatedAndAnUnusableOneIsReported) {
-    TempFolder temp;
-    const std::string nested = temp.Path() + "config/ondrix/";
-    EXPECT_EQ(PrepareProgramFolder(nested), std::nullopt);
-    EXPECT_TRUE(std::filesystem::is_directory(nested));
-    EXPECT_EQ(PrepareProgramFolder(nested), std::nullopt);
-
-    WriteFile(temp.Path() + "plain", "not a folder");
-    const std::string below = temp.Path() + "plain/ondrix/";
-    const std::optional<std::string> message = PrepareProgramFolder(below);
-    ASSERT_TRUE(message.has_value());
-    EXPECT_NE(message->find(below), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(below));
 }
 
 } // namespace

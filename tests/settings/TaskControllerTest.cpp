@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ondrix {
@@ -82,56 +84,45 @@ protected:
     Journal journal;
 };
 
+// Each task checks its own menu command, shows its status, caption and colour, shows or enables its own
+// controls, clears the counters, the picture and "Rec Pause"; the real-time tasks close all files.
 TEST_F(TaskControllerTest, EachTaskSetsItsMenuCheckStatusCaptionColourAndControls) {
-    struct Expected {
-        int16_t mode;
-        const char* command;
-        const char* status;
-        const char* caption;
-        std::optional<uint32_t> colour;
-        bool recPause, goTo, text4, quickRec, navigation, closesFiles;
-    };
-    const Expected cases[] = {
-        {1, "RealTimeAnalysis", "Real-Time display", "Start", std::nullopt, false, false, false, true, false,
-         true},
-        {2, "RealTimeRecording", "Recording to /data/rec/", "REC Start", 0xFF0000, true, false, false, true,
-         false, true},
-        {3, "FileAnalysisPlay", "File Play", "Start", std::nullopt, false, true, true, false, false, false},
-        {4, "FileAnalysis", "File Analysis", "Start", std::nullopt, false, false, false, false, true, false},
-    };
-    for (const Expected& e : cases) {
-        SCOPED_TRACE(e.command);
+    const char* commands[] = {"RealTimeAnalysis", "RealTimeRecording", "FileAnalysisPlay", "FileAnalysis"};
+    // Status, caption, colour, and which of "Rec Pause" (shown), GoToS, Text4, QuickRecButton (enabled) and
+    // the navigation frame (shown) the task has.
+    const std::tuple<const char*, const char*, std::optional<uint32_t>, std::array<bool, 5>> expected[] = {
+        {"Real-Time display", "Start", std::nullopt, {false, false, false, true, false}},
+        {"Recording to /data/rec/", "REC Start", 0xFF0000, {true, false, false, true, false}},
+        {"File Play", "Start", std::nullopt, {false, true, true, false, false}},
+        {"File Analysis", "Start", std::nullopt, {false, false, false, false, true}}};
+    for (int16_t mode = 1; mode <= 4; ++mode) {
+        const auto& [status, caption, colour, controls] = expected[mode - 1];
+        SCOPED_TRACE(mode);
         form().SetChecked("RecPauseFlag", true);
         form().SetText("L25", "12");
         form().SetText("CounterLabel", "7");
         journal.clear();
-        ASSERT_TRUE(menu.Trigger(e.command));
-
-        EXPECT_EQ(tasks.SessionMode(), e.mode);
-        for (const char* command :
-             {"RealTimeAnalysis", "RealTimeRecording", "FileAnalysisPlay", "FileAnalysis"}) {
-            EXPECT_EQ(menu.At(command).checked, std::string(command) == e.command) << command;
+        ASSERT_TRUE(menu.Trigger(commands[mode - 1]));
+        EXPECT_EQ(tasks.SessionMode(), mode);
+        for (const char* command : commands) {
+            EXPECT_EQ(menu.At(command).checked, command == commands[mode - 1]) << command;
         }
-        EXPECT_EQ(form().Text("Label4"), e.status);
-        EXPECT_EQ(form().At("StartStop").caption, e.caption);
-        EXPECT_EQ(form().At("StartStop").background, e.colour);
-        EXPECT_EQ(form().At("RecPauseFlag").visible, e.recPause);
+        EXPECT_EQ(form().Text("Label4"), status);
+        EXPECT_EQ(form().At("StartStop").caption, caption);
+        EXPECT_EQ(form().At("StartStop").background, colour);
+        EXPECT_EQ((std::array<bool, 5>{form().At("RecPauseFlag").visible, form().At("GoToS").enabled,
+                                       form().At("Text4").enabled, form().At("QuickRecButton").enabled,
+                                       form().At("Frame4").visible}),
+                  controls);
         EXPECT_FALSE(form().Checked("RecPauseFlag"));
-        EXPECT_EQ(form().At("GoToS").enabled, e.goTo);
-        EXPECT_EQ(form().At("Text4").enabled, e.text4);
-        EXPECT_EQ(form().At("QuickRecButton").enabled, e.quickRec);
-        EXPECT_EQ(form().At("Frame4").visible, e.navigation);
-        EXPECT_EQ(form().Text("L25"), "");
-        EXPECT_EQ(form().Text("CounterLabel"), "");
-        Journal expected = {"clear picture", "UpdateForm"};
-        if (e.closesFiles) {
-            // Here the default block size is also written, as typed: the display is laid out again.
-            expected.insert(expected.end(), {"close all", "UpdateForm"});
-        }
-        EXPECT_EQ(journal, expected);
+        EXPECT_EQ(form().Text("L25") + form().Text("CounterLabel"), "");
+        // The real-time tasks also write their default block size, as typed: a second re-layout.
+        EXPECT_EQ(journal, (mode <= 2 ? Journal{"clear picture", "UpdateForm", "close all", "UpdateForm"}
+                                      : Journal{"clear picture", "UpdateForm"}));
     }
 }
 
+// Selecting a task writes its default block size when the block is below the recording default.
 TEST_F(TaskControllerTest, TaskSelectionSetsTheDefaultBlockSizeAsWritten) {
     auto blockAfter = [this](int16_t mode, const char* blockSize) {
         form().SetText("BlockSize", blockSize);
@@ -152,17 +143,17 @@ TEST_F(TaskControllerTest, TaskSelectionSetsTheDefaultBlockSizeAsWritten) {
     EXPECT_EQ(blockAfter(2, "2048"), "2048");
 }
 
+// A second click stops the run once, at the end of its pass; during the run the button reads "Stop" and
+// the Quick Settings are disabled; afterwards everything is idle again and Pause is released.
 TEST_F(TaskControllerTest, SecondClickDuringARunStopsItOnceAndRestoresTheIdleState) {
     for (int16_t mode : {1, 2}) {
         SCOPED_TRACE(mode);
         tasks.SelectTask(mode);
         journal.clear();
         pump.calls = 0;
-        std::vector<std::string> captions;
-        std::vector<bool> frameEnabled;
+        std::vector<std::string> seen;
         pump.onEvents = [&](int call) {
-            captions.push_back(form().At("StartStop").caption);
-            frameEnabled.push_back(form().At("Frame1").enabled);
+            seen.push_back(form().At("StartStop").caption + (form().At("Frame1").enabled ? " enabled" : ""));
             EXPECT_FALSE(tasks.SessionStopped());
             EXPECT_TRUE(tasks.Running());
             if (call == 3) {
@@ -174,9 +165,7 @@ TEST_F(TaskControllerTest, SecondClickDuringARunStopsItOnceAndRestoresTheIdleSta
         form().Click("StartStop");
 
         EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 3"}));
-        const std::string running = mode == 2 ? "REC Stop" : "Stop";
-        EXPECT_EQ(captions, (std::vector<std::string>{running, running, running}));
-        EXPECT_EQ(frameEnabled, (std::vector<bool>{false, false, false}));
+        EXPECT_EQ(seen, std::vector<std::string>(3, mode == 2 ? "REC Stop" : "Stop"));
         ExpectIdle(mode == 2 ? "REC Start" : "Start");
     }
 }
@@ -198,14 +187,12 @@ TEST_F(TaskControllerTest, ALoopEndingItselfReturnsToIdleAndIdlePassesWaitForEve
     ExpectIdle("Start");
 }
 
+// "Quick Rec" during a run switches between the real-time tasks only after the clean-up; when idle at
+// once; the file tasks ignore it.
 TEST_F(TaskControllerTest, QuickRecDuringARunTogglesOnlyAfterTheCleanUp) {
-    struct Case {
-        int16_t from, to;
-        const char* caption;
-    };
-    for (const Case& c : {Case{1, 2, "REC Start"}, Case{2, 1, "Start"}}) {
-        SCOPED_TRACE(c.from);
-        tasks.SelectTask(c.from);
+    for (auto [from, to] : {std::pair<int16_t, int16_t>{1, 2}, {2, 1}}) {
+        SCOPED_TRACE(from);
+        tasks.SelectTask(from);
         journal.clear();
         pump.calls = 0;
         pump.onEvents = [this](int call) {
@@ -219,16 +206,16 @@ TEST_F(TaskControllerTest, QuickRecDuringARunTogglesOnlyAfterTheCleanUp) {
 
         Journal expected = {"loop set-up",   "click QuickRecButton", "loop clean-up after 2",
                             "clear picture", "UpdateForm",           "close all"};
-        if (c.to == 2) {
+        if (to == 2) {
             expected.push_back("UpdateForm"); // the recording block size, typed
         }
         EXPECT_EQ(journal, expected);
-        EXPECT_EQ(tasks.SessionMode(), c.to);
+        EXPECT_EQ(tasks.SessionMode(), to);
         EXPECT_TRUE(tasks.SessionStopped());
-        EXPECT_EQ(form().At("StartStop").caption, c.caption);
-        EXPECT_EQ(form().Text("Label4"), c.to == 2 ? "Recording to /data/rec/" : "Real-Time display");
+        EXPECT_EQ(form().At("StartStop").caption, to == 2 ? "REC Start" : "Start");
+        EXPECT_EQ(form().Text("Label4"), to == 2 ? "Recording to /data/rec/" : "Real-Time display");
         tasks.QuickRecButton(); // idle: at once
-        EXPECT_EQ(tasks.SessionMode(), c.from);
+        EXPECT_EQ(tasks.SessionMode(), from);
     }
     for (int16_t mode : {3, 4}) {
         tasks.SelectTask(mode);
@@ -237,6 +224,8 @@ TEST_F(TaskControllerTest, QuickRecDuringARunTogglesOnlyAfterTheCleanUp) {
     }
 }
 
+// A continuation runs once the run is over and the window idle, and may start a new run; with no run it
+// runs at once.
 TEST_F(TaskControllerTest, ContinuationsRunAfterTheIdleStateAndMayStartANewRun) {
     int runs = 0;
     Register(LoopSlot::RealTimeMono, "mono", [this, &runs](int pass) {
@@ -295,6 +284,7 @@ TEST_F(TaskControllerTest, AfterShutdownNoHandlerStartsOrKeepsARun) {
     ExpectIdle("Start");
 }
 
+// The channel count chooses the loop; a count without a loop starts nothing and says so, once per start.
 TEST_F(TaskControllerTest, ChannelCountChoosesTheLoopAndAMissingLoopIsReported) {
     pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
     Register(LoopSlot::RealTimeMono, "mono");
@@ -320,6 +310,8 @@ TEST_F(TaskControllerTest, ChannelCountChoosesTheLoopAndAMissingLoopIsReported) 
     EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 1"}));
 }
 
+// Playback without a file asks for one (a cancel starts nothing, an opening that plays is not played
+// twice) and restores the sample rate the file replaced, as typed.
 TEST_F(TaskControllerTest, PlaybackOpensAFileWhenNoneIsOpenAndRestoresTheSampleRate) {
     ControlModel& basic = settings.Options0();
     basic.SetText("SampleRate", "48000");
@@ -366,6 +358,7 @@ TEST_F(TaskControllerTest, PlaybackOpensAFileWhenNoneIsOpenAndRestoresTheSampleR
     ExpectIdle("Start");
 }
 
+// Pause and "Enable Quick Settings" act during a run; the persistent redraw follows its flag at both ends.
 TEST_F(TaskControllerTest, PauseRedrawAndQuickSettingsDuringARun) {
     std::vector<bool> redraw;
     tasks.Hooks().setPersistentRedraw = [&](bool on) { redraw.push_back(on); };
@@ -387,6 +380,7 @@ TEST_F(TaskControllerTest, PauseRedrawAndQuickSettingsDuringARun) {
     ExpectIdle("Start");
 }
 
+// Waiting processes events even for no time and never waits longer than asked.
 TEST_F(TaskControllerTest, WaitWithEventsNeverWaitsLongerThanAsked) {
     tasks.WaitWithEvents(0.0f);
     EXPECT_EQ(pump.waits, 1); // events are processed even for no time
