@@ -16,13 +16,8 @@ namespace {
 // samples skipped for larger ones; the bandwidth factor is a single (1.3f x 48000 / 1024 lies just below
 // 60.9375 and rounds down), and a window type not picked from the list has none.
 TEST(AnalysisInfo, LinesForOverlapSkipAndBandwidth) {
-    AnalysisInfoInput input{.sampleRate = 48000,
-                            .channelCount = 1,
-                            .fftSize = 1024,
-                            .windowSize = 1024,
-                            .windowTypeText = "Hanning",
-                            .windowTypeIndex = 1,
-                            .scanStep = 512};
+    // Rate, channels, FFT size, window size, window type and its list position, scan step.
+    AnalysisInfoInput input{48000, 1, 1024, 1024, "Hanning", 1, 512};
     const std::vector<std::string> expected = {
         "Sampling rate  48000 samples/sec  Channels  1",   "FFT size  1024 =  21.333 msec",
         "Window Size  1024 =  21.333 msec   Type Hanning", "Frequency resolution  46.875  Bandwidth  67.5 Hz",
@@ -30,7 +25,7 @@ TEST(AnalysisInfo, LinesForOverlapSkipAndBandwidth) {
     };
     EXPECT_EQ(AnalysisInfoLines(input), expected);
     input.scanStep = 2048;
-    std::vector<std::string> lines = AnalysisInfoLines(input);
+    const std::vector<std::string> lines = AnalysisInfoLines(input);
     EXPECT_EQ(lines[4], "Scan Step  2048 =  42.667 msec   Skip  1024 samples every  1024");
     EXPECT_EQ(lines[5], "FFT x sec  23.438 x channel");
     input.windowTypeIndex = 2;
@@ -44,14 +39,7 @@ TEST(AnalysisInfo, LinesForOverlapSkipAndBandwidth) {
 // Zero or huge settings (typed by the user) never print "inf" or "nan"; zero prints zeros.
 TEST(AnalysisInfo, ZeroOrHugeValuesNeverPrintInfinity) {
     for (double bad : {0.0, DBL_MAX}) {
-        const AnalysisInfoInput input{.sampleRate = bad,
-                                      .channelCount = bad,
-                                      .fftSize = bad,
-                                      .windowSize = bad,
-                                      .windowTypeText = "",
-                                      .windowTypeIndex = 1,
-                                      .scanStep = bad};
-        std::vector<std::string> lines = AnalysisInfoLines(input);
+        std::vector<std::string> lines = AnalysisInfoLines({bad, bad, bad, bad, "", 1, bad});
         lines.push_back(RecDurationText(bad, bad, bad));
         for (const std::string& line : lines) {
             for (const char* word : {"inf", "INF", "nan", "NAN"}) {

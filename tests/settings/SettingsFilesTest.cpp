@@ -1,6 +1,6 @@
 // The files of the settings: control states, presets, the default paths, and the dialogs that choose
 // them.
-#include "SettingsFixture.h"
+#include "support/SettingsFixture.h"
 
 #include <algorithm>
 #include <string>

@@ -1,6 +1,6 @@
 // The rules of the Quick Settings panel and the Basic Settings window: coupled picks, repaired typed
 // edits, the checks before a run and the analysis settings derived from the windows.
-#include "SettingsFixture.h"
+#include "support/SettingsFixture.h"
 
 #include <tuple>
 
