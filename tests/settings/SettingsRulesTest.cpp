@@ -110,23 +110,18 @@ TEST_F(SettingsRulesTest, TypedEditsAreRepairedWithoutCoupling) {
 // "Apply" copies the Basic Settings to the Quick panel, keeping texts the Quick lists spell otherwise;
 // opening the window copies the other way.
 TEST_F(SettingsRulesTest, ApplyCopiesTheBasicSettingsToTheQuickPanel) {
-    SetTexts({{"OPTIONS0.BlockSize", "16384"},
-              {"OPTIONS0.SampleRate", "96000"},
-              {"OPTIONS0.ColourScale", "5 bw +sharp"},
-              {"OPTIONS0.RamBufferSize", "160 Mbytes"},
-              {"OPTIONS0.Combo10", "USB microphone"},
-              {"OPTIONS0.DisplayHeight", "512"},
-              {"OPTIONS0.NchanCombo", "2 - stereo"}});
+    const Texts basic = {{"OPTIONS0.BlockSize", "16384"},         {"OPTIONS0.SampleRate", "96000"},
+                         {"OPTIONS0.ColourScale", "5 bw +sharp"}, {"OPTIONS0.RamBufferSize", "160 Mbytes"},
+                         {"OPTIONS0.Combo10", "USB microphone"},  {"OPTIONS0.DisplayHeight", "512"},
+                         {"OPTIONS0.NchanCombo", "2 - stereo"}};
+    SetTexts(basic);
     PickEntry("OPTIONS0.WindowType", "Hamming");
     options0().Click("ApplyButton");
     EXPECT_EQ(calls, (std::vector<std::string>{"Hide", "UpdateForm", "Restore", "UpdateForm"}));
-    ExpectTexts({{"BlockSize", "16384"},
-                 {"SampleRate", "96000"},
-                 {"WindowType", "Hamming"},
-                 {"Combo8", "5 bw +sharp"},
-                 {"Combo12", "160 Mbytes"},
-                 {"Combo10", "USB microphone"},
-                 {"Combo7", "512"}});
+    const Texts quick = {{"BlockSize", "16384"},    {"SampleRate", "96000"},   {"WindowType", "Hamming"},
+                         {"Combo8", "5 bw +sharp"}, {"Combo12", "160 Mbytes"}, {"Combo10", "USB microphone"},
+                         {"Combo7", "512"}};
+    ExpectTexts(quick);
     EXPECT_EQ(form().ListIndex("WindowType"), 2);
 
     form().SetText("ScanStep", "240");
@@ -156,25 +151,22 @@ TEST_F(SettingsRulesTest, QuickCheckRepairsTheQuickSettings) {
     ExpectTexts({{"FFTSize", "1024"}, {"ScanStep", "2048"}});
     EXPECT_EQ(settings.Analysis().fftSize, 1024);
 
-    SetTexts({{"OPTIONS0.WindowType", "Linear"},
-              {"BlockSize", "abc"},
-              {"SampleRate", "x"},
-              {"FFTSize", ""},
-              {"WindowSize", "-"},
-              {"WindowType", "  "},
-              {"ScanStep", "none"},
-              {"Combo7", "?"},
-              {"Combo8", "-3"}});
+    const Texts unreadable = {{"OPTIONS0.WindowType", "Linear"},
+                              {"BlockSize", "abc"},
+                              {"SampleRate", "x"},
+                              {"FFTSize", ""},
+                              {"WindowSize", "-"},
+                              {"WindowType", "  "},
+                              {"ScanStep", "none"},
+                              {"Combo7", "?"},
+                              {"Combo8", "-3"}};
+    SetTexts(unreadable);
     settings.SetMaxSpectrogramHeight(128);
     settings.PublicSettings();
-    ExpectTexts({{"BlockSize", "4096"},
-                 {"SampleRate", "48000"},
-                 {"FFTSize", "256"},
-                 {"WindowSize", "512"},
-                 {"WindowType", "Hanning"},
-                 {"ScanStep", "512"},
-                 {"Combo7", "128"},
-                 {"Combo8", "0"}});
+    const Texts repaired = {
+        {"BlockSize", "4096"},     {"SampleRate", "48000"}, {"FFTSize", "256"}, {"WindowSize", "512"},
+        {"WindowType", "Hanning"}, {"ScanStep", "512"},     {"Combo7", "128"},  {"Combo8", "0"}};
+    ExpectTexts(repaired);
     EXPECT_EQ(form().ListIndex("WindowType"), 1);
     EXPECT_EQ(options0().ListIndex("WindowType"), 1); // the check also resets the Basic window's type
 }
@@ -182,13 +174,14 @@ TEST_F(SettingsRulesTest, QuickCheckRepairsTheQuickSettings) {
 // The analysis settings come from the windows: the rate rounded, the channel count from its list, the
 // ratios as singles; the four working folders are created.
 TEST_F(SettingsRulesTest, PublicSettingsDerivesTheAnalysisSettings) {
-    SetTexts({{"SampleRate", "44100.5"},
-              {"Text2", "8"},
-              {"OPTIONS0.NchanCombo", "2 - stereo"},
-              {"OPTIONS0.DefPlayPathField", Path("play")},
-              {"OPTIONS1.TapeSpeedCombo", "0.125"},
-              {"OPTIONS1.FrequencyDivisionCombo", "10"},
-              {"OPTIONS1.AmplitudeScale", "1 - Linear"}});
+    const Texts fromWindows = {{"SampleRate", "44100.5"},
+                               {"Text2", "8"},
+                               {"OPTIONS0.NchanCombo", "2 - stereo"},
+                               {"OPTIONS0.DefPlayPathField", Path("play")},
+                               {"OPTIONS1.TapeSpeedCombo", "0.125"},
+                               {"OPTIONS1.FrequencyDivisionCombo", "10"},
+                               {"OPTIONS1.AmplitudeScale", "1 - Linear"}};
+    SetTexts(fromWindows);
     settings.PublicSettings();
     const AnalysisSettings& analysis = settings.Analysis();
     EXPECT_EQ(analysis.sampleRate, 44100);
@@ -233,13 +226,11 @@ TEST_F(SettingsRulesTest, InitialValuesRestoreTheStartUpState) {
     options1().SetChecked("RTCursorFlag", false);
 
     settings.ApplyInitialValues();
-    ExpectTexts({{"WindowType", "Hanning"},
-                 {"Combo7", "512"},
-                 {"Text2", "1"},
-                 {"StatusLine", ""},
-                 {"L25", "0"},
-                 {"OPTIONS0.FileModeCombo", "2 - single file recording"},
-                 {"OPTIONS2.Combo2", "2"}});
+    const Texts startUp = {
+        {"WindowType", "Hanning"}, {"Combo7", "512"}, {"Text2", "1"},
+        {"StatusLine", ""},        {"L25", "0"},      {"OPTIONS0.FileModeCombo", "2 - single file recording"},
+        {"OPTIONS2.Combo2", "2"}};
+    ExpectTexts(startUp);
     EXPECT_FALSE(form().Checked("Check1"));
     EXPECT_FALSE(form().At("ZoomFlag").enabled);
     EXPECT_FALSE(form().At("Frame4CH").visible);

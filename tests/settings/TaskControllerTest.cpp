@@ -1,8 +1,11 @@
+// The tasks, Start/Stop and the run framework: which loop runs, what the window shows around a run, and
+// that no click, continuation or quit nests or restarts a run.
 #include "settings/TaskController.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 #include "support/ScriptedInteraction.h"
 #include "support/ScriptedPump.h"
+#include "support/ScriptedSession.h"
 
 #include <gtest/gtest.h>
 
@@ -16,34 +19,6 @@ namespace ondrix {
 namespace {
 
 using Journal = std::vector<std::string>;
-
-// A loop that records its life in the journal and runs test actions in every pass and in its clean-up.
-class FakeLoop : public Session {
-public:
-    FakeLoop(std::string name, Journal& journal, std::function<PassResult(int pass)> onPass,
-             std::function<void()> onCleanUp)
-        : name_(std::move(name)), journal_(journal), onPass_(std::move(onPass)),
-          onCleanUp_(std::move(onCleanUp)) {}
-
-    void SetUp() override { journal_.push_back(name_ + " set-up"); }
-    PassResult Pass() override {
-        ++passes_;
-        return onPass_ ? onPass_(passes_) : PassResult::Busy;
-    }
-    void CleanUp() override {
-        if (onCleanUp_) {
-            onCleanUp_();
-        }
-        journal_.push_back(name_ + " clean-up after " + std::to_string(passes_));
-    }
-
-private:
-    std::string name_;
-    Journal& journal_;
-    std::function<PassResult(int)> onPass_;
-    std::function<void()> onCleanUp_;
-    int passes_ = 0;
-};
 
 class TaskControllerTest : public ::testing::Test {
 protected:
@@ -63,7 +38,7 @@ protected:
     void Register(LoopSlot slot, std::string name, std::function<PassResult(int)> onPass = {},
                   std::function<void()> onCleanUp = {}) {
         tasks.Loops().Register(slot, [this, name, onPass, onCleanUp] {
-            return std::make_unique<FakeLoop>(name, journal, onPass, onCleanUp);
+            return std::make_unique<ScriptedSession>(name, journal, onPass, onCleanUp);
         });
     }
 
