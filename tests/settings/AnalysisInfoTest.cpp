@@ -12,9 +12,7 @@
 namespace ondrix {
 namespace {
 
-// The six lines as printed, with the classic number texts: an overlap for steps below the window, the
-// samples skipped for larger ones; the bandwidth factor is a single (1.3f x 48000 / 1024 lies just below
-// 60.9375 and rounds down), and a window type not picked from the list has none.
+// The six lines: overlap or skipped samples; a single-precision bandwidth factor (60.937, not .938).
 TEST(AnalysisInfo, LinesForOverlapSkipAndBandwidth) {
     // Rate, channels, FFT size, window size, window type and its list position, scan step.
     AnalysisInfoInput input{48000, 1, 1024, 1024, "Hanning", 1, 512};
@@ -60,8 +58,7 @@ TEST(AnalysisInfo, RecordingDurationOfOneFile) {
     EXPECT_EQ(RecDurationText(-5, 48000, 1), "= 00:00:00.000");
 }
 
-// The Basic window shows the lines of its own settings and the duration of its file size, and offers
-// the split choices only for multiple-file recording, picked or typed.
+// The Basic window shows its own info and file duration; split choices only for multiple files.
 TEST(AnalysisInfo, BasicWindowShowsItsInfoDurationAndSplitChoices) {
     SettingsModel settings;
     ControlModel& basic = settings.Options0();

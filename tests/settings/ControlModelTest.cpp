@@ -45,9 +45,7 @@ protected:
     std::vector<std::pair<std::string, Change>> changes;
 };
 
-// User operations run the handlers with what the user did: the rules tell a typed text from a picked
-// entry (a retyped same text is still an edit); a pick outside the list does nothing; checks toggle,
-// options exclude the others of their own group only, spins stay inside their range.
+// Handlers see what the user did (typed, picked, clicked, spun); bad picks, toggles, groups, ranges.
 TEST_F(ControlModelTest, UserOperationsReachTheHandlersAsWhatTheUserDid) {
     model.Type("Size", "2048");
     EXPECT_EQ(model.ListIndex("Size"), -1);
@@ -78,9 +76,7 @@ TEST_F(ControlModelTest, UserOperationsReachTheHandlersAsWhatTheUserDid) {
     EXPECT_EQ(actions, expected);
 }
 
-// Writes by the program update the windows but never run the rules; unchanged values notify nobody.
-// The selected entry follows the text exactly (a list holding an entry twice keeps the position set),
-// values are the leading number rounded half to even, a narrowed range clamps the value.
+// Program writes notify listeners, never handlers; list positions, values and ranges follow the text.
 TEST_F(ControlModelTest, ProgramWritesNotifyListenersButRunNoHandlers) {
     model.SetText("Size", "256");
     EXPECT_EQ(model.ListIndex("Size"), 0);
@@ -158,31 +154,21 @@ std::uint64_t Fnv1a(std::string_view text) {
     return hash;
 }
 
-// Control-state files list the saved controls in window order: a moved, renamed, added or newly saved
-// control changes every file. Checked as a checksum of the names in order, "*" marking the saved ones;
-// a failure prints the order to compare with the previous one.
-TEST(Inventory, EveryWindowKeepsItsControlOrderAndSavedSet) {
+// Saved files list the saved controls in window order: a checksum of the names ("*": saved) per window,
+// and a failure prints the order to compare with the last one. Spins start inside their ranges and each
+// option group with exactly one option selected.
+TEST(Inventory, EveryWindowKeepsItsControlOrderSavedSetAndStartState) {
     SettingsModel settings;
-    const std::pair<WindowId, std::uint64_t> expected[] = {{WindowId::Form1, 6516200824651585744u},
-                                                           {WindowId::Options0, 8089160013544988007u},
-                                                           {WindowId::Options1, 225177634997560195u},
-                                                           {WindowId::Options2, 2749744454981514439u}};
-    for (auto [id, checksum] : expected) {
-        std::string names;
-        for (const Control& control : settings.Window(id).Controls()) {
-            names += control.name + (control.IsSaved() ? "* " : " ");
-        }
-        EXPECT_EQ(Fnv1a(names), checksum) << names;
-    }
-}
-
-// Spins start inside their ranges and every option group starts with exactly one option selected.
-TEST(Inventory, SpinsStartInsideTheirRangesAndEachOptionGroupHasOneSelection) {
-    SettingsModel settings;
-    for (WindowId id : {WindowId::Form1, WindowId::Options0, WindowId::Options1, WindowId::Options2}) {
+    const std::pair<WindowId, std::uint64_t> windows[] = {{WindowId::Form1, 6516200824651585744u},
+                                                          {WindowId::Options0, 8089160013544988007u},
+                                                          {WindowId::Options1, 225177634997560195u},
+                                                          {WindowId::Options2, 2749744454981514439u}};
+    for (auto [id, checksum] : windows) {
         const ControlModel& window = settings.Window(id);
+        std::string names;
         std::map<std::string, int> selected;
         for (const Control& control : window.Controls()) {
+            names += control.name + (control.IsSaved() ? "* " : " ");
             if (control.kind == ControlKind::Spin) {
                 EXPECT_LE(control.minimum, window.IntValue(control.name)) << control.name;
                 EXPECT_LE(window.IntValue(control.name), control.maximum) << control.name;
@@ -192,6 +178,7 @@ TEST(Inventory, SpinsStartInsideTheirRangesAndEachOptionGroupHasOneSelection) {
                 selected[control.group] += window.Checked(control.name) ? 1 : 0;
             }
         }
+        EXPECT_EQ(Fnv1a(names), checksum) << names;
         for (const auto& [group, count] : selected) {
             EXPECT_EQ(count, 1) << group;
         }

@@ -33,8 +33,7 @@ void ChangeEverything(ControlModel& window) {
     }
 }
 
-// Every saved control, moved away from its value, comes back from the file and saves to the same bytes;
-// a load lays out once.
+// Every saved control, changed, comes back from its file and saves to the same bytes; one re-layout.
 TEST_F(SettingsFilesTest, EverySavedControlComesBackAndSavesToTheSameBytes) {
     const std::map<std::string, std::string> before = SavedState();
     ASSERT_TRUE(files.SaveControlState(Path("before.ini")));
@@ -49,7 +48,6 @@ TEST_F(SettingsFilesTest, EverySavedControlComesBackAndSavesToTheSameBytes) {
                   after, [&](const auto& entry) { return entry.second != before.at(entry.first); }),
               static_cast<long>(after.size() * 9 / 10));
     ASSERT_TRUE(files.SaveControlState(Path("after.ini")));
-
     ASSERT_TRUE(files.LoadControlState(Path("before.ini")));
     EXPECT_EQ(SavedState(), before);
     EXPECT_EQ(UpdateForms(), 1) << "a load re-lays out once, not once per value";
@@ -60,8 +58,7 @@ TEST_F(SettingsFilesTest, EverySavedControlComesBackAndSavesToTheSameBytes) {
     EXPECT_TRUE(interaction.messages.empty());
 }
 
-// Names pad to the next print zone, values keep their classic number texts, lines end in CR LF and a
-// line break inside a value cannot start a line of its own; session states and labels are not saved.
+// Names pad to the next print zone, lines end in CR LF, no value starts a line, session states stay out.
 TEST_F(SettingsFilesTest, LinesPadTheNameToTheNextZoneAndEndInCrLf) {
     options1().SetText("TapeSpeedCombo", "0.5");
     form().SetChecked("ZoomFlag", true);
@@ -85,8 +82,7 @@ TEST_F(SettingsFilesTest, LinesPadTheNameToTheNextZoneAndEndInCrLf) {
     }
 }
 
-// Lines that name no saved control, lack a "=", hold garbage or are too long are skipped; what can be
-// applied still is, list values as if typed. A device or a huge file never hangs the load.
+// Bad, unknown, binary and overlong lines are skipped, the rest applies (lists as typed); devices fail.
 TEST_F(SettingsFilesTest, LinesThatCannotBeAppliedAreSkippedAndListsCountAsTyped) {
     std::string text = "options1.TapeSpeedCombo     = 4\r\n"  // window in lower case
                        "OPTIONS1.TapeSpeedCombo no value\r\n" // a dot but no "="
@@ -126,8 +122,7 @@ TEST_F(SettingsFilesTest, LinesThatCannotBeAppliedAreSkippedAndListsCountAsTyped
     EXPECT_EQ(interaction.Texts(), std::vector<std::string>{"User Defaults not available"});
 }
 
-// The Advanced "Reset" and "Undo latest" bring back the state saved when the window opened; the user
-// default saves, loads and, once deleted, is reported missing.
+// Advanced "Reset" and "Undo latest" restore the saved state; the user default saves, loads, deletes.
 TEST_F(SettingsFilesTest, UndoAndTheUserDefault) {
     files.OnAdvancedSettingsOpened();
     options1().SetText("TapeSpeedCombo", "8");
@@ -136,7 +131,6 @@ TEST_F(SettingsFilesTest, UndoAndTheUserDefault) {
     form().SetText("Text1", "12");
     EXPECT_TRUE(menus.Trigger("UndoLatest"));
     EXPECT_EQ(form().Text("Text1"), "0");
-
     options1().SetText("Text12", "440");
     options1().Click("SaveDefControls");
     EXPECT_EQ(form().Text("StatusLine"), "Saved Def Controls.");
@@ -182,8 +176,7 @@ protected:
 const std::string kPanelPreset = "2048\r\n16000\r\n1024\r\n256\r\nKaiser-Bessel\r\n64\r\n7 sepia\r\nMic\r\n"
                                  "64 Mbytes\r\n 1\r\n2 - stereo\r\n";
 
-// A preset writes the Quick Settings in file order, "*" leaving one alone, and keeps the state before in
-// "temp.preset" (which itself loads, though the load replaces it); a missing file changes nothing.
+// A preset writes the panel ("*" leaves one), keeps the state before in "temp.preset"; missing fails.
 TEST_F(PresetTest, AStarLeavesItsSettingAndTempPresetKeepsTheStateBefore) {
     WriteFile(Path("b.preset"), "4096\r\n*\r\n2048\r\n1024\r\nGaussian\r\n128\r\n10 colour\r\nLine In\r\n"
                                 "8 Mbytes\r\n 0\r\n*\r\n");
@@ -194,18 +187,14 @@ TEST_F(PresetTest, AStarLeavesItsSettingAndTempPresetKeepsTheStateBefore) {
     EXPECT_EQ(form().Text("Combo7"), "200") << "the display height is no part of a preset";
     EXPECT_EQ(calls, std::vector<std::string>{"UpdateForm"}); // once, and no palette is built
     EXPECT_EQ(ReadFile(files.Files().TempPreset()), kPanelPreset);
-
-    // "temp.preset" itself loads the state it holds, though the load replaces it first.
     ASSERT_TRUE(files.PresetLoadFile(files.Files().TempPreset()));
     ASSERT_TRUE(files.PresetSaveFile(Path("again.preset")));
     EXPECT_EQ(ReadFile(Path("again.preset")), kPanelPreset);
-
     EXPECT_FALSE(files.PresetLoadFile(Path("missing.preset")));
     EXPECT_EQ(UpdateForms(), 2);
 }
 
-// "Reset to default" types the first row of the table unless "default.preset" exists; the Basic
-// "Reset" deletes that file first.
+// "Reset to default" types the built-in row unless "default.preset" exists; Basic "Reset" deletes it.
 TEST_F(PresetTest, ResetToDefaultTypesTheFirstRowUnlessDefaultPresetExists) {
     files.ApplyBuiltInPreset(BuiltInPreset::Default);
     EXPECT_EQ(Panel(), (std::vector<std::string>{"8192", "48000", "512", "512", "Hanning", "512", "0", "off",
@@ -213,15 +202,12 @@ TEST_F(PresetTest, ResetToDefaultTypesTheFirstRowUnlessDefaultPresetExists) {
     EXPECT_EQ(form().ListIndex("WindowType"), 1);
     EXPECT_EQ(form().Text("Combo10"), "Mic");
     EXPECT_EQ(calls, std::vector<std::string>{"UpdateForm"});
-
     WriteFile(files.Files().DefaultPreset(),
               "32768\r\n*\r\n*\r\n*\r\n*\r\n*\r\n3 bw sharp\r\n*\r\n*\r\n 1\r\n*\r\n");
     form().SetText("Combo12", "64 Mbytes");
     menus.Trigger("PresetDefault");
     EXPECT_EQ(Panel(), (std::vector<std::string>{"32768", "48000", "512", "512", "Hanning", "512",
                                                  "3 bw sharp", "64 Mbytes", "1", "1 - mono (left)"}));
-
-    // The Basic Settings "Reset" deletes "default.preset" first.
     options0().Click("ResetButton");
     EXPECT_FALSE(Exists(files.Files().DefaultPreset()));
     EXPECT_EQ(options0().Text("BlockSize"), "8192");
@@ -243,8 +229,7 @@ TEST_F(PresetTest, BuiltInPresetsWriteTheirColumnsOnly) {
     EXPECT_EQ(UpdateForms(), 3);
 }
 
-// Saved presets get ".preset" unless they have it in any case, in the program folder when asked; "*" is
-// no name; "Link to .wav" saves beside the sound file; the Basic "Load" copies back into the window.
+// Saved presets get ".preset" in the chosen folder; "Link to .wav" saves beside the sound; Basic "Load".
 TEST_F(PresetTest, SavedPresetsGetTheirExtensionAndLinkedOnesFollowTheSoundFile) {
     Answer(Path("quiet"));
     menus.Trigger("PresetSave");
@@ -273,8 +258,7 @@ TEST_F(PresetTest, SavedPresetsGetTheirExtensionAndLinkedOnesFollowTheSoundFile)
     EXPECT_EQ(options0().Text("SampleRate"), "16000");
 }
 
-// The default paths are four items in any line form; a folder that cannot be written is refused with a
-// message (the playback folder is not tested); a new folder is made and tested without a file left.
+// Default paths are four items in any line form; unwritable folders are refused; a new one is made.
 TEST_F(SettingsFilesTest, DefaultPathsAreFourItemsAndSetPathTakesOnlyWritableFolders) {
     options1().SetText("DefLogPath", "/l/");
     options0().Click("SaveDefaultPathsButton");

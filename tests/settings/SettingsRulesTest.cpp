@@ -9,8 +9,7 @@ namespace {
 
 using SettingsRulesTest = SettingsTest;
 
-// A pick keeps window <= FFT <= block and 2 x step <= block by moving the other lists; a pick on the
-// Basic window couples that window and rounds the Quick FFT size, but lays out nothing.
+// A pick keeps window <= FFT <= block >= 2 x step; Basic picks couple that window and lay out nothing.
 TEST_F(SettingsRulesTest, PicksCoupleFftWindowBlockAndStep) {
     using Pick = std::pair<std::string, std::string>;
     const std::tuple<Texts, Pick, Texts> cases[] = {
@@ -69,8 +68,7 @@ TEST_F(SettingsRulesTest, ColourScalePicksBuildThePaletteOfTheirWindow) {
     EXPECT_EQ(calls, (std::vector<std::string>{"FORM1 palette 5", "UpdateForm", "OPTIONS0 palette 15"}));
 }
 
-// Typed edits couple nothing: the Quick panel only lays out again, the Basic window repairs what it
-// cannot use, the offset takes 16-bit values only, the gain takes effect at once.
+// Typed edits couple nothing: the Basic window and the offset repair what they cannot use.
 TEST_F(SettingsRulesTest, TypedEditsAreRepairedWithoutCoupling) {
     options0().Type("FFTSize", "16384"); // above the block: typing does not couple
     EXPECT_EQ(options0().Text("BlockSize"), "8192");
@@ -107,8 +105,7 @@ TEST_F(SettingsRulesTest, TypedEditsAreRepairedWithoutCoupling) {
     EXPECT_EQ(calls, std::vector<std::string>(3, "UpdateForm")); // one for each typed Quick list
 }
 
-// "Apply" copies the Basic Settings to the Quick panel, keeping texts the Quick lists spell otherwise;
-// opening the window copies the other way.
+// "Apply" copies the Basic Settings to the Quick panel as spelt; opening the window copies them back.
 TEST_F(SettingsRulesTest, ApplyCopiesTheBasicSettingsToTheQuickPanel) {
     const Texts basic = {{"OPTIONS0.BlockSize", "16384"},         {"OPTIONS0.SampleRate", "96000"},
                          {"OPTIONS0.ColourScale", "5 bw +sharp"}, {"OPTIONS0.RamBufferSize", "160 Mbytes"},
@@ -129,8 +126,7 @@ TEST_F(SettingsRulesTest, ApplyCopiesTheBasicSettingsToTheQuickPanel) {
     ExpectTexts({{"OPTIONS0.ScanStep", "240"}, {"OPTIONS0.NchanCombo", "2 - stereo"}});
 }
 
-// The checks before a run round a typed FFT size down to a power of two, raise it to twice the
-// spectrogram height, halve a step larger than half the block and repair unreadable texts.
+// The checks before a run: FFT rounded down and raised to twice the height, step halved, texts repaired.
 TEST_F(SettingsRulesTest, QuickCheckRepairsTheQuickSettings) {
     form().Type("FFTSize", "3072");
     settings.PublicSettings();
@@ -171,8 +167,7 @@ TEST_F(SettingsRulesTest, QuickCheckRepairsTheQuickSettings) {
     EXPECT_EQ(options0().ListIndex("WindowType"), 1); // the check also resets the Basic window's type
 }
 
-// The analysis settings come from the windows: the rate rounded, the channel count from its list, the
-// ratios as singles; the four working folders are created.
+// The analysis settings derived from the windows; the four working folders are created.
 TEST_F(SettingsRulesTest, PublicSettingsDerivesTheAnalysisSettings) {
     const Texts fromWindows = {{"SampleRate", "44100.5"},
                                {"Text2", "8"},
@@ -211,8 +206,7 @@ TEST_F(SettingsRulesTest, SpinsWriteIntoTheirFields) {
     EXPECT_EQ(calls, (std::vector<std::string>{"UpdateForm", "UpdateForm"}));
 }
 
-// The start-up values replace whatever a session left; the spectrogram height list falls back when
-// unreadable.
+// The start-up values replace what a session left; an unreadable height list falls back.
 TEST_F(SettingsRulesTest, InitialValuesRestoreTheStartUpState) {
     settings.SetMaxSpectrogramHeight(512);
     PickEntry("WindowType", "Gaussian");

@@ -14,13 +14,11 @@
 namespace ondrix {
 namespace {
 
-// The switches /PPT, /AUTO and /REC come off the end of the joined, trimmed arguments in that order only,
-// in any case; a file name with blanks stays whole. Expected: "R" record, "A" auto run, "P" ppt, "|" file.
+// /PPT, /AUTO, /REC come off the end in that order, any case; names with blanks stay whole.
 TEST(CommandLineTest, SwitchesAreTakenOffTheEndInOrderWithoutRegardToCase) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"/tmp/a.wav/REC"}, "R|/tmp/a.wav"},
         {{"/Rec"}, "R|"},
-        {{"/tmp/a.wav/AUTO"}, "A|/tmp/a.wav"},
         {{"/tmp/a.wav/ppt"}, "P|/tmp/a.wav"},
         {{"/tmp/a.wav/PPT/Auto/REC"}, "RAP|/tmp/a.wav"},
         {{"/tmp/a.wav/REC/AUTO"}, "A|/tmp/a.wav/REC"},
@@ -46,8 +44,7 @@ TEST(CommandLineTest, SwitchesAreTakenOffTheEndInOrderWithoutRegardToCase) {
     EXPECT_TRUE(ParseCommandLine({""}).empty);
 }
 
-// "rates.ini" replaces the entries of both sample rate lists in file order, keeping their texts; items
-// end at commas and at any line end, trimmed. A missing file changes nothing, an empty one empties them.
+// "rates.ini" items (commas, any line end) replace both rate lists, texts kept; empty empties them.
 TEST(RatesFileTest, ItemsReplaceBothSampleRateListsInFileOrder) {
     TempFolder temp;
     SettingsModel settings;
