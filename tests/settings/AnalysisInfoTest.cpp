@@ -82,6 +82,10 @@ TEST(AnalysisInfo, BasicWindowShowsItsInfoDurationAndSplitChoices) {
     EXPECT_EQ(splitChoices(), 3);
     basic.Type("FileModeCombo", "1 - circular");
     EXPECT_EQ(splitChoices(), 0);
+    // Without window hooks (no windows at all) "Apply" and a colour pick still run their rules.
+    basic.Click("ApplyButton");
+    settings.Form1().Pick("Combo8", 1);
+    EXPECT_EQ(settings.Form1().Text("FFTSize"), "1024");
 }
 
 } // namespace
