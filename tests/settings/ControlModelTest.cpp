@@ -1,7 +1,12 @@
+// The control model of a window, the menu commands and the inventory of the four settings windows.
 #include "settings/ControlModel.h"
+#include "settings/MenuModel.h"
+#include "settings/SettingsModel.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -40,116 +45,79 @@ protected:
     std::vector<std::pair<std::string, Change>> changes;
 };
 
-TEST_F(ControlModelTest, TypingAndPickingAreDistinctUserActions) {
+// Handlers see what the user did (typed, picked, clicked, spun); bad picks, toggles, groups, ranges.
+TEST_F(ControlModelTest, UserOperationsReachTheHandlersAsWhatTheUserDid) {
     model.Type("Size", "2048");
-    EXPECT_EQ(model.Text("Size"), "2048");
     EXPECT_EQ(model.ListIndex("Size"), -1);
+    EXPECT_FALSE(model.Pick("Size", 3));
+    EXPECT_FALSE(model.Pick("Size", -1));
+    EXPECT_EQ(model.Text("Size"), "2048");
     model.Pick("Size", 2);
     EXPECT_EQ(model.Text("Size"), "1024");
     EXPECT_EQ(model.ListIndex("Size"), 2);
-    const std::vector<std::pair<std::string, Action>> expected = {{"Size", Action::Typed},
-                                                                  {"Size", Action::Picked}};
-    EXPECT_EQ(actions, expected);
-
-    // Typing the same text again is still a finished edit.
     model.Type("Size", "1024");
-    EXPECT_EQ(actions.back(), std::make_pair(std::string("Size"), Action::Typed));
+    model.Click("Flag");
+    EXPECT_EQ(model.Text("Flag"), "1");
+    model.Click("Flag");
+    EXPECT_EQ(model.Text("Flag"), "0");
+    model.Click("B");
+    EXPECT_EQ(model.Text("B"), "-1");
+    EXPECT_EQ(model.Text("A"), "0");
+    EXPECT_EQ(model.Text("Other"), "-1");
+    model.Spin("Spin", 15);
+    EXPECT_EQ(model.Text("Spin"), "10");
+    model.Spin("Spin", -3);
+    EXPECT_EQ(model.Text("Spin"), "0");
+    model.Click("Go");
+    const std::vector<std::pair<std::string, Action>> expected = {
+        {"Size", Action::Typed},   {"Size", Action::Picked},  {"Size", Action::Typed},
+        {"Flag", Action::Clicked}, {"Flag", Action::Clicked}, {"B", Action::Clicked},
+        {"Spin", Action::Spun},    {"Spin", Action::Spun},    {"Go", Action::Clicked}};
+    EXPECT_EQ(actions, expected);
 }
 
-TEST_F(ControlModelTest, PickOutsideTheListChangesNothing) {
-    EXPECT_FALSE(model.Pick("Size", 3));
-    EXPECT_FALSE(model.Pick("Size", -1));
-    EXPECT_EQ(model.Text("Size"), "512");
-    EXPECT_TRUE(actions.empty());
-}
-
-TEST_F(ControlModelTest, ProgrammaticWritesNotifyListenersButRunNoHandlers) {
+// Program writes notify listeners, never handlers; list positions, values and ranges follow the text.
+TEST_F(ControlModelTest, ProgramWritesNotifyListenersButRunNoHandlers) {
     model.SetText("Size", "256");
+    EXPECT_EQ(model.ListIndex("Size"), 0);
     model.SetEnabled("Field", false);
     model.SetVisible("Go", false);
     model.SetCaption("Go", "Stop");
     model.SetItems("Size", {"128", "256"});
-    EXPECT_TRUE(actions.empty());
+    EXPECT_EQ(model.ListIndex("Size"), 1); // the new entries are searched for the kept text
+    model.SetText("Size", "256");          // unchanged: no notification
+    model.SetEnabled("Field", false);
     const std::vector<std::pair<std::string, Change>> expected = {{"Size", Change::Text},
                                                                   {"Field", Change::Enabled},
                                                                   {"Go", Change::Visible},
                                                                   {"Go", Change::Caption},
                                                                   {"Size", Change::Items}};
     EXPECT_EQ(changes, expected);
-    EXPECT_EQ(model.ListIndex("Size"), 1); // the new entries are searched for the kept text
-
-    changes.clear();
-    model.SetText("Size", "256"); // unchanged: no notification
-    model.SetEnabled("Field", false);
-    EXPECT_TRUE(changes.empty());
-}
-
-TEST_F(ControlModelTest, ListIndexFollowsTheTextExactly) {
-    model.SetText("Size", "256");
-    EXPECT_EQ(model.ListIndex("Size"), 0);
     model.SetText("Size", "256 ");
     EXPECT_EQ(model.ListIndex("Size"), -1);
-    // A list holding an entry twice keeps the position that was set.
     model.SetListIndex("Scale", 2);
     EXPECT_EQ(model.ListIndex("Scale"), 2);
     EXPECT_EQ(model.Text("Scale"), "15");
     model.SetListIndex("Scale", -1);
     EXPECT_EQ(model.ListIndex("Scale"), -1);
     EXPECT_EQ(model.Text("Scale"), "15");
-}
-
-TEST_F(ControlModelTest, ValuesAreTheLeadingNumberRoundedHalfToEven) {
+    model.SetChecked("A", true);
+    EXPECT_EQ(model.Text("B"), "0");
     model.SetText("Field", "4 Mbytes");
     EXPECT_DOUBLE_EQ(model.Value("Field"), 4.0);
-    model.SetText("Field", "off");
-    EXPECT_EQ(model.IntValue("Field"), 0);
     model.SetText("Field", "2.5");
     EXPECT_EQ(model.IntValue("Field"), 2);
     model.SetText("Field", "3.5");
     EXPECT_EQ(model.IntValue("Field"), 4);
     model.SetNumber("Field", 2048);
     EXPECT_EQ(model.Text("Field"), "2048");
-}
-
-TEST_F(ControlModelTest, ChecksToggleAndOptionsExcludeTheirGroupOnly) {
-    model.Click("Flag");
-    EXPECT_EQ(model.Text("Flag"), "1");
-    model.Click("Flag");
-    EXPECT_EQ(model.Text("Flag"), "0");
-
-    model.Click("B");
-    EXPECT_EQ(model.Text("B"), "-1");
-    EXPECT_EQ(model.Text("A"), "0");
-    EXPECT_EQ(model.Text("Other"), "-1");
-    model.SetChecked("A", true);
-    EXPECT_EQ(model.Text("B"), "0");
-    EXPECT_TRUE(model.Checked("A"));
-
-    model.Click("Go");
-    EXPECT_EQ(actions.back(), std::make_pair(std::string("Go"), Action::Clicked));
-}
-
-TEST_F(ControlModelTest, SpinStaysInsideItsRange) {
-    model.Spin("Spin", 15);
-    EXPECT_EQ(model.Text("Spin"), "10");
-    model.Spin("Spin", -3);
-    EXPECT_EQ(model.Text("Spin"), "0");
-    EXPECT_EQ(actions.back(), std::make_pair(std::string("Spin"), Action::Spun));
-    model.Spin("Spin", 9);
+    model.SetNumber("Spin", 9);
     model.SetRange("Spin", 0, 5);
     EXPECT_EQ(model.Text("Spin"), "5");
+    EXPECT_TRUE(actions.empty());
 }
 
-TEST_F(ControlModelTest, ControlsKeepTheirDeclaredOrder) {
-    std::vector<std::string> names;
-    for (const Control& control : model.Controls()) {
-        names.push_back(control.name);
-    }
-    const std::vector<std::string> expected = {"Size", "Scale", "Field", "Flag", "A",
-                                               "B",    "Other", "Spin",  "Go"};
-    EXPECT_EQ(names, expected);
-}
-
+// A duplicate name in an inventory or an unknown name is an error, not a silent new control.
 TEST(ControlModel, NamesAreUniqueAndKnown) {
     std::vector<Control> twice = {{.name = "X", .kind = ControlKind::Text},
                                   {.name = "X", .kind = ControlKind::List}};
@@ -158,6 +126,63 @@ TEST(ControlModel, NamesAreUniqueAndKnown) {
     EXPECT_FALSE(model.Has("Y"));
     EXPECT_THROW(model.Text("Y"), std::out_of_range);
     EXPECT_THROW(model.Type("Y", "1"), std::out_of_range);
+}
+
+// A command without an action stays disabled; enabling, disabling and running it notify the menus.
+TEST(MenuModel, CommandsWithoutActionStayDisabled) {
+    MenuModel menus;
+    EXPECT_FALSE(menus.Trigger("SaveBuffer"));
+    menus.SetEnabled("SaveBuffer", true);
+    EXPECT_FALSE(menus.At("SaveBuffer").enabled);
+    int runs = 0;
+    std::vector<std::string> changed;
+    menus.AddListener([&](const std::string& name) { changed.push_back(name); });
+    menus.SetHandler("SaveBuffer", [&] { ++runs; });
+    EXPECT_TRUE(menus.Trigger("SaveBuffer"));
+    menus.SetEnabled("SaveBuffer", false);
+    EXPECT_FALSE(menus.Trigger("SaveBuffer"));
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(changed, (std::vector<std::string>{"SaveBuffer", "SaveBuffer"}));
+    EXPECT_THROW(menus.At("NoSuchCommand"), std::out_of_range);
+}
+
+std::uint64_t Fnv1a(std::string_view text) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : text) {
+        hash = (hash ^ c) * 1099511628211ull;
+    }
+    return hash;
+}
+
+// Saved files list the saved controls in window order: a checksum of the names ("*": saved) per window,
+// and a failure prints the order to compare with the last one. Spins start inside their ranges and each
+// option group with exactly one option selected.
+TEST(Inventory, EveryWindowKeepsItsControlOrderSavedSetAndStartState) {
+    SettingsModel settings;
+    const std::pair<WindowId, std::uint64_t> windows[] = {{WindowId::Form1, 6516200824651585744u},
+                                                          {WindowId::Options0, 8089160013544988007u},
+                                                          {WindowId::Options1, 225177634997560195u},
+                                                          {WindowId::Options2, 2749744454981514439u}};
+    for (auto [id, checksum] : windows) {
+        const ControlModel& window = settings.Window(id);
+        std::string names;
+        std::map<std::string, int> selected;
+        for (const Control& control : window.Controls()) {
+            names += control.name + (control.IsSaved() ? "* " : " ");
+            if (control.kind == ControlKind::Spin) {
+                EXPECT_LE(control.minimum, window.IntValue(control.name)) << control.name;
+                EXPECT_LE(window.IntValue(control.name), control.maximum) << control.name;
+            }
+            if (control.kind == ControlKind::Option) {
+                EXPECT_FALSE(control.group.empty()) << control.name;
+                selected[control.group] += window.Checked(control.name) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(Fnv1a(names), checksum) << names;
+        for (const auto& [group, count] : selected) {
+            EXPECT_EQ(count, 1) << group;
+        }
+    }
 }
 
 } // namespace

@@ -1,39 +1,24 @@
+// The tasks, Start/Stop and the run framework: which loop runs, what the window shows around a run, and
+// that no click, continuation or quit nests or restarts a run.
 #include "settings/TaskController.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 #include "support/ScriptedInteraction.h"
 #include "support/ScriptedPump.h"
+#include "support/ScriptedSession.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ondrix {
 namespace {
 
 using Journal = std::vector<std::string>;
-
-// A loop that records its life in the journal and runs a test action in every pass.
-class FakeLoop : public Session {
-public:
-    FakeLoop(std::string name, Journal& journal, std::function<PassResult(int pass)> onPass)
-        : name_(std::move(name)), journal_(journal), onPass_(std::move(onPass)) {}
-
-    void SetUp() override { journal_.push_back(name_ + " set-up"); }
-    PassResult Pass() override {
-        ++passes_;
-        return onPass_ ? onPass_(passes_) : PassResult::Busy;
-    }
-    void CleanUp() override { journal_.push_back(name_ + " clean-up after " + std::to_string(passes_)); }
-
-private:
-    std::string name_;
-    Journal& journal_;
-    std::function<PassResult(int)> onPass_;
-    int passes_ = 0;
-};
 
 class TaskControllerTest : public ::testing::Test {
 protected:
@@ -49,22 +34,12 @@ protected:
     }
 
     ControlModel& form() { return settings.Form1(); }
-
-    void Register(LoopSlot slot, std::string name, std::function<PassResult(int)> onPass = {}) {
-        tasks.Loops().Register(
-            slot, [this, name, onPass] { return std::make_unique<FakeLoop>(name, journal, onPass); });
+    void Register(LoopSlot slot, std::string name, std::function<PassResult(int)> onPass = {},
+                  std::function<void()> onCleanUp = {}) {
+        tasks.Loops().Register(slot, [this, name, onPass, onCleanUp] {
+            return std::make_unique<ScriptedSession>(name, journal, onPass, onCleanUp);
+        });
     }
-    // A loop that clicks a button of the main window in its given pass.
-    void RegisterClicking(LoopSlot slot, std::string button, int onPass) {
-        pump.onEvents = [this, button, onPass](int call) {
-            if (call == onPass) {
-                journal.push_back("click " + button);
-                form().Click(button);
-            }
-        };
-        Register(slot, "loop");
-    }
-
     void ExpectIdle(const std::string& caption) {
         EXPECT_TRUE(tasks.SessionStopped());
         EXPECT_FALSE(tasks.Running());
@@ -82,56 +57,44 @@ protected:
     Journal journal;
 };
 
+// Each task sets its menu check, status, caption, colour and own controls; real-time ones close files.
 TEST_F(TaskControllerTest, EachTaskSetsItsMenuCheckStatusCaptionColourAndControls) {
-    struct Expected {
-        int16_t mode;
-        const char* command;
-        const char* status;
-        const char* caption;
-        std::optional<uint32_t> colour;
-        bool recPause, goTo, text4, quickRec, navigation, closesFiles;
-    };
-    const Expected cases[] = {
-        {1, "RealTimeAnalysis", "Real-Time display", "Start", std::nullopt, false, false, false, true, false,
-         true},
-        {2, "RealTimeRecording", "Recording to /data/rec/", "REC Start", 0xFF0000, true, false, false, true,
-         false, true},
-        {3, "FileAnalysisPlay", "File Play", "Start", std::nullopt, false, true, true, false, false, false},
-        {4, "FileAnalysis", "File Analysis", "Start", std::nullopt, false, false, false, false, true, false},
-    };
-    for (const Expected& e : cases) {
-        SCOPED_TRACE(e.command);
+    const char* commands[] = {"RealTimeAnalysis", "RealTimeRecording", "FileAnalysisPlay", "FileAnalysis"};
+    // Status, caption, colour, and which of "Rec Pause" (shown), GoToS, Text4, QuickRecButton (enabled) and
+    // the navigation frame (shown) the task has.
+    const std::tuple<const char*, const char*, std::optional<uint32_t>, std::array<bool, 5>> expected[] = {
+        {"Real-Time display", "Start", std::nullopt, {false, false, false, true, false}},
+        {"Recording to /data/rec/", "REC Start", 0xFF0000, {true, false, false, true, false}},
+        {"File Play", "Start", std::nullopt, {false, true, true, false, false}},
+        {"File Analysis", "Start", std::nullopt, {false, false, false, false, true}}};
+    for (int16_t mode = 1; mode <= 4; ++mode) {
+        const auto& [status, caption, colour, controls] = expected[mode - 1];
+        SCOPED_TRACE(mode);
         form().SetChecked("RecPauseFlag", true);
         form().SetText("L25", "12");
         form().SetText("CounterLabel", "7");
         journal.clear();
-        ASSERT_TRUE(menu.Trigger(e.command));
-
-        EXPECT_EQ(tasks.SessionMode(), e.mode);
-        for (const char* command :
-             {"RealTimeAnalysis", "RealTimeRecording", "FileAnalysisPlay", "FileAnalysis"}) {
-            EXPECT_EQ(menu.At(command).checked, std::string(command) == e.command) << command;
+        ASSERT_TRUE(menu.Trigger(commands[mode - 1]));
+        EXPECT_EQ(tasks.SessionMode(), mode);
+        for (const char* command : commands) {
+            EXPECT_EQ(menu.At(command).checked, command == commands[mode - 1]) << command;
         }
-        EXPECT_EQ(form().Text("Label4"), e.status);
-        EXPECT_EQ(form().At("StartStop").caption, e.caption);
-        EXPECT_EQ(form().At("StartStop").background, e.colour);
-        EXPECT_EQ(form().At("RecPauseFlag").visible, e.recPause);
+        EXPECT_EQ(form().Text("Label4"), status);
+        EXPECT_EQ(form().At("StartStop").caption, caption);
+        EXPECT_EQ(form().At("StartStop").background, colour);
+        EXPECT_EQ((std::array<bool, 5>{form().At("RecPauseFlag").visible, form().At("GoToS").enabled,
+                                       form().At("Text4").enabled, form().At("QuickRecButton").enabled,
+                                       form().At("Frame4").visible}),
+                  controls);
         EXPECT_FALSE(form().Checked("RecPauseFlag"));
-        EXPECT_EQ(form().At("GoToS").enabled, e.goTo);
-        EXPECT_EQ(form().At("Text4").enabled, e.text4);
-        EXPECT_EQ(form().At("QuickRecButton").enabled, e.quickRec);
-        EXPECT_EQ(form().At("Frame4").visible, e.navigation);
-        EXPECT_EQ(form().Text("L25"), "");
-        EXPECT_EQ(form().Text("CounterLabel"), "");
-        Journal expected = {"clear picture", "UpdateForm"};
-        if (e.closesFiles) {
-            // Here the default block size is also written, as typed: the display is laid out again.
-            expected.insert(expected.end(), {"close all", "UpdateForm"});
-        }
-        EXPECT_EQ(journal, expected);
+        EXPECT_EQ(form().Text("L25") + form().Text("CounterLabel"), "");
+        // The real-time tasks also write their default block size, as typed: a second re-layout.
+        EXPECT_EQ(journal, (mode <= 2 ? Journal{"clear picture", "UpdateForm", "close all", "UpdateForm"}
+                                      : Journal{"clear picture", "UpdateForm"}));
     }
 }
 
+// Selecting a task writes its default block size when the block is below the recording default.
 TEST_F(TaskControllerTest, TaskSelectionSetsTheDefaultBlockSizeAsWritten) {
     auto blockAfter = [this](int16_t mode, const char* blockSize) {
         form().SetText("BlockSize", blockSize);
@@ -152,17 +115,16 @@ TEST_F(TaskControllerTest, TaskSelectionSetsTheDefaultBlockSizeAsWritten) {
     EXPECT_EQ(blockAfter(2, "2048"), "2048");
 }
 
+// A second click stops the run once; "Stop" and a disabled panel during it, all idle again after.
 TEST_F(TaskControllerTest, SecondClickDuringARunStopsItOnceAndRestoresTheIdleState) {
     for (int16_t mode : {1, 2}) {
         SCOPED_TRACE(mode);
         tasks.SelectTask(mode);
         journal.clear();
         pump.calls = 0;
-        std::vector<std::string> captions;
-        std::vector<bool> frameEnabled;
+        std::vector<std::string> seen;
         pump.onEvents = [&](int call) {
-            captions.push_back(form().At("StartStop").caption);
-            frameEnabled.push_back(form().At("Frame1").enabled);
+            seen.push_back(form().At("StartStop").caption + (form().At("Frame1").enabled ? " enabled" : ""));
             EXPECT_FALSE(tasks.SessionStopped());
             EXPECT_TRUE(tasks.Running());
             if (call == 3) {
@@ -172,11 +134,8 @@ TEST_F(TaskControllerTest, SecondClickDuringARunStopsItOnceAndRestoresTheIdleSta
         Register(LoopSlot::RealTimeMono, "mono");
         form().SetChecked("PauseButton", true);
         form().Click("StartStop");
-
         EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 3"}));
-        const std::string running = mode == 2 ? "REC Stop" : "Stop";
-        EXPECT_EQ(captions, (std::vector<std::string>{running, running, running}));
-        EXPECT_EQ(frameEnabled, (std::vector<bool>{false, false, false}));
+        EXPECT_EQ(seen, std::vector<std::string>(3, mode == 2 ? "REC Stop" : "Stop"));
         ExpectIdle(mode == 2 ? "REC Start" : "Start");
     }
 }
@@ -198,31 +157,33 @@ TEST_F(TaskControllerTest, ALoopEndingItselfReturnsToIdleAndIdlePassesWaitForEve
     ExpectIdle("Start");
 }
 
+// "Quick Rec" switches the real-time tasks after the clean-up, or at once when idle; file tasks ignore it.
 TEST_F(TaskControllerTest, QuickRecDuringARunTogglesOnlyAfterTheCleanUp) {
-    struct Case {
-        int16_t from, to;
-        const char* caption;
-    };
-    for (const Case& c : {Case{1, 2, "REC Start"}, Case{2, 1, "Start"}}) {
-        SCOPED_TRACE(c.from);
-        tasks.SelectTask(c.from);
+    for (auto [from, to] : {std::pair<int16_t, int16_t>{1, 2}, {2, 1}}) {
+        SCOPED_TRACE(from);
+        tasks.SelectTask(from);
         journal.clear();
         pump.calls = 0;
-        RegisterClicking(LoopSlot::RealTimeMono, "QuickRecButton", 2);
+        pump.onEvents = [this](int call) {
+            if (call == 2) {
+                journal.push_back("click QuickRecButton");
+                form().Click("QuickRecButton");
+            }
+        };
+        Register(LoopSlot::RealTimeMono, "loop");
         tasks.StartStop();
-
         Journal expected = {"loop set-up",   "click QuickRecButton", "loop clean-up after 2",
                             "clear picture", "UpdateForm",           "close all"};
-        if (c.to == 2) {
+        if (to == 2) {
             expected.push_back("UpdateForm"); // the recording block size, typed
         }
         EXPECT_EQ(journal, expected);
-        EXPECT_EQ(tasks.SessionMode(), c.to);
+        EXPECT_EQ(tasks.SessionMode(), to);
         EXPECT_TRUE(tasks.SessionStopped());
-        EXPECT_EQ(form().At("StartStop").caption, c.caption);
-        EXPECT_EQ(form().Text("Label4"), c.to == 2 ? "Recording to /data/rec/" : "Real-Time display");
+        EXPECT_EQ(form().At("StartStop").caption, to == 2 ? "REC Start" : "Start");
+        EXPECT_EQ(form().Text("Label4"), to == 2 ? "Recording to /data/rec/" : "Real-Time display");
         tasks.QuickRecButton(); // idle: at once
-        EXPECT_EQ(tasks.SessionMode(), c.from);
+        EXPECT_EQ(tasks.SessionMode(), from);
     }
     for (int16_t mode : {3, 4}) {
         tasks.SelectTask(mode);
@@ -231,6 +192,7 @@ TEST_F(TaskControllerTest, QuickRecDuringARunTogglesOnlyAfterTheCleanUp) {
     }
 }
 
+// A continuation runs once the run is over and idle, and may start a new run; with no run, at once.
 TEST_F(TaskControllerTest, ContinuationsRunAfterTheIdleStateAndMayStartANewRun) {
     int runs = 0;
     Register(LoopSlot::RealTimeMono, "mono", [this, &runs](int pass) {
@@ -251,34 +213,21 @@ TEST_F(TaskControllerTest, ContinuationsRunAfterTheIdleStateAndMayStartANewRun) 
               (Journal{"mono set-up", "mono clean-up after 1", "continue, stopped 1", "clear picture",
                        "UpdateForm", "close all", "UpdateForm", "mono set-up", "mono clean-up after 2"}));
     ExpectIdle("REC Start");
-
     bool ranAtOnce = false;
     tasks.RequestStopThen([&] { ranAtOnce = true; });
     EXPECT_TRUE(ranAtOnce);
 }
 
+// The clean-up processes events while it closes the device: a click then starts no nested run.
 TEST_F(TaskControllerTest, ClickDuringTheCleanUpStartsNoNestedRun) {
-    class ClickingCleanUp : public FakeLoop {
-    public:
-        ClickingCleanUp(Journal& journal, ControlModel& form) : FakeLoop("loop", journal, {}), form_(form) {}
-        void CleanUp() override {
-            form_.Click("StartStop"); // the clean-up processes events while it closes the device
-            FakeLoop::CleanUp();
-        }
-
-    private:
-        ControlModel& form_;
-    };
-    tasks.Loops().Register(LoopSlot::RealTimeMono,
-                           [this] { return std::make_unique<ClickingCleanUp>(journal, form()); });
+    Register(LoopSlot::RealTimeMono, "loop", {}, [this] { form().Click("StartStop"); });
     pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
     tasks.StartStop();
     EXPECT_EQ(journal, (Journal{"loop set-up", "loop clean-up after 1"}));
     ExpectIdle("Start");
 }
 
-// A click during a delayed start's wait starts the run; the quit comes during it. Nothing starts a run
-// again: not the continuation, not the delayed start, not a click; a loop cannot clear the stop again.
+// After a quit nothing starts or keeps a run: no continuation, delayed start, click or loop.
 TEST_F(TaskControllerTest, AfterShutdownNoHandlerStartsOrKeepsARun) {
     Register(LoopSlot::RealTimeMono, "mono", [this](int pass) {
         if (pass == 1) {
@@ -293,13 +242,14 @@ TEST_F(TaskControllerTest, AfterShutdownNoHandlerStartsOrKeepsARun) {
             form().Click("StartStop");
         }
     };
-    tasks.StartAfterWait(0.0f);
+    tasks.StartAfterWait(0.0f); // a click during the wait starts the run, which quits in its first pass
     form().Click("StartStop");
     EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 1", "quit"}));
     EXPECT_EQ(tasks.RunsStarted(), 1);
     ExpectIdle("Start");
 }
 
+// The channel count chooses the loop; a count without a loop starts nothing and says so, once per start.
 TEST_F(TaskControllerTest, ChannelCountChoosesTheLoopAndAMissingLoopIsReported) {
     pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
     Register(LoopSlot::RealTimeMono, "mono");
@@ -318,13 +268,13 @@ TEST_F(TaskControllerTest, ChannelCountChoosesTheLoopAndAMissingLoopIsReported) 
                                   "Real-Time Analysis with two channels is not available yet"}));
     EXPECT_EQ(interaction.messages[0].icon, MessageIcon::Information);
     ExpectIdle("Start");
-
     basic.SetText("NchanCombo", "1 - mono (left)");
     journal.clear();
     tasks.StartStop();
     EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 1"}));
 }
 
+// Playback without a file asks for one, plays it in the same click and restores the typed rate.
 TEST_F(TaskControllerTest, PlaybackOpensAFileWhenNoneIsOpenAndRestoresTheSampleRate) {
     ControlModel& basic = settings.Options0();
     basic.SetText("SampleRate", "48000");
@@ -334,23 +284,15 @@ TEST_F(TaskControllerTest, PlaybackOpensAFileWhenNoneIsOpenAndRestoresTheSampleR
         return PassResult::Busy;
     });
     tasks.SelectTask(3);
-    std::optional<std::string> chosen;
-    bool playOnOpen = false;
+    std::optional<std::string> chosen; // (an opening that plays at once: see the file opener's tests)
     tasks.Hooks().openWav = [&] {
         journal.push_back("open .wav");
-        if (chosen) {
-            tasks.SetCurrentFileName(*chosen);
-            if (playOnOpen) {
-                tasks.StartStop();
-            }
-        }
+        tasks.SetCurrentFileName(chosen.value_or(""));
     };
-
     journal.clear();
     tasks.StartStop(); // cancelled
     EXPECT_EQ(journal, (Journal{"open .wav"}));
     ExpectIdle("Start");
-
     journal.clear();
     chosen = "/data/a.wav";
     basic.SetText("AnalysisParameters", "");
@@ -362,15 +304,10 @@ TEST_F(TaskControllerTest, PlaybackOpensAFileWhenNoneIsOpenAndRestoresTheSampleR
     settings.UpdateInfo();
     EXPECT_FALSE(shown.empty());
     EXPECT_EQ(shown, basic.Text("AnalysisParameters"));
-
-    journal.clear();
-    tasks.SetCurrentFileName("");
-    playOnOpen = true;
-    tasks.StartStop(); // opening played it already: once only
-    EXPECT_EQ(journal, (Journal{"open .wav", "playback set-up", "playback clean-up after 1"}));
     ExpectIdle("Start");
 }
 
+// Pause and "Enable Quick Settings" act during a run; the persistent redraw follows its flag at both ends.
 TEST_F(TaskControllerTest, PauseRedrawAndQuickSettingsDuringARun) {
     std::vector<bool> redraw;
     tasks.Hooks().setPersistentRedraw = [&](bool on) { redraw.push_back(on); };
@@ -392,6 +329,7 @@ TEST_F(TaskControllerTest, PauseRedrawAndQuickSettingsDuringARun) {
     ExpectIdle("Start");
 }
 
+// Waiting processes events even for no time and never waits longer than asked.
 TEST_F(TaskControllerTest, WaitWithEventsNeverWaitsLongerThanAsked) {
     tasks.WaitWithEvents(0.0f);
     EXPECT_EQ(pump.waits, 1); // events are processed even for no time
