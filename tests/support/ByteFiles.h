@@ -9,6 +9,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ondrix {
@@ -18,10 +19,12 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Writes a std::string or a std::vector<uint8_t> as the whole file.
-template <typename Bytes> void WriteBytes(const std::string& path, const Bytes& bytes) {
+inline void WriteBytes(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    WriteBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 inline uint32_t Le32(const std::vector<uint8_t>& b, std::size_t at) {
