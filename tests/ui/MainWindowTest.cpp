@@ -90,6 +90,8 @@ TEST_F(MainWindowTest, OnlyButtonsWithAnActionCanBePressed) {
     EXPECT_TRUE(gps->isEnabled());
 }
 
+// Picking from a list must apply the coupling rules (block size follows FFT size and scan step); typing
+// must not.
 TEST_F(MainWindowTest, APickAppliesTheCouplingRulesAndTypingDoesNot) {
     app.Settings().Form1().SetText("BlockSize", "4096");
     EXPECT_EQ(Quick<QComboBox>("BlockSize")->currentText(), "4096");
@@ -105,6 +107,7 @@ TEST_F(MainWindowTest, APickAppliesTheCouplingRulesAndTypingDoesNot) {
     EXPECT_EQ(Quick<QComboBox>("BlockSize")->currentText(), "32768");
 }
 
+// The display height, the zoom and the colour scale set in the window must re-lay out the display.
 TEST_F(MainWindowTest, SettingsReLayOutTheDisplay) {
     Type(Quick<QComboBox>("Combo7"), "512");
     EXPECT_EQ(app.Renderer().Height(), 512);
@@ -122,6 +125,7 @@ TEST_F(MainWindowTest, SettingsReLayOutTheDisplay) {
     EXPECT_EQ(preview.pixel(200, 5), qRgb(200, 0, 0));
 }
 
+// Each task chosen from the menu must show its Start caption, status, panels, check mark and button colour.
 TEST_F(MainWindowTest, TasksChosenFromTheMenuShowOnTheWindow) {
     struct Expected {
         const char* command;
@@ -151,6 +155,8 @@ TEST_F(MainWindowTest, TasksChosenFromTheMenuShowOnTheWindow) {
     }
 }
 
+// The Basic Settings window must open on the Quick Settings, preview its colour scale apart from the
+// display, apply back on "Apply" and undo on "Exit".
 TEST_F(MainWindowTest, BasicSettingsStartFromTheQuickSettingsAndApplyBack) {
     app.Settings().Form1().SetText("FFTSize", "1024");
     app.Main().Menus().Action("BasicSettings")->trigger();
@@ -170,15 +176,7 @@ TEST_F(MainWindowTest, BasicSettingsStartFromTheQuickSettingsAndApplyBack) {
     EXPECT_EQ(Quick<QComboBox>("Combo8")->currentText(), "13");
     EXPECT_EQ(app.Main().ColourPreview().Image().pixel(200, 5), qRgb(200, 0, 0));
 
-    app.Main().Menus().Action("AdvancedSettings")->trigger();
-    EXPECT_TRUE(app.Advanced().isVisible());
-    qobject_cast<QPushButton*>(app.Advanced().Controls().Widget("OkButton"))->click();
-    EXPECT_FALSE(app.Advanced().isVisible());
-}
-
-// "Exit" of the Basic Settings window discards every change made since it was opened, even an applied one.
-TEST_F(MainWindowTest, BasicSettingsExitUndoesWhatWasApplied) {
-    app.Settings().Form1().SetText("FFTSize", "1024");
+    // "Exit" discards every change made since the window was opened, even an applied one.
     app.Main().Menus().Action("BasicSettings")->trigger();
     Type(Basic<QComboBox>("FFTSize"), "2048");
     Basic<QPushButton>("ApplyButton")->click();
@@ -186,6 +184,11 @@ TEST_F(MainWindowTest, BasicSettingsExitUndoesWhatWasApplied) {
     Basic<QPushButton>("ExitButton")->click();
     EXPECT_FALSE(app.Basic().isVisible());
     EXPECT_EQ(Quick<QComboBox>("FFTSize")->currentText(), "1024");
+
+    app.Main().Menus().Action("AdvancedSettings")->trigger();
+    EXPECT_TRUE(app.Advanced().isVisible());
+    qobject_cast<QPushButton*>(app.Advanced().Controls().Widget("OkButton"))->click();
+    EXPECT_FALSE(app.Advanced().isVisible());
 }
 
 // During a run the window must show Stop and lock the panel, and a message must not stall the run: it is
