@@ -13,7 +13,7 @@
 #include "ui/TerminationSignals.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimer>
@@ -34,15 +34,10 @@ constexpr const char* kExitQuestion = "Are you sure you want to terminate the pr
 
 // Processes events until the condition holds; gives up after a generous while so a fault cannot hang.
 bool ProcessEventsUntil(const std::function<bool()>& condition) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > 30000) {
-            return false;
-        }
+    for (QDeadlineTimer deadline(30000); !condition() && !deadline.hasExpired();) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    return true;
+    return condition();
 }
 
 ApplicationOptions Options(const std::string& home, ScriptedInteraction& dialogs, int screenWidth = 1280,
