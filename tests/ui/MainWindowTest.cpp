@@ -2,7 +2,6 @@
 // the widgets, tasks chosen from the menu, the settings windows and a run of a loop.
 #include "ui/MainWindow.h"
 #include "TempFolder.h"
-#include "display/Palette.h"
 #include "support/JournalSession.h"
 #include "ui/Application.h"
 #include "ui/PictureView.h"
@@ -10,9 +9,7 @@
 #include "ui/SpectrogramView.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>

@@ -24,8 +24,6 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace ondrix {
 namespace {
