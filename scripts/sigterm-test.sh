@@ -29,16 +29,16 @@ fail() {
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen
 mkdir -p "$HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+args=(--home "$work/ondrix" --no-splash --start)
 if [ "$mode" = record ]; then
-  "$program" --home "$work/ondrix" --no-splash /REC >"$work/out.txt" 2>"$work/err.txt" &
+  args=(--home "$work/ondrix" --no-splash /REC)
 elif [ "$mode" = file ]; then
   mkdir -p "$work/ondrix"
   printf 'OPTIONS0.CheckAnalysisOnOpen = 1\r\n' >"$work/ondrix/ondrix.ini"
   sox -n -r 48000 -c 1 -b 16 "$work/tone.wav" synth 20 sine 3000
-  "$program" --home "$work/ondrix" --start --no-splash "$work/tone.wav" >"$work/out.txt" 2>"$work/err.txt" &
-else
-  "$program" --home "$work/ondrix" --start --no-splash >"$work/out.txt" 2>"$work/err.txt" &
+  args+=("$work/tone.wav")
 fi
+"$program" "${args[@]}" >"$work/out.txt" 2>"$work/err.txt" &
 pid=$!
 
 # Give the run time to start and capture, then ask the program to end as a service manager would.
@@ -46,16 +46,13 @@ sleep 2
 kill -0 "$pid" 2>/dev/null || fail "ondrix ended before the signal"
 kill -TERM "$pid"
 
-status=""
 for _ in $(seq 1 100); do
-  if ! kill -0 "$pid" 2>/dev/null; then
-    status=0
-    wait "$pid" || status=$?
-    break
-  fi
+  kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
-[ -n "$status" ] || fail "ondrix still runs 10 s after SIGTERM"
+kill -0 "$pid" 2>/dev/null && fail "ondrix still runs 10 s after SIGTERM"
+status=0
+wait "$pid" || status=$?
 pid=""
 [ "$status" -eq 0 ] || fail "ondrix ended with exit code $status after SIGTERM"
 grep -q '^ondrix: Terminated: stopping the run, then quitting$' "$work/err.txt" ||

@@ -2,59 +2,58 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 namespace ondrix {
 namespace {
 
-FileNameInput At(int counter) {
-    FileNameInput input;
-    input.counter = counter;
-    input.when.tm_year = 2024 - 1900;
-    input.when.tm_mon = 0;
-    input.when.tm_mday = 31;
-    input.when.tm_hour = 23;
-    input.when.tm_min = 59;
-    input.when.tm_sec = 59;
-    input.channels = 2;
-    input.rate = 48000;
-    input.position = " 45.1N 9.2E ";
-    return input;
-}
-
+// A part missing, out of order or badly formatted, a separator lost, or a received position that leads
+// the file out of its folder.
 TEST(FileNaming, NamesFromTheOptions) {
-    // All options off and no prefix: the date and time stamp alone.
-    FileNameOptions none;
-    auto name = CreateFileName(none, At(1), "/rec");
-    EXPECT_EQ(name.path, "/rec/20240131_235959.wav");
-    EXPECT_EQ(name.bareName, "20240131_235959");
-
-    // Prefix, separator and the file counter in four digits.
-    FileNameOptions numbered{.prefix = "Ondrix", .separator = "_", .addNumber = true};
-    EXPECT_EQ(CreateFileName(numbered, At(12), "/rec/").path, "/rec/Ondrix_0012.wav");
-    EXPECT_EQ(CreateFileName(numbered, At(9999), "/rec/").bareName, "Ondrix_9999");
-
-    // Every part in its order, the position trimmed, the parameters as 2CH48K16.
-    FileNameOptions all{.prefix = "Bat",
-                        .separator = "-",
-                        .addNumber = true,
-                        .addTimeStamp = true,
-                        .addPosition = true,
-                        .addParameters = true,
-                        .postfix = "night"};
-    EXPECT_EQ(CreateFileName(all, At(3), "/r/").bareName,
-              "Bat-0003-20240131_235959-45.1N 9.2E-2CH48K16-night");
-
-    // An empty prefix still puts the separator before each part; 44100 gives 44K.
-    FileNameOptions noPrefix{.separator = "_", .addParameters = true};
-    auto mono = At(1);
-    mono.channels = 1;
-    mono.rate = 44100;
-    EXPECT_EQ(CreateFileName(noPrefix, mono, "/r/").bareName, "_1CH44K16");
-    // An empty separator joins the parts directly.
-    FileNameOptions joined{.prefix = "A", .separator = "", .postfix = "B"};
-    EXPECT_EQ(CreateFileName(joined, At(1), "/r/").bareName, "AB");
+    struct Case {
+        FileNameOptions options;
+        int counter;
+        int channels;
+        uint32_t rate;
+        std::string position;
+        std::string folder, path;
+    };
+    const FileNameOptions all{.prefix = "Bat",
+                              .separator = "-",
+                              .addNumber = true,
+                              .addTimeStamp = true,
+                              .addPosition = true,
+                              .addParameters = true,
+                              .postfix = "night"};
+    const std::vector<Case> cases = {
+        {{}, 1, 2, 48000, "", "/rec", "/rec/20240131_235959.wav"}, // no part: the stamp alone
+        {{.prefix = "Ondrix", .addNumber = true}, 12, 2, 48000, "", "/rec/", "/rec/Ondrix_0012.wav"},
+        {{.prefix = "Ondrix", .addNumber = true}, 9999, 2, 48000, "", "/r/", "/r/Ondrix_9999.wav"},
+        {all, 3, 2, 48000, " 45.1N 9.2E ", "/r/",
+         "/r/Bat-0003-20240131_235959-45.1N 9.2E-2CH48K16-night.wav"},
+        {{.addParameters = true}, 1, 1, 44100, "", "/r/", "/r/_1CH44K16.wav"}, // no prefix, still "_"
+        {{.prefix = "A", .separator = "", .postfix = "B"}, 1, 2, 48000, "", "/r/", "/r/AB.wav"},
+        {{.prefix = "P", .addPosition = true},
+         1,
+         2,
+         48000,
+         "../../etc/x:1",
+         "/rec/",
+         "/rec/P_..-..-etc-x-1.wav"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        FileNameInput input{
+            .counter = c.counter, .position = c.position, .channels = c.channels, .rate = c.rate};
+        strptime("2024-01-31 23:59:59", "%Y-%m-%d %H:%M:%S", &input.when);
+        const auto name = CreateFileName(c.options, input, c.folder);
+        EXPECT_EQ(name.path, c.path);
+        EXPECT_EQ(name.bareName + ".wav", c.path.substr(c.path.rfind('/') + 1));
+    }
 }
 
-TEST(FileNaming, UnsafeCharactersRefusedOrReplaced) {
+// A character that other systems refuse, or a separator of more than one character, must be refused.
+TEST(FileNaming, UnsafeCharactersRefused) {
     EXPECT_EQ(CheckFileNameOptions({.prefix = "Ondrix", .separator = "_", .postfix = "x y"}), "");
     for (const std::string bad : {"a/b", "a\\b", "c:", "x;y", "*", "?", "\"", "<", ">", "|", "a\nb", "\t"}) {
         EXPECT_NE(CheckFileNameOptions({.prefix = bad}), "") << bad;
@@ -62,13 +61,6 @@ TEST(FileNaming, UnsafeCharactersRefusedOrReplaced) {
     }
     EXPECT_EQ(CheckFileNameOptions({.separator = "/"}).rfind("The separator", 0), 0U);
     EXPECT_NE(CheckFileNameOptions({.separator = "__"}), "");
-
-    // A received position can never lead the file out of its folder.
-    FileNameOptions withPosition{.prefix = "P", .separator = "_", .addPosition = true};
-    auto input = At(1);
-    input.position = "../../etc/x:1";
-    const auto name = CreateFileName(withPosition, input, "/rec/");
-    EXPECT_EQ(name.path, "/rec/P_..-..-etc-x-1.wav");
 }
 
 } // namespace

@@ -15,7 +15,6 @@ public:
     };
     // Mount point (ending in "/") -> its state; the volume of a path is the longest matching one.
     std::map<std::string, Volume> volumes;
-    int freeQueries = 0;
 
     std::vector<std::string> Volumes() override {
         std::vector<std::string> points;
@@ -26,7 +25,6 @@ public:
     }
     std::string VolumeOf(std::string_view path) override { return MountPointOf(path, Volumes()); }
     std::optional<uint64_t> FreeKB(std::string_view folder) override {
-        ++freeQueries;
         return volumes[VolumeOf(folder)].freeKB;
     }
     bool Writable(std::string_view folder) override { return volumes[VolumeOf(folder)].writable; }

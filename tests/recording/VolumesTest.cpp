@@ -9,6 +9,8 @@
 namespace ondrix {
 namespace {
 
+// Pseudo file systems listed as volumes, an escaped blank left in a mount point, or a path matched to a
+// mount point that is only a prefix of its name ("/home" for "/homework").
 TEST(Volumes, MountsListedAndMatched) {
     const std::string mounts = "sysfs /sys sysfs rw 0 0\n"
                                "proc /proc proc rw 0 0\n"
@@ -27,6 +29,7 @@ TEST(Volumes, MountsListedAndMatched) {
     EXPECT_EQ(MountPointOf("/media/field data", points), "/media/field data/");
 }
 
+// A unit error in the free space, a folder not yet made left unmeasured, or Writable not making it.
 TEST(Volumes, FreeSpaceOfARealFolder) {
     TempFolder folder;
     struct statvfs info {};
@@ -39,19 +42,18 @@ TEST(Volumes, FreeSpaceOfARealFolder) {
     // A folder not created yet is measured on its parent.
     EXPECT_TRUE(GetDiskFreeKB(folder.Path() + "not/yet/there/").has_value());
 
-    LocalVolumes local;
-    EXPECT_TRUE(local.Writable(folder.Path() + "deep/new/"));
+    EXPECT_TRUE(LocalVolumes().Writable(folder.Path() + "deep/new/"));
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() + "deep/new/"));
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path() + "deep/new/"));
 }
 
+// Spanning onto an unwritable or too small volume, trying more volumes than allowed, or losing the path.
 TEST(Volumes, NextVolumeWithSpaceKeepsThePath) {
     ScriptedVolumes system;
     system.volumes["/"] = {.freeKB = 50, .writable = true};
     system.volumes["/media/a/"] = {.freeKB = 5000, .writable = false};
     system.volumes["/media/b/"] = {.freeKB = 300, .writable = true};
     system.volumes["/media/c/"] = {.freeKB = 9000, .writable = true};
-
     // The folder's own volume when it has room.
     auto choice = FindDriveWithSpace(system, "/media/c/bats/night", 1000, 1);
     ASSERT_TRUE(choice);

@@ -62,6 +62,7 @@ protected:
     std::vector<std::pair<std::string, Action>> actions;
 };
 
+// Each kind of control must get its widget, named after it and showing the model's state.
 TEST_F(BindingTest, WidgetsStartFromTheModelWithTheControlNames) {
     EXPECT_EQ(W<QLineEdit>("Field")->objectName(), "Field");
     EXPECT_EQ(W<QLineEdit>("Field")->text(), "1");
@@ -77,6 +78,7 @@ TEST_F(BindingTest, WidgetsStartFromTheModelWithTheControlNames) {
     EXPECT_EQ(binder->Widget("Socket"), nullptr);
 }
 
+// Each user operation must reach the model once, as its own kind of operation.
 TEST_F(BindingTest, UserOperationsReachTheModelAsTheirOperation) {
     W<QLineEdit>("Field")->setText("42");
     emit W<QLineEdit>("Field")->editingFinished();
@@ -106,6 +108,7 @@ TEST_F(BindingTest, UserOperationsReachTheModelAsTheirOperation) {
     EXPECT_EQ(model.Text("Spin"), "3");
 }
 
+// Option buttons of a group must stay exclusive, and a second click must not clear the selected one.
 TEST_F(BindingTest, OptionsStayExclusiveAndASelectedOptionStaysSelected) {
     W<QRadioButton>("OptionB")->click();
     EXPECT_TRUE(W<QRadioButton>("OptionB")->isChecked());
@@ -117,38 +120,26 @@ TEST_F(BindingTest, OptionsStayExclusiveAndASelectedOptionStaysSelected) {
     EXPECT_EQ(model.Text("OptionB"), "-1");
 }
 
+// A model change must reach the widget without coming back as a user operation (which would re-run the
+// rules), also when the widget cannot show it (a text not in the list, a value beyond the spin range).
+// Captions, labels, pictures, colours and visibility are seen through the real windows in MainWindowTest.
 TEST_F(BindingTest, ModelChangesReachTheWidgetsWithoutFiringModelOperations) {
     model.SetText("Field", "7");
     model.SetText("List", "not an entry");
     model.SetItems("List", {"1", "2"});
     model.SetChecked("Check", true);
-    model.SetCaption("Check", "Zoom 2x at bin");
     model.SetRange("Spin", 0, 4);
-    model.SetText("Spin", "9"); // the spin box keeps inside its range, but must not spin the model
-    model.SetText("Status", "Recording");
-    model.SetText("Picture", "line 1\nline 2");
-    model.SetEnabled("Field", false);
-    model.SetVisible("List", false);
-    model.SetBackground("Button", 0xFF0000u);
-
+    model.SetText("Spin", "9");
     EXPECT_TRUE(actions.empty());
     EXPECT_EQ(W<QLineEdit>("Field")->text(), "7");
     EXPECT_EQ(W<QComboBox>("List")->count(), 2);
     EXPECT_EQ(W<QComboBox>("List")->currentText(), "not an entry");
     EXPECT_TRUE(W<QCheckBox>("Check")->isChecked());
-    EXPECT_EQ(W<QCheckBox>("Check")->text(), "Zoom 2x at bin");
     EXPECT_EQ(W<QSpinBox>("Spin")->maximum(), 4);
     EXPECT_EQ(model.Text("Spin"), "9");
-    EXPECT_EQ(W<QLabel>("Status")->text(), "Recording");
-    EXPECT_EQ(binder->Picture("Picture")->Text(), "line 1\nline 2");
-    EXPECT_FALSE(W<QLineEdit>("Field")->isEnabled());
-    EXPECT_FALSE(W<QComboBox>("List")->isVisibleTo(&window));
-    EXPECT_EQ(W<QPushButton>("Button")->palette().color(QPalette::Button), QColor(255, 0, 0));
-
-    model.SetBackground("Button", std::nullopt);
-    EXPECT_NE(W<QPushButton>("Button")->palette().color(QPalette::Button), QColor(255, 0, 0));
 }
 
+// A caption label must hide and grey out with its control.
 TEST_F(BindingTest, CaptionLabelsFollowTheirControl) {
     QLabel* label = binder->CaptionLabel("List", &window);
     QLabel* fallback = binder->CaptionLabel("Spin", &window, "Gain");
@@ -160,6 +151,7 @@ TEST_F(BindingTest, CaptionLabelsFollowTheirControl) {
     EXPECT_FALSE(label->isEnabled());
 }
 
+// A widget or the whole binder destroyed before the model must not crash later model changes.
 TEST_F(BindingTest, EitherSideMayGoFirst) {
     delete binder->Widget("Field");
     model.SetText("Field", "after the widget");
@@ -169,6 +161,8 @@ TEST_F(BindingTest, EitherSideMayGoFirst) {
     EXPECT_EQ(model.Text("List"), "after the binder");
 }
 
+// Menu actions must follow the model (enabled only with a handler, the check mark set by the model, not
+// the click) and trigger its commands.
 TEST(MenuBinding, ActionsFollowTheMenuModelAndTriggerItsCommands) {
     MenuModel menus;
     QMenuBar bar;

@@ -5,6 +5,7 @@
 #include "recording/WavHeader.h"
 #include "settings/MenuModel.h"
 #include "settings/TaskController.h"
+#include "support/ByteFiles.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/Application.h"
 
@@ -14,24 +15,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <numbers>
 
 namespace ondrix {
 namespace {
 
+// Start without a file must ask for a WAV file, draw its first page with the tone standing out, and the
+// navigation must move the page.
 TEST(FileTaskTest, StartInTaskFourAsksForAFileAndDrawsItsPages) {
     TempFolder home;
     const std::string sound = home.Path() + "tone.wav";
-    {
-        std::ofstream out(sound, std::ios::binary);
-        out.write(std::string(44, '\0').data(), 44);
-        for (int n = 0; n < 30 * 48000; ++n) {
-            const auto sample = static_cast<int16_t>(
-                std::lround(10000.0 * std::sin(2 * std::numbers::pi * 3000.0 * n / 48000.0)));
-            out.write(reinterpret_cast<const char*>(&sample), 2);
-        }
+    std::vector<int16_t> tone(30 * 48000 + 22); // 30 s of 3 kHz after room for the header
+    for (std::size_t n = 0; n + 22 < tone.size(); ++n) {
+        tone[n + 22] = static_cast<int16_t>(
+            std::lround(10000.0 * std::sin(2 * std::numbers::pi * 3000.0 * n / 48000.0)));
     }
+    WriteBytes(sound, std::string_view(reinterpret_cast<const char*>(tone.data()), tone.size() * 2));
     ASSERT_TRUE(WriteWavHeader(sound, 1, 48000));
     ScriptedInteraction dialogs;
     Application app({.home = home.Path(), .screenWidth = 1280, .interaction = &dialogs});

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@ protected:
     QtInteraction dialogs{&window};
 };
 
+// Idle, a dialog must answer before the call returns, with the text and icon asked for.
 TEST_F(QtInteractionTest, IdleDialogsAnswerBeforeReturning) {
     std::optional<bool> yes;
     AnswerWhenShown<QMessageBox>([](QMessageBox& box) {
@@ -54,18 +56,21 @@ TEST_F(QtInteractionTest, IdleDialogsAnswerBeforeReturning) {
     EXPECT_EQ(entered, "120");
 }
 
+// A capture must not stall behind a question: the exit question is window-modal, returns at once, defaults
+// to No, and answers through the event loop.
 TEST_F(QtInteractionTest, DuringACaptureTheAnswerComesFromTheEventLoop) {
     dialogs.SetCaptureRunning(true);
     window.show();
     std::vector<std::string> events;
-    dialogs.AskYesNo("Are you sure you want to terminate the program ?", MessageIcon::Critical,
-                     [&](bool answer) { events.push_back(answer ? "yes" : "no"); });
+    dialogs.AskYesNoDefaultNo("Are you sure you want to terminate the program ?", MessageIcon::Critical,
+                              [&](bool answer) { events.push_back(answer ? "yes" : "no"); });
     events.push_back("returned");
 
     auto* box = window.findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowModality(), Qt::WindowModal);
-    EXPECT_EQ(QApplication::activeModalWidget() == box, box->isVisible());
+    EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::No));
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
     box->button(QMessageBox::Yes)->click();
     EXPECT_EQ(events, (std::vector<std::string>{"returned", "yes"}));
 
@@ -74,6 +79,7 @@ TEST_F(QtInteractionTest, DuringACaptureTheAnswerComesFromTheEventLoop) {
     EXPECT_EQ(window.findChild<QMessageBox*>(), nullptr);
 }
 
+// A file dialog must open in the folder asked for, with its patterns, and give the path chosen or nothing.
 TEST_F(QtInteractionTest, FileDialogsOpenWhereAskedAndGiveThePathChosen) {
     TempFolder folder;
     const std::string target = folder.Path() + "snapshot.bmp";

@@ -1,29 +1,21 @@
-// One QApplication for every test of the executable, on the offscreen platform.
+// One QApplication for every test of the executable; tests/support/TestEnvironment.cpp has set the
+// offscreen platform before.
 #include <QApplication>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        // Also when the test runs outside ctest: never open windows on the desktop.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
-        app_ = new QApplication(argc_, argv_);
-    }
-    void TearDown() override {
-        delete app_;
-        app_ = nullptr;
-    }
+int argc = 1;
+char name[] = "test_ui";
+char* argv[] = {name, nullptr};
 
-private:
-    int argc_ = 1;
-    char name_[8] = "test_ui";
-    char* argv_[2] = {name_, nullptr};
-    QApplication* app_ = nullptr;
+class QtEnvironment : public ::testing::Environment {
+    void SetUp() override { app_ = std::make_unique<QApplication>(argc, argv); }
+    void TearDown() override { app_.reset(); }
+    std::unique_ptr<QApplication> app_;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

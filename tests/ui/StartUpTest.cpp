@@ -4,53 +4,38 @@
 #include "TempFolder.h"
 #include "common/Clock.h"
 #include "recording/WavHeader.h"
-#include "settings/Session.h"
+#include "support/ByteFiles.h"
+#include "support/JournalSession.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/Application.h"
 #include "ui/MainWindow.h"
-#include "ui/QtInteraction.h"
 #include "ui/SplashWindow.h"
 #include "ui/TerminationSignals.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <deque>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace ondrix {
 namespace {
 
 constexpr const char* kExitQuestion = "Are you sure you want to terminate the program ?";
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
 // Processes events until the condition holds; gives up after a generous while so a fault cannot hang.
 bool ProcessEventsUntil(const std::function<bool()>& condition) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > 30000) {
-            return false;
-        }
+    for (QDeadlineTimer deadline(30000); !condition() && !deadline.hasExpired();) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    return true;
+    return condition();
 }
 
 ApplicationOptions Options(const std::string& home, ScriptedInteraction& dialogs, int screenWidth = 1280,
@@ -63,23 +48,34 @@ std::string StatusLine(Application& app) {
     return app.Settings().Form1().Text("StatusLine");
 }
 
+// The texts of the named controls, joined by blanks.
+std::string Texts(const ControlModel& model, std::initializer_list<const char*> names) {
+    std::string texts;
+    for (const char* name : names) {
+        texts += (texts.empty() ? "" : " ") + model.Text(name);
+    }
+    return texts;
+}
+
+// The saved files must apply in their order (control state, preset, default paths, rates), each adding to
+// the status line: a file applied out of order leaves the wrong value.
 TEST(StartUpTest, SavedFilesApplyInTheirOrderAndEachAddsToTheStatusLine) {
     TempFolder home;
     const std::string folders = home.Path() + "work/";
     std::filesystem::create_directory(folders);
     // The control state sets values the preset and the default paths then partly overwrite.
-    WriteFile(home.Path() + "ondrix.ini", "FORM1.BlockSize  = 16384\r\n"
-                                          "FORM1.SampleRate = 96000\r\n"
-                                          "FORM1.Text2      = 4\r\n"
-                                          "OPTIONS0.FileRecPathField = /nowhere/rec/\r\n"
-                                          "OPTIONS1.TapeSpeedCombo = 0.5\r\n"
-                                          "OPTIONS1.MaxSpectrogramHeight = 512\r\n"
-                                          "OPTIONS1.QuickPanelFlag = 0\r\n");
-    WriteFile(home.Path() + "default.preset",
-              "4096\r\n*\r\n1024\r\n*\r\n*\r\n*\r\n7\r\n*\r\n*\r\n 0\r\n*\r\n");
-    WriteFile(home.Path() + "defpaths.ini",
-              folders + "play\r\n" + folders + "rec\r\n" + folders + "shots\r\n" + folders + "logs\r\n");
-    WriteFile(home.Path() + "rates.ini", "8000, 96000\r\n250000\r\n");
+    WriteBytes(home.Path() + "ondrix.ini", "FORM1.BlockSize  = 16384\r\n"
+                                           "FORM1.SampleRate = 96000\r\n"
+                                           "FORM1.Text2      = 4\r\n"
+                                           "OPTIONS0.FileRecPathField = /nowhere/rec/\r\n"
+                                           "OPTIONS1.TapeSpeedCombo = 0.5\r\n"
+                                           "OPTIONS1.MaxSpectrogramHeight = 512\r\n"
+                                           "OPTIONS1.QuickPanelFlag = 0\r\n");
+    WriteBytes(home.Path() + "default.preset",
+               "4096\r\n*\r\n1024\r\n*\r\n*\r\n*\r\n7\r\n*\r\n*\r\n 0\r\n*\r\n");
+    WriteBytes(home.Path() + "defpaths.ini",
+               folders + "play\r\n" + folders + "rec\r\n" + folders + "shots\r\n" + folders + "logs\r\n");
+    WriteBytes(home.Path() + "rates.ini", "8000, 96000\r\n250000\r\n");
 
     ScriptedInteraction dialogs;
     Application app(Options(home.Path(), dialogs));
@@ -89,79 +85,51 @@ TEST(StartUpTest, SavedFilesApplyInTheirOrderAndEachAddsToTheStatusLine) {
 
     EXPECT_EQ(StatusLine(app), "Load Controls. Load Settings. Load Paths. Ready...");
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
-    // The preset wins over the control state; what it leaves alone ("*") keeps the saved value.
-    EXPECT_EQ(form.Text("BlockSize"), "4096");
-    EXPECT_EQ(form.Text("FFTSize"), "1024");
-    EXPECT_EQ(form.Text("Combo8"), "7");
-    EXPECT_EQ(form.Text("SampleRate"), "96000");
-    EXPECT_EQ(form.Text("Text2"), "4");
+    // The preset wins over the control state; what it leaves alone ("*") keeps the saved value, as do the
+    // display height and the panel choice.
+    EXPECT_EQ(Texts(form, {"BlockSize", "FFTSize", "Combo8", "SampleRate", "Text2", "Combo7"}),
+              "4096 1024 7 96000 4 512");
+    EXPECT_FALSE(form.At("Frame1").visible);
     EXPECT_EQ(advanced.Text("TapeSpeedCombo"), "0.5");
-    // The default paths win over the control state, and their folders are made.
-    EXPECT_EQ(basic.Text("DefPlayPathField"), folders + "play");
-    // (The analysis settings give the recording folder its closing "/".)
-    EXPECT_EQ(basic.Text("FileRecPathField"), folders + "rec/");
-    EXPECT_EQ(advanced.Text("DefSavePath"), folders + "shots");
-    EXPECT_EQ(advanced.Text("DefLogPath"), folders + "logs");
+    // The default paths win over the control state, and their folders are made (the analysis settings give
+    // the recording folder its closing "/").
+    EXPECT_EQ(Texts(basic, {"DefPlayPathField", "FileRecPathField"}) + " " +
+                  Texts(advanced, {"DefSavePath", "DefLogPath"}),
+              folders + "play " + folders + "rec/ " + folders + "shots " + folders + "logs");
     for (const char* folder : {"play", "rec", "shots", "logs"}) {
         EXPECT_TRUE(std::filesystem::is_directory(folders + folder)) << folder;
     }
-    // The saved spectrogram height sets the display height; the saved panel choice hides the panel.
-    EXPECT_EQ(form.Text("Combo7"), "512");
-    EXPECT_FALSE(form.At("Frame1").visible);
-    const std::vector<std::string> rates = {"8000", "96000", "250000"};
-    EXPECT_EQ(form.At("SampleRate").items, rates);
-    EXPECT_EQ(basic.At("SampleRate").items, rates);
-
+    EXPECT_EQ(form.At("SampleRate").items, (std::vector<std::string>{"8000", "96000", "250000"}));
+    EXPECT_EQ(basic.At("SampleRate").items, form.At("SampleRate").items);
     EXPECT_EQ(app.SessionLog(), home.Path() + "RecLog " + DateStampYMD() + ".Log");
-    EXPECT_EQ(app.Main().windowTitle(), "Ondrix 2.0j Real-Time Spectrograph");
     EXPECT_EQ(app.Tasks().SessionMode(), 1);
     EXPECT_TRUE(app.Tasks().SessionStopped());
     EXPECT_TRUE(app.Menus().At("RealTimeAnalysis").checked);
 }
 
+// Without saved files nothing must be reported or written, and the Quick Settings must be the defaults
+// the analysis then follows.
 TEST(StartUpTest, WithoutSavedFilesTheBuiltInDefaultsAndInitialValuesHold) {
     TempFolder home;
     ScriptedInteraction dialogs;
     Application app(Options(home.Path(), dialogs));
     ControlModel& form = app.Settings().Form1();
-    ControlModel& basic = app.Settings().Options0();
-    ControlModel& advanced = app.Settings().Options1();
-
     EXPECT_EQ(StatusLine(app), "Ready...");
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
-    // "Reset to default".
-    const std::vector<std::pair<const char*, const char*>> quick = {
-        {"BlockSize", "8192"},     {"SampleRate", "48000"}, {"FFTSize", "512"}, {"WindowSize", "512"},
-        {"WindowType", "Hanning"}, {"ScanStep", "512"},     {"Combo8", "0"},    {"Combo12", "off"}};
-    for (const auto& [name, text] : quick) {
-        EXPECT_EQ(form.Text(name), text) << name;
-    }
+    EXPECT_EQ(Texts(form, {"BlockSize", "SampleRate", "FFTSize", "Combo7"}), "8192 48000 512 256");
     EXPECT_EQ(form.ListIndex("WindowType"), 1);
-    EXPECT_FALSE(form.Checked("ZoomFlag"));
     EXPECT_FALSE(form.At("ZoomFlag").enabled);
-    // The initial values.
-    EXPECT_EQ(form.Text("Combo7"), "256");
-    EXPECT_EQ(form.Text("Text1"), "0");
-    EXPECT_EQ(form.Text("Text2"), "1");
-    EXPECT_EQ(form.Text("Text5"), "0");
-    EXPECT_EQ(basic.Text("NchanCombo"), "1 - mono (left)");
-    EXPECT_EQ(basic.Text("FileModeCombo"), "2 - single file recording");
-    EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "680 MB (CD size)");
-    EXPECT_TRUE(advanced.Checked("RTCursorFlag"));
-    EXPECT_EQ(advanced.Text("AmplitudeScale"), "0 - dB");
-    EXPECT_EQ(app.Settings().Options2().Text("Combo2"), "2");
     EXPECT_TRUE(form.At("Frame1").visible);
-    // The analysis settings follow the Quick Settings.
     EXPECT_EQ(app.Settings().Analysis().sampleRate, 48000);
     EXPECT_EQ(app.Settings().Analysis().fftSize, 512);
-    // No file is left behind but what start-up itself writes.
     EXPECT_FALSE(std::filesystem::exists(home.Path() + "ondrix.ini"));
 }
 
+// A saved input that is gone must be reported and replaced, without losing the saved output.
 TEST(StartUpTest, AMissingInputDeviceKeepsTheSavedOutputDevice) {
     TempFolder home;
-    WriteFile(home.Path() + "ondrix.ini",
-              "FORM1.Combo10 = Gone Microphone\r\nOPTIONS0.Combo9 = Ondrix Null Output\r\n");
+    WriteBytes(home.Path() + "ondrix.ini",
+               "FORM1.Combo10 = Gone Microphone\r\nOPTIONS0.Combo9 = Ondrix Null Output\r\n");
     ScriptedInteraction dialogs;
     Application app(Options(home.Path(), dialogs));
     ASSERT_EQ(dialogs.Texts().size(), 1u);
@@ -170,83 +138,38 @@ TEST(StartUpTest, AMissingInputDeviceKeepsTheSavedOutputDevice) {
     EXPECT_EQ(app.Settings().Options0().Text("Combo9"), "Ondrix Null Output");
 }
 
-TEST(StartUpTest, TheProgramFolderIsMadeOrReportedOnce) {
+// A program folder that cannot be made (below a plain file) must be reported once, and the program still
+// starts.
+TEST(StartUpTest, AnUnusableProgramFolderIsReportedOnce) {
     TempFolder temp;
-    {
-        ScriptedInteraction dialogs;
-        const std::string fresh = temp.Path() + "config/ondrix/";
-        Application app(Options(fresh, dialogs));
-        EXPECT_TRUE(std::filesystem::is_directory(fresh));
-        EXPECT_TRUE(dialogs.messages.empty());
-        EXPECT_EQ(StatusLine(app), "Ready...");
-    }
-    {
-        // A folder below a plain file can never be made.
-        WriteFile(temp.Path() + "plain", "");
-        ScriptedInteraction dialogs;
-        const std::string impossible = temp.Path() + "plain/ondrix/";
-        Application app(Options(impossible, dialogs));
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_NE(dialogs.messages[0].text.find(impossible), std::string::npos);
-        EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
-        EXPECT_EQ(StatusLine(app), "Ready...");
-        EXPECT_EQ(app.Tasks().SessionMode(), 1);
-    }
+    WriteBytes(temp.Path() + "plain", "");
+    const std::string folder = temp.Path() + "plain/ondrix/";
+    ScriptedInteraction dialogs;
+    Application app(Options(folder, dialogs));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find(folder), std::string::npos);
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(StatusLine(app), "Ready...");
+    EXPECT_EQ(app.Tasks().SessionMode(), 1);
 }
 
+// A small screen must be reported and get the small display in a maximised window; a large one the saved
+// height in a normal window.
 TEST(StartUpTest, TheScreenWidthPlacesTheMainWindow) {
     TempFolder home;
-    WriteFile(home.Path() + "ondrix.ini", "OPTIONS1.MaxSpectrogramHeight = 512\r\n");
-    struct Case {
-        int width;
-        bool message;
-        bool maximised;
-        const char* height;
-    };
-    for (const Case& c :
-         {Case{640, true, true, "256"}, Case{800, false, true, "256"}, Case{1280, false, false, "512"}}) {
+    WriteBytes(home.Path() + "ondrix.ini", "OPTIONS1.MaxSpectrogramHeight = 512\r\n");
+    for (const int width : {640, 1280}) {
+        SCOPED_TRACE(width);
         ScriptedInteraction dialogs;
-        Application app(Options(home.Path(), dialogs, c.width));
-        EXPECT_EQ(dialogs.Texts(), c.message ? std::vector<std::string>{"Screen resolution not supported"}
-                                             : std::vector<std::string>{})
-            << c.width;
-        EXPECT_EQ(app.Settings().Form1().Text("Combo7"), c.height) << c.width;
-        EXPECT_EQ(StatusLine(app), "Load Controls. Ready...") << c.width;
+        Application app(Options(home.Path(), dialogs, width));
+        EXPECT_EQ(dialogs.messages.size(), width < 800 ? 1u : 0u);
+        EXPECT_EQ(app.Settings().Form1().Text("Combo7"), width < 800 ? "256" : "512");
+        EXPECT_EQ(StatusLine(app), "Load Controls. Ready...");
         app.Show();
-        EXPECT_EQ(app.Main().isMaximized(), c.maximised) << c.width;
+        EXPECT_EQ(app.Main().isMaximized(), width < 800);
         EXPECT_TRUE(app.Main().isVisible());
     }
 }
-
-// A loop that writes its life into a journal and runs a test action in each pass; it ends itself after a
-// few passes unless something ends it first.
-class JournalSession : public Session {
-public:
-    JournalSession(Application& app, std::vector<std::string>& journal, std::function<void(int)> onPass)
-        : app_(app), journal_(journal), onPass_(std::move(onPass)) {}
-
-    void SetUp() override {
-        journal_.push_back("set up in task " + std::to_string(app_.Tasks().SessionMode()));
-    }
-    PassResult Pass() override {
-        ++passes_;
-        journal_.push_back("pass " + std::to_string(passes_));
-        if (onPass_) {
-            onPass_(passes_);
-        }
-        if (passes_ >= 5) {
-            app_.Tasks().SetSessionStopped(true);
-        }
-        return PassResult::Busy;
-    }
-    void CleanUp() override { journal_.push_back("clean up"); }
-
-private:
-    Application& app_;
-    std::vector<std::string>& journal_;
-    std::function<void(int)> onPass_;
-    int passes_ = 0;
-};
 
 class CommandLineRunTest : public ::testing::Test {
 protected:
@@ -255,7 +178,7 @@ protected:
         app.reset();
         app = std::make_unique<Application>(Options(home.Path(), dialogs, 1280, std::move(arguments)));
         app->Tasks().Loops().Register(LoopSlot::RealTimeMono, [this] {
-            return std::make_unique<JournalSession>(*app, journal, [](int) {});
+            return std::make_unique<JournalSession>(app->Tasks(), journal, nullptr, 5);
         });
         app->SetFileOpener([this](const std::string& path) { journal.push_back("open " + path); });
         QApplication::processEvents();
@@ -267,42 +190,40 @@ protected:
     std::unique_ptr<Application> app;
 };
 
-TEST_F(CommandLineRunTest, RecStartsRecordingAndTheFileOpensAfterIt) {
+// The command line: /REC must start a recording run and the file open after it; a file with the /AUTO
+// switch (glued or apart, any case) opens without a run; a blank before the switch, a missing file or no
+// argument opens nothing.
+TEST_F(CommandLineRunTest, ArgumentsStartARunOrOpenAFile) {
     const std::string sound = home.Path() + "night 1.wav";
-    WriteFile(sound, "RIFF");
-    Start({sound, "/rec"});
-    const std::vector<std::string> expected = {"set up in task 2", "pass 1", "pass 2",   "pass 3",
-                                               "pass 4",           "pass 5", "clean up", "open " + sound};
-    EXPECT_EQ(journal, expected);
-    EXPECT_EQ(app->Tasks().SessionMode(), 2);
-    EXPECT_TRUE(app->Main().isVisible());
-}
-
-TEST_F(CommandLineRunTest, AFileWithASwitchOpensWithoutARun) {
-    const std::string sound = home.Path() + "night 1.wav";
-    WriteFile(sound, "RIFF");
-    Start({sound + "/AUTO"});
-    Start({sound, "/auto"});
-    EXPECT_EQ(journal, (std::vector<std::string>{"open " + sound, "open " + sound}));
-    EXPECT_EQ(app->Tasks().SessionMode(), 1);
-}
-
-TEST_F(CommandLineRunTest, ABlankBeforeTheSwitchOrAMissingFileOpensNothing) {
-    const std::string sound = home.Path() + "night.wav";
-    WriteFile(sound, "RIFF");
-    Start({sound + " /AUTO"});
-    EXPECT_TRUE(journal.empty());
-    Start({home.Path() + "missing.wav"});
-    EXPECT_TRUE(journal.empty());
-    Start({});
-    EXPECT_TRUE(journal.empty());
+    WriteBytes(sound, "RIFF");
+    const std::vector<std::string> run = {"set up in task 2", "pass 1", "pass 2",   "pass 3",
+                                          "pass 4",           "pass 5", "clean up", "open " + sound};
+    struct Case {
+        std::vector<std::string> arguments;
+        std::vector<std::string> journal;
+        int task;
+    };
+    for (const Case& c : std::vector<Case>{{{sound, "/rec"}, run, 2},
+                                           {{sound + "/AUTO"}, {"open " + sound}, 1},
+                                           {{sound, "/auto"}, {"open " + sound}, 1},
+                                           {{sound + " /AUTO"}, {}, 1},
+                                           {{home.Path() + "missing.wav"}, {}, 1},
+                                           {{}, {}, 1}}) {
+        SCOPED_TRACE(c.arguments.empty() ? "" : c.arguments.back());
+        journal.clear();
+        Start(c.arguments);
+        EXPECT_EQ(journal, c.journal);
+        EXPECT_EQ(app->Tasks().SessionMode(), c.task);
+        EXPECT_TRUE(c.task == 1 || app->Main().isVisible());
+    }
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// A sound file on the command line must be opened for analysis with its own rate.
 TEST(CommandLineOpenTest, TheFileIsOpenedForAnalysis) {
     TempFolder home;
     const std::string sound = home.Path() + "night.wav";
-    WriteFile(sound, std::string(44 + 9600, '\0'));
+    WriteBytes(sound, std::string(44 + 9600, '\0'));
     ASSERT_TRUE(WriteWavHeader(sound, 1, 24000));
     ScriptedInteraction dialogs;
     Application app(Options(home.Path(), dialogs, 1280, {sound}));
@@ -312,14 +233,14 @@ TEST(CommandLineOpenTest, TheFileIsOpenedForAnalysis) {
     EXPECT_EQ(app.Settings().Form1().Text("SampleRate"), "24000");
 }
 
-class ExitTest : public ::testing::Test {
-protected:
-    ExitTest() : app(Options(home.Path(), dialogs)) { app.Main().show(); }
+// The program with its window shown, and a journal of the runs of task 1.
+struct ExitRig {
+    ExitRig() : app(Options(home.Path(), dialogs)) { app.Main().show(); }
 
     // Runs the loop of task 1 with a test action in each pass.
     void Run(std::function<void(int)> onPass) {
         app.Tasks().Loops().Register(LoopSlot::RealTimeMono, [this, onPass] {
-            return std::make_unique<JournalSession>(app, journal, onPass);
+            return std::make_unique<JournalSession>(app.Tasks(), journal, onPass, 5);
         });
         app.Settings().Form1().Click("StartStop");
     }
@@ -330,7 +251,12 @@ protected:
     std::vector<std::string> journal;
 };
 
-TEST_F(ExitTest, TheQuestionComesFirstAndNoLeavesEverything) {
+// Idle, the exit question must come first on Exit and on closing the window; "No" leaves everything, "Yes"
+// ends the program.
+TEST(ExitTest, TheQuestionComesFirstAndNoLeavesEverything) {
+    ExitRig t;
+    ScriptedInteraction& dialogs = t.dialogs;
+    Application& app = t.app;
     dialogs.yesNoAnswers = {false, false};
     app.ExitProgram();
     app.Main().close();
@@ -349,37 +275,42 @@ TEST_F(ExitTest, TheQuestionComesFirstAndNoLeavesEverything) {
     EXPECT_TRUE(app.Quitting());
 }
 
-TEST_F(ExitTest, DuringARunNoGoesOnAndYesStopsCleansUpAndEnds) {
-    dialogs.yesNoAnswers = {false, true};
-    Run([this](int pass) {
-        if (pass == 3) {
-            app.Settings().Form1().SetChecked("PauseButton", true);
-        }
-        if (pass == 1 || pass == 3) {
-            app.ExitProgram();
-        }
-    });
-    const std::vector<std::string> expected = {"set up in task 1", "pass 1", "pass 2", "pass 3", "clean up"};
-    EXPECT_EQ(journal, expected);
-    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{kExitQuestion, kExitQuestion}));
-    EXPECT_FALSE(app.Tasks().Running());
-    EXPECT_FALSE(app.Settings().Form1().Checked("PauseButton"));
-    EXPECT_FALSE(app.Main().isVisible());
-}
-
-TEST_F(ExitTest, QuitAsksNothingAndStillStopsTheRunFirst) {
-    Run([this](int pass) {
-        if (pass == 2) {
-            app.Quit();
-            // The window stays until the loop has cleaned up.
-            journal.push_back(app.Main().isVisible() ? "window open" : "window closed");
-        }
-    });
-    const std::vector<std::string> expected = {"set up in task 1", "pass 1", "pass 2", "window open",
-                                               "clean up"};
-    EXPECT_EQ(journal, expected);
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_FALSE(app.Main().isVisible());
+// During a run, "No" to the exit question must go on; "Yes" and a quit (which asks nothing) must stop the
+// run, release Pause and let the loop clean up before the window closes.
+TEST(ExitTest, DuringARunNoGoesOnAndYesOrQuitStopsCleansUpAndEnds) {
+    struct Case {
+        std::deque<bool> answers;
+        std::function<void(ExitRig&, int pass)> onPass;
+        std::vector<std::string> journal;
+    };
+    const std::vector<Case> cases = {{{false, true},
+                                      [](ExitRig& t, int pass) {
+                                          t.app.Settings().Form1().SetChecked("PauseButton", pass == 3);
+                                          if (pass == 1 || pass == 3) {
+                                              t.app.ExitProgram();
+                                          }
+                                      },
+                                      {"set up in task 1", "pass 1", "pass 2", "pass 3", "clean up"}},
+                                     {{},
+                                      [](ExitRig& t, int pass) {
+                                          if (pass == 2) {
+                                              t.app.Quit();
+                                              t.journal.push_back(t.app.Main().isVisible() ? "window open"
+                                                                                           : "window closed");
+                                          }
+                                      },
+                                      {"set up in task 1", "pass 1", "pass 2", "window open", "clean up"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.journal[3]);
+        ExitRig t;
+        t.dialogs.yesNoAnswers = c.answers;
+        t.Run([&](int pass) { c.onPass(t, pass); });
+        EXPECT_EQ(t.journal, c.journal);
+        EXPECT_EQ(t.dialogs.messages.size(), c.answers.size());
+        EXPECT_FALSE(t.app.Tasks().Running());
+        EXPECT_FALSE(t.app.Settings().Form1().Checked("PauseButton"));
+        EXPECT_FALSE(t.app.Main().isVisible());
+    }
 }
 
 // Every way a run starts against every way it ends, in the event loop as the program runs: the run ends
@@ -417,7 +348,7 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
 
     TempFolder home;
     const std::string sound = home.Path() + "night.wav";
-    WriteFile(sound, std::string(44 + 4 * 48000, '\0'));
+    WriteBytes(sound, std::string(44 + 4 * 48000, '\0'));
     ASSERT_TRUE(WriteWavHeader(sound, 1, 48000));
     for (const Start& start : starts) {
         for (const End& end : ends) {
@@ -469,25 +400,14 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
     }
 }
 
-TEST(ExitQuestionTest, TheQtQuestionDefaultsToNoAndDoesNotStallACapture) {
-    QWidget window;
-    window.show();
-    QtInteraction qt(&window);
-    qt.SetCaptureRunning(true);
-    std::optional<bool> answer;
-    qt.AskYesNoDefaultNo(kExitQuestion, MessageIcon::Critical, [&](bool yes) { answer = yes; });
-    // Window-modal: the call has returned before anyone answered.
-    EXPECT_FALSE(answer.has_value());
-    auto* box = window.findChild<QMessageBox*>();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::No));
-    EXPECT_EQ(box->icon(), QMessageBox::Critical);
-    box->button(QMessageBox::Yes)->click();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return answer.has_value(); }));
-    EXPECT_TRUE(*answer);
-}
+// The splash progress must gain a dot per step of its length, and a click must end it early (were the click
+// lost, the progress would run for a minute and the test's timeout would catch that).
+TEST(SplashTest, TheProgressGainsADotPerStepAndAClickEndsItEarly) {
+    SplashWindow timed("Credits");
+    timed.Run(std::chrono::milliseconds(50));
+    EXPECT_EQ(timed.Progress(), QString(5, QLatin1Char('.')));
+    EXPECT_FALSE(timed.isVisible());
 
-TEST(SplashTest, AClickEndsTheProgressEarly) {
     SplashWindow splash("Credits");
     QTimer::singleShot(0, &splash, [&splash] {
         auto* progress = splash.findChild<QLineEdit*>("TextProgress");
@@ -496,21 +416,14 @@ TEST(SplashTest, AClickEndsTheProgressEarly) {
                           Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(progress, &press);
     });
-    // Were the click lost, the progress would run for a minute; the test's timeout would catch that.
     splash.Run(std::chrono::minutes(1));
     EXPECT_FALSE(splash.isVisible());
-    EXPECT_EQ(splash.objectName(), "frmSplash");
     EXPECT_LT(splash.Progress().size(), 6000);
     EXPECT_EQ(splash.Progress(), QString(splash.Progress().size(), QLatin1Char('.')));
 }
 
-TEST(SplashTest, TheProgressGainsADotPerStepOfItsLength) {
-    SplashWindow splash("Credits");
-    splash.Run(std::chrono::milliseconds(50));
-    EXPECT_EQ(splash.Progress(), QString(5, QLatin1Char('.')));
-    EXPECT_FALSE(splash.isVisible());
-}
-
+// A termination signal must arrive as an event, and one that came before there was a handler must wait
+// for it.
 TEST(TerminationSignalsTest, ASignalArrivesAsAnEventAndEarlierOnesWaitForTheHandler) {
     TerminationSignals watcher;
     ASSERT_TRUE(watcher.Installed());

@@ -1,0 +1,52 @@
+// Whole files as bytes, their little-endian fields and what sox reads in them, for tests that write
+// and inspect real files.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ondrix {
+
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::string& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    WriteBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+inline uint32_t Le32(const std::vector<uint8_t>& b, std::size_t at) {
+    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
+           static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+// soxi's rate, channels, samples and bits of a WAV file, one a line; "" when sox cannot read the file,
+// nothing when sox is not installed.
+inline std::optional<std::string> SoxInfo(const std::string& path) {
+    if (std::system("command -v soxi >/dev/null 2>&1") != 0) {
+        return std::nullopt;
+    }
+    std::string output;
+    const std::string q = "'" + path + "'";
+    FILE* pipe =
+        popen(("soxi -r " + q + " && soxi -c " + q + " && soxi -s " + q + " && soxi -b " + q).c_str(), "r");
+    char buffer[256];
+    while (pipe != nullptr && fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    return pipe != nullptr && pclose(pipe) == 0 ? output : std::string();
+}
+
+} // namespace ondrix

@@ -1,0 +1,42 @@
+// A run for tests: writes its set-up (with the task), its passes and its clean-up into a journal and runs
+// the test's action in each pass; it stops itself after `lastPass` passes (0: only when something else
+// stops it).
+#pragma once
+
+#include "settings/Session.h"
+#include "settings/TaskController.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ondrix {
+
+class JournalSession : public Session {
+public:
+    JournalSession(TaskController& tasks, std::vector<std::string>& journal,
+                   std::function<void(int pass)> onPass = {}, int lastPass = 0)
+        : tasks_(tasks), journal_(journal), onPass_(std::move(onPass)), lastPass_(lastPass) {}
+
+    void SetUp() override { journal_.push_back("set up in task " + std::to_string(tasks_.SessionMode())); }
+    PassResult Pass() override {
+        journal_.push_back("pass " + std::to_string(++passes_));
+        if (onPass_) {
+            onPass_(passes_);
+        }
+        if (passes_ == lastPass_) {
+            tasks_.SetSessionStopped(true);
+        }
+        return PassResult::Busy;
+    }
+    void CleanUp() override { journal_.push_back("clean up"); }
+
+private:
+    TaskController& tasks_;
+    std::vector<std::string>& journal_;
+    std::function<void(int)> onPass_;
+    int lastPass_;
+    int passes_ = 0;
+};
+
+} // namespace ondrix
