@@ -9,7 +9,7 @@
 #include "common/Rounding.h"
 #include "common/SessionLog.h"
 #include "common/TextLines.h"
-#include "support/FileBytes.h"
+#include "support/ByteFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // written), the name and folder of a save, the partial save's answers, the run's description and the stop
 // of a full stop-when-full buffer.
 #include "recording/RamBufferCommands.h"
-#include "RecordingFiles.h"
 #include "TempFolder.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
+#include "support/ByteFiles.h"
 #include "support/ScriptedInteraction.h"
 
 #include <gtest/gtest.h>

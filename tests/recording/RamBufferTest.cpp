@@ -1,8 +1,8 @@
 // The RAM buffer: capacity in whole blocks, the fill shown with round-half-even, wrap-around, and every
 // save writing exactly the samples it should, oldest first, under a header that counts them.
 #include "recording/RamBuffer.h"
-#include "RecordingFiles.h"
 #include "TempFolder.h"
+#include "support/ByteFiles.h"
 
 #include <gtest/gtest.h>
 

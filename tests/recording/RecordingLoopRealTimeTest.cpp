@@ -6,7 +6,7 @@
 #include "common/Clock.h"
 #include "recording/Recorder.h"
 #include "support/ByteFiles.h"
-#include "support/RealTimeRig.h"
+#include "support/RealTimeLoopRig.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +21,12 @@ TEST(RecordingLoopRealTime, MultipleFilesKeepTheRampWholeAcrossSwitchesAndAPause
     constexpr int kBlock = 16384;
     constexpr double kSeconds = 15.0;
     TempFolder folder;
-    RealTimeRig rig;
+    RealTimeLoopRig rig(nullptr);
     LocalVolumes volumes;
     std::unique_ptr<Recorder> recorder;
-    ASSERT_TRUE(rig.SelectInput(rig.catalog.InputPosition(kTestRampName)));
+    rig.settings.ApplyInitialValues();
+    rig.devices.RefreshDeviceLists();
+    rig.SelectInput(kTestRampName);
     ControlModel& form = rig.settings.Form1();
     form.SetText("SampleRate", std::to_string(kRate));
     form.SetText("BlockSize", std::to_string(kBlock));
@@ -47,13 +49,11 @@ TEST(RecordingLoopRealTime, MultipleFilesKeepTheRampWholeAcrossSwitchesAndAPause
     rig.tasks.SelectTask(2);
 
     const int64_t total = static_cast<int64_t>(kSeconds * kRate / kBlock);
-    rig.Run([&] {
+    rig.Session([&](int) {
         const int64_t blocks = rig.context.status.blocks;
         // Rec Pause held for a few blocks in the middle of the run.
         form.SetChecked("RecPauseFlag", blocks >= total / 2 && blocks < total / 2 + 4);
-        if (blocks >= total && !rig.tasks.SessionStopped()) {
-            form.Click("StartStop");
-        }
+        return blocks < total;
     });
     ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages.front().text;
     EXPECT_EQ(rig.context.status.droppedBlocks, 0);

@@ -4,7 +4,7 @@
 #include "settings/CommandLine.h"
 #include "settings/RatesFile.h"
 #include "settings/SettingsModel.h"
-#include "support/FileBytes.h"
+#include "support/ByteFiles.h"
 
 #include <gtest/gtest.h>
 

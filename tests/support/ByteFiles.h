@@ -1,5 +1,5 @@
-// Whole files as bytes, their little-endian fields and what sox reads in them, for tests that write
-// and inspect real files.
+// Whole files as bytes or text, their little-endian fields and what sox reads in them, for tests that
+// write and inspect real files.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,15 @@ inline void WriteBytes(const std::string& path, std::string_view bytes) {
 }
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     WriteBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    WriteBytes(path, std::string_view(bytes));
 }
 
 inline uint32_t Le32(const std::vector<uint8_t>& b, std::size_t at) {

@@ -6,7 +6,7 @@
 #include "settings/MenuModel.h"
 #include "settings/SettingsFiles.h"
 #include "settings/SettingsModel.h"
-#include "support/FileBytes.h"
+#include "support/ByteFiles.h"
 #include "support/ScriptedInteraction.h"
 
 #include <gtest/gtest.h>

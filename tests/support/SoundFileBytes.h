@@ -1,28 +1,17 @@
-// Byte-level helpers for tests of sound files: whole files read and written, little-endian fields, and
-// 16-bit WAV files with the header the recorder writes.
+// Byte-level helpers for tests of sound files: little-endian fields and 16-bit WAV files with the header
+// the recorder writes.
 #pragma once
 
 #include "recording/WavHeader.h"
+#include "support/ByteFiles.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace ondrix {
 
 using Bytes = std::vector<uint8_t>;
-
-inline Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Appends `v` as `n` little-endian bytes.
 inline void PutLe(Bytes& b, uint32_t v, int n = 4) {
