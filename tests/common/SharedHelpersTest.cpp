@@ -7,15 +7,18 @@
 #include "common/Paths.h"
 #include "common/PrintLine.h"
 #include "common/Rounding.h"
+#include "common/SaveFileDialog.h"
 #include "common/SessionLog.h"
 #include "common/TextLines.h"
 #include "support/ByteFiles.h"
+#include "support/ScriptedInteraction.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 #include <ctime>
+#include <deque>
 #include <filesystem>
 #include <iterator>
 #include <sstream>
@@ -188,6 +191,43 @@ TEST(PrintLine, CommaMovesToTheNextZoneStrictlyAfterTheColumn) {
     EXPECT_EQ(ZoneFields({"a", "", "c"}), std::string("a") + std::string(27, ' ') + "c");
     EXPECT_EQ(PrintLine().Item("ab").Item("cd").NextZone().Item("e").Text(), "abcd          e");
     EXPECT_EQ(PrintLine().NextZone().Item("x").Text(), std::string(14, ' ') + "x");
+}
+
+// The save dialog asks until a name can be written: a bare name gets the extension, an unwritable folder
+// and a No to "Replace ... ?" ask again, "*" or a cancel end with nothing.
+TEST(SaveFileDialog, AsksUntilANameCanBeWritten) {
+    TempFolder temp;
+    const std::string t = temp.Path();
+    WriteFile(t + "old.wav", "x");
+    WriteFile(t + "plain", "x");
+    const struct {
+        std::deque<std::optional<std::string>> answers;
+        std::deque<bool> yesNo;
+        std::string result;
+    } cases[] = {
+        {{t + "new"}, {}, t + "new.wav"},
+        {{t + "new.WAV"}, {}, t + "new.WAV"},
+        {{"*.wav"}, {}, ""},
+        {{std::nullopt}, {}, ""},
+        {{t + "plain/x", t + "a"}, {}, t + "a.wav"},
+        {{t + "old", t + "old"}, {false, true}, t + "old.wav"},
+    };
+    for (const auto& c : cases) {
+        ScriptedInteraction dialogs;
+        dialogs.textAnswers = c.answers;
+        dialogs.yesNoAnswers = c.yesNo;
+        std::string chosen = "none";
+        SaveFileDialog(dialogs, "Save", t, "wav", "", [&](const std::string& path) { chosen = path; });
+        EXPECT_EQ(chosen, c.result);
+        EXPECT_TRUE(dialogs.textAnswers.empty() && dialogs.yesNoAnswers.empty()) << c.result;
+    }
+    ScriptedInteraction dialogs;
+    dialogs.textAnswers = {"/data/x", std::nullopt};
+    std::vector<std::string> folders;
+    for (int i = 0; i < 2; ++i) {
+        SetPathDialog(dialogs, t, [&](const std::string& folder) { folders.push_back(folder); });
+    }
+    EXPECT_EQ(folders, std::vector<std::string>{"/data/x/"});
 }
 
 } // namespace
