@@ -1,6 +1,6 @@
 // Fuzz target of the sound file readers: the input is written as a file of every recognised kind in
 // turn, recognised, read to its end frame by frame, reported on and repaired. The formats tests replay
-// its corpus.
+// its corpus: one small seed of each layout the readers know, and every finding kept.
 #include "files/SoundFileFormat.h"
 #include "files/SoundFileReader.h"
 #include "files/WavHeaderTools.h"
