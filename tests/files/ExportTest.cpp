@@ -114,12 +114,7 @@ TEST_F(ExportTest, PagesAndColumnTableMatchTheChainAndTheWindow) {
     const QImage drawn = renderer.Picture().copy(0, renderer.Height() - kRows, kWidth, kRows);
     loop.CleanUp();
     const QImage saved = QImage(QString::fromStdString(Out("tones-p0002.png")));
-    ASSERT_EQ(saved.size(), drawn.size());
-    for (int y = 0; y < kRows; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            ASSERT_EQ(saved.pixel(x, y), drawn.pixel(x, y)) << x << "," << y;
-        }
-    }
+    EXPECT_TRUE(saved.convertToFormat(drawn.format()) == drawn);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

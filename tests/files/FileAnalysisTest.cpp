@@ -119,11 +119,9 @@ TEST_F(FileAnalysisTest, EndOfFileThenStartDrawsOnlyTheLastScreenfulAndItsStatus
         return call < 3;
     });
     const int64_t frameBytes = int64_t{kWidth} * kStep * 4;
-    EXPECT_EQ(file.frameBytes, frameBytes);
-    EXPECT_EQ(file.filePos, file.info.dataEnd - frameBytes);
-    EXPECT_EQ(file.lastPos, file.filePos);
-    EXPECT_EQ(context.status.pages, 1);
-    EXPECT_EQ(pump.waits, 2); // the unchanged position: idle passes
+    // One page at the last screenful, then idle passes at the unchanged position.
+    EXPECT_EQ(std::tuple(file.frameBytes, file.filePos, file.lastPos, context.status.pages, pump.waits),
+              std::tuple(frameBytes, file.info.dataEnd - frameBytes, file.info.dataEnd - frameBytes, 1, 2));
     // The screenful holds width x step frames: its last FFT / step - 1 columns would need frames beyond it.
     ASSERT_EQ(columns.size(), static_cast<std::size_t>(kWidth - kFft / kStep + 1));
     EXPECT_EQ(columns.front().x, 0);
@@ -161,9 +159,8 @@ TEST_F(FileAnalysisTest, RefreshZoomAndStartRedrawThePageAtItsPosition) {
             }
             return call < 3;
         });
-        EXPECT_EQ(context.status.pages, c.pages);
-        EXPECT_EQ(file.filePos, file.info.headerSize);
-        EXPECT_EQ(file.lastPos, file.filePos);
+        EXPECT_EQ(std::tuple(context.status.pages, file.filePos, file.lastPos),
+                  std::tuple(c.pages, file.info.headerSize, file.info.headerSize));
     }
 }
 
@@ -193,15 +190,11 @@ TEST_F(FileAnalysisTest, APageIsAPureFunctionOfItsPosition) {
         }
         return call < 5;
     });
-    EXPECT_EQ(context.status.pages, 4);
-    EXPECT_EQ(pump.waits, 1);
-    EXPECT_EQ(file.filePos, 44);
+    EXPECT_EQ(std::tuple(context.status.pages, pump.waits, file.filePos), std::tuple(4, 1, 44));
     EXPECT_TRUE(renderer.Picture() == first);
     ASSERT_EQ(columns.size(), 4u * kWidth);
-    for (int x = 0; x < kWidth; ++x) {
-        ASSERT_EQ(columns[3u * kWidth + static_cast<std::size_t>(x)].values,
-                  firstColumns[static_cast<std::size_t>(x)].values);
-    }
+    EXPECT_TRUE(std::equal(firstColumns.begin(), firstColumns.end(), columns.begin() + 3 * kWidth,
+                           [](const Column& a, const Column& b) { return a.values == b.values; }));
     // Without dither and averaging the first column is the stream's.
     settings.Options1().SetChecked("chkDither1", false);
     settings.Options1().SetText("AvgCombo", "0");
@@ -226,13 +219,10 @@ TEST_F(FileAnalysisTest, AnUnclosedRecordingIsAnalysedToItsEndAndTheRestBlanked)
     ASSERT_EQ(columns.size(), drawn);
     EXPECT_EQ(ArgMax(columns.back().values), 30);
     const QImage& picture = renderer.Picture();
-    const uint32_t blank = palette.Lookup(0.0f);
-    for (int x = static_cast<int>(drawn); x < kWidth; ++x) {
-        for (int y = 0; y < 256; ++y) {
-            ASSERT_EQ(picture.pixel(x, y), blank) << x << "," << y;
-        }
-    }
-    EXPECT_NE(picture.pixel(static_cast<int>(drawn) - 1, 255 - 30), blank);
+    QImage blank(kWidth - static_cast<int>(drawn), 256, picture.format());
+    blank.fill(palette.Lookup(0.0f));
+    EXPECT_TRUE(picture.copy(static_cast<int>(drawn), 0, blank.width(), 256) == blank);
+    EXPECT_NE(picture.pixel(static_cast<int>(drawn) - 1, 255 - 30), blank.pixel(0, 0));
     // An export's page k starts exactly at its own screenful, even past the last full one.
     context.clampToLastFrame = false;
     file.filePos = 44 + int64_t{30} * kStep * 2;
@@ -294,24 +284,25 @@ TEST(DaytimeTest, TheRecordersTimeStampGivesTheTimeOfDayOfAFrame) {
     EXPECT_EQ(DaytimeText(name, "2024", 2.5), "Daytime: File 23:59:59  Frame 24:00:01.500");
     EXPECT_EQ(DaytimeText(name, "20240131", 0.0), "Daytime: File 23:59:59  Frame 23:59:59.000");
     // The tag must start the date: one character early, the time field holds "_23595".
-    EXPECT_EQ(DaytimeText(name, "_2024", 0.0), "No timestamp");
-    EXPECT_EQ(DaytimeText(name, "", 0.0), "No timestamp");
-    EXPECT_EQ(DaytimeText("take1.wav", "2024", 0.0), "No timestamp");
-    EXPECT_EQ(DaytimeText("x_20240131_2359.wav", "2024", 0.0), "No timestamp");
+    for (const auto& [file, tag] :
+         {std::pair{name, "_2024"}, {name, ""}, {"take1.wav", "2024"}, {"x_20240131_2359.wav", "2024"}}) {
+        EXPECT_EQ(DaytimeText(file, tag, 0.0), "No timestamp") << file << " " << tag;
+    }
 }
 
 // Stereo pages reduced to one channel saturate instead of wrapping.
 TEST(DaytimeTest, TwoChannelsBecomeOneWithoutClipping) {
     const std::vector<int16_t> frames = {32767, 32767, 32767, -32768, -32768, -32768, 100, -7};
-    std::vector<int16_t> out(4);
-    ReduceToMono(frames, 2, StereoChoice::LeftPlusRight, out);
-    EXPECT_EQ(out, (std::vector<int16_t>{32767, -1, -32768, 46}));
-    ReduceToMono(frames, 2, StereoChoice::LeftMinusRight, out);
-    EXPECT_EQ(out, (std::vector<int16_t>{0, 32767, 0, 53}));
-    ReduceToMono(frames, 2, StereoChoice::Right, out);
-    EXPECT_EQ(out, (std::vector<int16_t>{32767, -32768, -32768, -7}));
-    ReduceToMono(frames, 2, StereoChoice::Stereo, out);
-    EXPECT_EQ(out, (std::vector<int16_t>{32767, 32767, -32768, 100}));
+    const std::pair<StereoChoice, std::vector<int16_t>> cases[] = {
+        {StereoChoice::LeftPlusRight, {32767, -1, -32768, 46}},
+        {StereoChoice::LeftMinusRight, {0, 32767, 0, 53}},
+        {StereoChoice::Right, {32767, -32768, -32768, -7}},
+        {StereoChoice::Stereo, {32767, 32767, -32768, 100}}};
+    for (const auto& [choice, expected] : cases) {
+        std::vector<int16_t> out(4);
+        ReduceToMono(frames, 2, choice, out);
+        EXPECT_EQ(out, expected) << static_cast<int>(choice);
+    }
     EXPECT_EQ(ChannelModeText(1, StereoChoice::Right), "M"); // one channel is mono whatever the choice
     EXPECT_EQ(ChannelModeText(2, StereoChoice::LeftMinusRight), "L-R");
 }

@@ -19,31 +19,26 @@
 namespace ondrix {
 namespace {
 
-// A run that records its set-up and clean-up, with the file current at each, and stops itself after
+// A run that journals its set-up and clean-up with the file current at each, and stops itself after
 // `passes` passes (0: only when asked).
-class JournalLoop : public Session {
-public:
+struct JournalLoop : Session {
     JournalLoop(std::string name, TaskController& tasks, std::vector<std::string>& journal, int passes)
-        : name_(std::move(name)), tasks_(tasks), journal_(journal), passes_(passes) {}
-    void SetUp() override { journal_.push_back(name_ + " set-up " + Current()); }
+        : name(std::move(name)), tasks(tasks), journal(journal), passes(passes) {}
+    void SetUp() override { Note(" set-up "); }
     PassResult Pass() override {
-        ++done_;
-        if (done_ == passes_ || done_ > 10000) {
-            tasks_.SetSessionStopped(true);
+        if (++done == passes || done > 10000) {
+            tasks.SetSessionStopped(true);
         }
         return PassResult::Busy;
     }
-    void CleanUp() override { journal_.push_back(name_ + " clean-up " + Current()); }
-
-private:
-    std::string Current() const {
-        return std::filesystem::path(tasks_.CurrentFileName()).filename().string();
+    void CleanUp() override { Note(" clean-up "); }
+    void Note(const char* what) {
+        journal.push_back(name + what + std::filesystem::path(tasks.CurrentFileName()).filename().string());
     }
-    std::string name_;
-    TaskController& tasks_;
-    std::vector<std::string>& journal_;
-    int passes_;
-    int done_ = 0;
+    std::string name;
+    TaskController& tasks;
+    std::vector<std::string>& journal;
+    int passes, done = 0;
 };
 
 class FileOpenerTest : public ::testing::Test {
@@ -94,19 +89,16 @@ TEST_F(FileOpenerTest, StereoWavBecomesCurrentWithItsRateChannelsAndStatus) {
     basic().SetText("SampleRate", "8000");
     opener.SetPlayListCount(0);
     opener.OpenFile(wav);
-    EXPECT_EQ(current.name, wav);
-    EXPECT_EQ(tasks.CurrentFileName(), wav);
-    EXPECT_EQ(current.info.type, kFileWav16);
-    EXPECT_EQ(current.filePos + current.lastPos, 0);
-    EXPECT_EQ(opener.DurationText(), "00:00:00");
+    EXPECT_EQ(std::tuple(current.name, tasks.CurrentFileName(), current.info.type,
+                         current.filePos + current.lastPos),
+              std::tuple(wav, wav, kFileWav16, 0));
     EXPECT_EQ(form().Text("Label4"), wav + " 188kb 48000s/sec 2ch 16bit");
-    EXPECT_EQ(form().Text("SampleRate"), "48000");
-    EXPECT_EQ(basic().Text("SampleRate"), "48000");
-    EXPECT_EQ(basic().Text("NchanCombo"), "2 - stereo");
+    EXPECT_EQ(std::tuple(opener.DurationText(), form().Text("SampleRate"), basic().Text("SampleRate"),
+                         basic().Text("NchanCombo")),
+              std::tuple("00:00:00", "48000", "48000", "2 - stereo"));
     EXPECT_GE(updateForms, 1);
-    EXPECT_EQ(tasks.SessionMode(), 3);
-    EXPECT_TRUE(menu.At("FileAnalysisPlay").checked);
-    EXPECT_FALSE(tasks.Running());
+    EXPECT_EQ(std::tuple(tasks.SessionMode(), menu.At("FileAnalysisPlay").checked, tasks.Running()),
+              std::tuple(3, true, false));
     // A play list shows its prefix; a long name loses its folder. Task 4 stays task 4.
     const std::string longName = std::string(100, 'n') + ".wav";
     tasks.SelectTask(4);
@@ -131,17 +123,15 @@ TEST_F(FileOpenerTest, RefusedFilesLeaveNoFileOpen) {
         interaction.messages.clear();
         opener.OpenFile(Wav("refused.wav", channels, 48000, 10));
         EXPECT_EQ(interaction.Texts(), std::vector<std::string>{"Number of channels not supported"});
-        EXPECT_FALSE(current.IsOpen());
-        EXPECT_EQ(tasks.CurrentFileName(), "");
-        EXPECT_EQ(form().Text("Label4"), "");
+        EXPECT_EQ(std::tuple(current.IsOpen(), tasks.CurrentFileName(), form().Text("Label4")),
+                  std::tuple(false, "", ""));
     }
     interaction.messages.clear();
     std::ofstream(Path("notes.xyz")) << "not a sound";
     opener.OpenFile(Path("notes.xyz"));
-    const std::vector<std::string> texts = interaction.Texts();
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[0].rfind("Unknown File Extension (", 0), 0u) << texts[0];
-    EXPECT_EQ(texts[1], "File format not supported");
+    EXPECT_EQ(interaction.Texts(),
+              (std::vector<std::string>{"Unknown File Extension (" + Path("notes.xyz") + " > XYZ)",
+                                        "File format not supported"}));
     EXPECT_FALSE(current.IsOpen());
 }
 
@@ -152,12 +142,10 @@ TEST_F(FileOpenerTest, RecordingNeverClosedIsRepairedOnOpening) {
     opener.SetLog([&log](const std::string& line) { log.push_back(line); });
     opener.OpenFile(wav);
     EXPECT_TRUE(interaction.messages.empty());
-    ASSERT_TRUE(current.IsOpen());
-    EXPECT_TRUE(current.info.repaired);
     EXPECT_EQ(ReadBytes(wav), ReadBytes(Wav("closed.wav", 2, 44100, 1000)));
-    EXPECT_EQ(current.info.dataEnd, 44 + 4000);
-    EXPECT_EQ(log.size(), 1u);
-    EXPECT_EQ(form().Text("SampleRate"), "44100");
+    EXPECT_EQ(std::tuple(current.IsOpen(), current.info.repaired, current.info.dataEnd, log.size(),
+                         form().Text("SampleRate")),
+              std::tuple(true, true, 44 + 4000, 1u, "44100"));
 }
 
 // A preset saved beside the file loads before the file's own rate is applied, and only when asked for.
@@ -212,10 +200,8 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
     std::ofstream(Path("z.S48"), std::ios::binary) << std::string(256 + 64, ' ');
     Answer(Path("z.S48"));
     ASSERT_TRUE(menu.Trigger("OpenFileMxx"));
-    EXPECT_EQ(current.name, Path("z.S48"));
-    EXPECT_EQ(current.info.type, kFileSxx);
-    EXPECT_TRUE(interaction.textAnswers.empty());
-    EXPECT_TRUE(interaction.messages.empty());
+    EXPECT_EQ(std::tuple(current.name, current.info.type), std::tuple(Path("z.S48"), kFileSxx));
+    EXPECT_TRUE(interaction.textAnswers.empty() && interaction.messages.empty());
     EXPECT_TRUE(NameFitsExtension("/a/b.Dap", "dap"));
     EXPECT_FALSE(NameFitsExtension("/a/b.wav", "dap"));
     EXPECT_FALSE(NameFitsExtension("av", "wav"));
@@ -229,17 +215,14 @@ TEST_F(FileOpenerTest, CloseAllForgetsTheFileAndAppliesTheTaskAgain) {
     menu.SetChecked("FileAnalysisPlay", false);
     const int before = updateForms;
     ASSERT_TRUE(menu.Trigger("CloseFile"));
-    EXPECT_FALSE(current.IsOpen());
-    EXPECT_EQ(tasks.CurrentFileName(), "");
-    EXPECT_EQ(form().Text("Label4"), "");
-    EXPECT_EQ(opener.PlayListCount(), 0);
+    EXPECT_EQ(
+        std::tuple(current.IsOpen(), tasks.CurrentFileName(), form().Text("Label4"), opener.PlayListCount()),
+        std::tuple(false, "", "", 0));
     EXPECT_GT(updateForms, before);
-    EXPECT_TRUE(menu.At("FileAnalysisPlay").checked);
-    EXPECT_EQ(tasks.SessionMode(), 3);
+    EXPECT_EQ(std::tuple(menu.At("FileAnalysisPlay").checked, tasks.SessionMode()), std::tuple(true, 3));
     opener.OpenFile(wav);
     ASSERT_TRUE(menu.Trigger("RealTimeAnalysis"));
-    EXPECT_FALSE(current.IsOpen());
-    EXPECT_EQ(tasks.CurrentFileName(), "");
+    EXPECT_EQ(std::tuple(current.IsOpen(), tasks.CurrentFileName()), std::tuple(false, ""));
 }
 
 // Opening during a run stops it and opens after its clean-up, never under the running loop.
@@ -255,21 +238,18 @@ TEST_F(FileOpenerTest, OpeningDuringARunStopsItAndOpensAfterItsCleanUp) {
         } else if (call == 3) {
             form().Click("PauseButton");
             opener.OpenFile(second);
-            EXPECT_TRUE(tasks.SessionStopped());
-            EXPECT_EQ(form().At("StartStop").caption, "Start");
-            EXPECT_FALSE(form().Checked("PauseButton"));
-            EXPECT_EQ(current.name, first);
+            EXPECT_EQ(std::tuple(tasks.SessionStopped(), form().At("StartStop").caption,
+                                 form().Checked("PauseButton"), current.name),
+                      std::tuple(true, "Start", false, first));
         }
     };
     form().Click("StartStop");
     EXPECT_EQ(journal,
               (std::vector<std::string>{"analysis set-up first.wav", "analysis clean-up first.wav"}));
     EXPECT_TRUE(interaction.dialogs.empty());
-    EXPECT_FALSE(tasks.Running());
-    EXPECT_EQ(current.name, second);
-    EXPECT_EQ(tasks.CurrentFileName(), second);
-    EXPECT_EQ(form().Text("SampleRate"), "16000");
-    EXPECT_EQ(tasks.SessionMode(), 4);
+    EXPECT_EQ(std::tuple(tasks.Running(), current.name, tasks.CurrentFileName(), form().Text("SampleRate"),
+                         tasks.SessionMode()),
+              std::tuple(false, second, second, "16000", 4));
 }
 
 // "Play on open" and "analysis on open" run both tasks in turn; Start without a file asks for one.

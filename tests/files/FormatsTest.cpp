@@ -16,6 +16,8 @@
 #include <limits>
 #include <tuple>
 
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
 namespace ondrix {
 namespace {
 
@@ -86,6 +88,13 @@ std::vector<int16_t> ReadAll(const std::string& path, const SoundFileInfo& info,
         }
         all.insert(all.end(), page.begin(), page.begin() + n * info.channels);
     }
+}
+
+// The frames read from `pos` into a page of `frames` frames (nothing on an error).
+std::vector<int16_t> ReadAt(SoundFileReader& reader, int64_t pos, size_t frames, int channels) {
+    std::vector<int16_t> page(frames * static_cast<size_t>(channels));
+    page.resize(static_cast<size_t>(std::max<int64_t>(0, reader.Read(pos, page)) * channels));
+    return page;
 }
 
 class FormatsTest : public ::testing::Test {
@@ -185,11 +194,8 @@ TEST_F(FormatsTest, EarsRecordsSkipTheirHeadersAndReadBigEndian) {
     // is a byte offset.
     SoundFileReader reader;
     ASSERT_TRUE(reader.Open(path, info, settings));
-    std::vector<int16_t> two(2);
-    EXPECT_EQ(reader.Read(512 + 3, two), 2);
-    EXPECT_EQ(two[0], 1000);
-    EXPECT_EQ(reader.Read(510, two), 2);
-    EXPECT_EQ(two, (std::vector<int16_t>{249, 1000}));
+    EXPECT_EQ(ReadAt(reader, 512 + 3, 2, 1), (std::vector<int16_t>{1000, 1001}));
+    EXPECT_EQ(ReadAt(reader, 510, 2, 1), (std::vector<int16_t>{249, 1000}));
     EXPECT_EQ(reader.NextPosition(), 512 + 14);
 }
 
@@ -223,27 +229,20 @@ TEST_F(FormatsTest, ThirtyTwoBitSamplesScaleRoundHalfEvenAndClip) {
 TEST_F(FormatsTest, WavWithChunksAroundTheDataIsReadAndRepairedInPlace) {
     const std::string path = Make("chunks.wav", ChunkedWav(84, 12));
     const SoundFileInfo info = DetectFileType(path, settings);
-    ASSERT_EQ(info.type, kFileWav16);
-    EXPECT_FALSE(info.repaired);
-    EXPECT_EQ(info.headerSize, 72);
-    EXPECT_EQ(info.dataEnd, 72 + 12);
-    EXPECT_EQ(info.size, 84);
+    EXPECT_EQ(std::tuple(info.type, info.repaired, info.headerSize, info.dataEnd, info.size),
+              std::tuple(kFileWav16, false, 72, 72 + 12, 84));
     EXPECT_EQ(ReadAll(path, info), (std::vector<int16_t>{10, -10, 20, -20, 30, -30}));
     SoundFileReader reader;
     ASSERT_TRUE(reader.Open(path, info, settings));
-    std::vector<int16_t> frame(2);
-    EXPECT_EQ(reader.Read(72 + 6, frame), 1); // mid-frame: aligned down to frame 1
-    EXPECT_EQ(frame[0], 20);
-    EXPECT_EQ(reader.Read(0, frame), 1); // before the data: the first frame
-    EXPECT_EQ(frame[0], 10);
-    EXPECT_EQ(reader.Read(72 + 12, frame), 0);
+    EXPECT_EQ(ReadAt(reader, 72 + 6, 1, 2), (std::vector<int16_t>{20, -20})); // mid-frame: aligned down
+    EXPECT_EQ(ReadAt(reader, 0, 1, 2), (std::vector<int16_t>{10, -10}));      // before the data: the first
+    EXPECT_EQ(ReadAt(reader, 72 + 12, 1, 2), std::vector<int16_t>{});
     const std::string broken = Make("broken.wav", ChunkedWav());
     ASSERT_TRUE(ReadWavHeader(broken));
     EXPECT_TRUE(WavHeaderNeedsRepair(*ReadWavHeader(broken)));
     EXPECT_EQ(ReadWavHeader(broken)->dataOffset, 72);
     const SoundFileInfo repaired = DetectFileType(broken, settings);
-    EXPECT_TRUE(repaired.repaired);
-    EXPECT_EQ(repaired.headerSize, 72);
+    EXPECT_EQ(std::tuple(repaired.repaired, repaired.headerSize), std::tuple(true, 72));
     EXPECT_EQ(ReadBytes(broken), ChunkedWav(84, 20));
     // The trailing chunk now counts as data (its size was unknown): whole frames only are read.
     EXPECT_EQ(ReadAll(broken, repaired).size(), 10u);
@@ -373,17 +372,14 @@ TEST_F(FormatsTest, DamagedSizesAreRepairedWithoutChangingWhatTheSamplesMean) {
     // A valid file above 2 GiB (sparse) is left as it is.
     for (const auto& layout : {layouts[0], layouts[1]}) {
         SCOPED_TRACE(layout.name);
-        const std::string path = Make("big.wav", layout.good);
         const int64_t length = (int64_t{3} << 30) + 44;
-        std::filesystem::resize_file(path, static_cast<uintmax_t>(length));
         Bytes header(layout.good.begin(), layout.good.begin() + 44);
         SetLe32(header, 4, static_cast<uint32_t>(length - 8));
         SetLe32(header, 40, static_cast<uint32_t>(length - 44));
-        std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
-            .write(reinterpret_cast<const char*>(header.data()), 44);
+        const std::string path = Make("big.wav", header);
+        std::filesystem::resize_file(path, static_cast<uintmax_t>(length));
         const SoundFileInfo info = DetectFileType(path, settings);
-        EXPECT_FALSE(info.repaired);
-        EXPECT_EQ(info.dataEnd, length);
+        EXPECT_EQ(std::tuple(info.repaired, info.dataEnd), std::tuple(false, length));
         Bytes now(44);
         std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(now.data()), 44);
         EXPECT_EQ(now, header);
@@ -391,22 +387,18 @@ TEST_F(FormatsTest, DamagedSizesAreRepairedWithoutChangingWhatTheSamplesMean) {
     }
 }
 
-// The repair leaves alone what is not a RIFF WAVE file, and says why.
+// The repair leaves alone what is not a RIFF WAVE file (text, an AVI, a missing file), and says why.
 TEST_F(FormatsTest, RepairRefusesWhatIsNotAWavFile) {
-    const Bytes notWav(100, 'x');
-    const std::string path = Make("text.wav", notWav);
-    std::string error;
-    EXPECT_FALSE(RepairWavHeader(path, &error));
-    EXPECT_EQ(error, "Not a WAV file: " + path);
-    EXPECT_EQ(ReadBytes(path), notWav);
     Bytes avi = Wav(16, 1, 1, 8000, 16, Le<int16_t>({1, 2}));
     std::memcpy(avi.data() + 8, "AVI ", 4);
     SetLe32(avi, 4, 0xFFFFFFF8u);
-    const std::string riff = Make("riff.wav", avi);
-    EXPECT_FALSE(RepairWavHeader(riff, &error));
-    EXPECT_EQ(ReadBytes(riff), avi);
-    EXPECT_FALSE(RepairWavHeader(folder.Path() + "missing.wav", &error));
-    EXPECT_FALSE(error.empty());
+    for (const auto& [name, bytes] : {std::pair{"text.wav", Bytes(100, 'x')}, {"riff.wav", avi}, {"", {}}}) {
+        const std::string path = *name ? Make(name, bytes) : folder.Path() + "missing.wav";
+        std::string error;
+        EXPECT_FALSE(RepairWavHeader(path, &error));
+        EXPECT_EQ(error, (*name ? "Not a WAV file: " : "Cannot read a WAV header from ") + path);
+        EXPECT_EQ(ReadBytes(path), bytes);
+    }
 }
 
 // "Check wav header" shows the fields byte-exact; "Fix wav header" repairs or says why it cannot.
@@ -437,6 +429,17 @@ TEST_F(FormatsTest, CheckAndFixWavHeaderCommands) {
     EXPECT_NE(ui.messages[1].text.find("Data size  10"), std::string::npos);
     EXPECT_EQ(ui.messages[2].text, "The wav header could not be fixed: Not a WAV file: " + text);
     EXPECT_EQ(ui.messages[2].icon, MessageIcon::Exclamation);
+}
+
+// The fuzz corpus replayed, seeds and every finding kept: an input that breaks an invariant aborts.
+TEST(FormatsFuzz, CorpusReplaysWithoutBreakingAnInvariant) {
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(FUZZ_CORPUS)) {
+        const Bytes bytes = ReadBytes(entry.path());
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+        ++files;
+    }
+    EXPECT_GE(files, 13);
 }
 
 } // namespace

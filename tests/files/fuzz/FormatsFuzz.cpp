@@ -1,27 +1,21 @@
 // Fuzz target of the sound file readers: the input is written as a file of every recognised kind in
-// turn, recognised, read to its end frame by frame, reported on and repaired.
+// turn, recognised, read to its end frame by frame, reported on and repaired. The formats tests replay
+// its corpus: one small seed of each layout the readers know, and every finding kept.
 #include "files/SoundFileFormat.h"
 #include "files/SoundFileReader.h"
 #include "files/WavHeaderTools.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 using namespace ondrix;
-
-constexpr std::array<const char*, 10> kExtensions = {"wav", "m48", "s08", "dap", "bin",
-                                                     "raw", "ext", "kay", "001", "xyz"};
 
 // A folder of our own for the files, removed at exit (the name outlives every static destructor).
 const std::string& WorkFolder() {
@@ -45,24 +39,6 @@ void Check(bool condition, const char* what) {
         std::fprintf(stderr, "invariant broken: %s\n", what);
         std::abort();
     }
-}
-
-int64_t LengthOf(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
-}
-
-// A fresh copy of the input for each kind: recognition may repair a header in place.
-void WriteInput(const std::string& path, const uint8_t* data, size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    Check(fd >= 0, "temporary file created");
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t put = ::write(fd, data + done, size - done);
-        Check(put > 0, "temporary file written");
-        done += static_cast<size_t>(put);
-    }
-    ::close(fd);
 }
 
 void ReadEveryFrame(const std::string& path, const SoundFileInfo& info, const FileFormatSettings& settings) {
@@ -95,11 +71,13 @@ void ReadEveryFrame(const std::string& path, const SoundFileInfo& info, const Fi
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FileFormatSettings settings;
     settings.headerSkip = size > 0 ? data[0] : 0; // an odd skip misaligns the EXT samples on purpose
-    for (const char* extension : kExtensions) {
+    for (const char* extension : {"wav", "m48", "s08", "dap", "bin", "raw", "ext", "kay", "001", "xyz"}) {
         const std::string path = WorkFolder() + "/input." + extension;
-        WriteInput(path, data, size);
+        // A fresh copy of the input for each kind: recognition may repair a header in place.
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(data), std::streamsize(size));
         const SoundFileInfo info = DetectFileType(path, settings);
-        const int64_t length = LengthOf(path);
+        const auto length = static_cast<int64_t>(std::filesystem::file_size(path));
         Check(length == static_cast<int64_t>(size), "recognition keeps the length");
         if (info.type != kFileUnsupported) {
             Check(info.message.empty(), "no message with a type");
@@ -111,8 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         (void)WavHeaderReport(path);
         (void)RepairWavHeader(path);
-        Check(LengthOf(path) == static_cast<int64_t>(size), "repair keeps the length");
-        ::unlink(path.c_str());
+        Check(std::filesystem::file_size(path) == size, "repair keeps the length");
+        std::filesystem::remove(path);
     }
     return 0;
 }
