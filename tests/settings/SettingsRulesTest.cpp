@@ -2,6 +2,8 @@
 // edits, the checks before a run and the analysis settings derived from the windows.
 #include "support/SettingsFixture.h"
 
+#include <array>
+#include <random>
 #include <tuple>
 
 namespace ondrix {
@@ -9,7 +11,8 @@ namespace {
 
 using SettingsRulesTest = SettingsTest;
 
-// A pick keeps window <= FFT <= block >= 2 x step; Basic picks couple that window and lay out nothing.
+// A pick keeps window <= FFT <= block >= 2 x step, also in random picks on both windows; Basic picks
+// couple that window and lay out nothing.
 TEST_F(SettingsRulesTest, PicksCoupleFftWindowBlockAndStep) {
     using Pick = std::pair<std::string, std::string>;
     const std::tuple<Texts, Pick, Texts> cases[] = {
@@ -40,23 +43,15 @@ TEST_F(SettingsRulesTest, PicksCoupleFftWindowBlockAndStep) {
     EXPECT_EQ(settings.InfoLines().at(0), "Sampling rate  96000 samples/sec  Channels  1");
     PickEntry("FFTSize", "16384");
     EXPECT_EQ(settings.Analysis().fftSize, 16384);
-}
-
-TEST_F(SettingsRulesTest, PicksKeepWindowFftBlockAndStepConsistent) {
-    // Pick every entry of the four coupled lists in a scrambled but fixed order, on both windows.
+    std::mt19937 random(7);
     for (ControlModel* window : {&form(), &options0()}) {
-        const std::vector<std::string> lists = {"BlockSize", "FFTSize", "WindowSize", "ScanStep"};
-        unsigned seed = 7;
         for (int round = 0; round < 400; ++round) {
-            seed = seed * 1103515245u + 12345u;
-            const std::string& list = lists[(seed >> 8) % lists.size()];
-            const std::size_t count = window->At(list).items.size();
-            ASSERT_TRUE(window->Pick(list, static_cast<int>((seed >> 16) % count)));
-            const double block = window->Value("BlockSize");
-            const double fft = window->Value("FFTSize");
-            EXPECT_LE(window->Value("WindowSize"), fft) << window->Prefix() << " after " << list;
-            EXPECT_LE(fft, block) << window->Prefix() << " after " << list;
-            EXPECT_LE(2 * window->Value("ScanStep"), block) << window->Prefix() << " after " << list;
+            const char* list = std::array{"BlockSize", "FFTSize", "WindowSize", "ScanStep"}[random() % 4];
+            ASSERT_TRUE(window->Pick(list, static_cast<int>(random() % window->At(list).items.size())));
+            const double block = window->Value("BlockSize"), fft = window->Value("FFTSize");
+            EXPECT_TRUE(window->Value("WindowSize") <= fft && fft <= block &&
+                        2 * window->Value("ScanStep") <= block)
+                << window->Prefix() << " after " << list;
         }
     }
 }
@@ -178,15 +173,11 @@ TEST_F(SettingsRulesTest, PublicSettingsDerivesTheAnalysisSettings) {
                                {"OPTIONS1.AmplitudeScale", "1 - Linear"}};
     SetTexts(fromWindows);
     settings.PublicSettings();
-    const AnalysisSettings& analysis = settings.Analysis();
-    EXPECT_EQ(analysis.sampleRate, 44100);
-    EXPECT_EQ(analysis.fftSize, 512);
-    EXPECT_EQ(analysis.channelCount, 2);
-    EXPECT_EQ(analysis.tapeSpeedRatio, 0.125f);
-    EXPECT_EQ(analysis.frequencyDivisionRatio, 10.0f);
-    EXPECT_EQ(analysis.digitalGain, 8);
-    EXPECT_EQ(analysis.amplitudeScale, 1);
-    EXPECT_EQ(analysis.recordingPath, Path("rec/"));
+    const AnalysisSettings& a = settings.Analysis();
+    EXPECT_EQ(std::tuple(a.sampleRate, a.fftSize, a.channelCount, a.digitalGain, a.amplitudeScale),
+              std::tuple(44100, 512, 2, 8, 1));
+    EXPECT_EQ(std::pair(a.tapeSpeedRatio, a.frequencyDivisionRatio), std::pair(0.125f, 10.0f));
+    EXPECT_EQ(a.recordingPath, Path("rec/"));
     for (const char* folder : {"play", "rec", "shots", "logs"}) {
         EXPECT_TRUE(std::filesystem::is_directory(Path(folder))) << folder;
     }
@@ -225,11 +216,10 @@ TEST_F(SettingsRulesTest, InitialValuesRestoreTheStartUpState) {
         {"StatusLine", ""},        {"L25", "0"},      {"OPTIONS0.FileModeCombo", "2 - single file recording"},
         {"OPTIONS2.Combo2", "2"}};
     ExpectTexts(startUp);
-    EXPECT_FALSE(form().Checked("Check1"));
-    EXPECT_FALSE(form().At("ZoomFlag").enabled);
-    EXPECT_FALSE(form().At("Frame4CH").visible);
-    EXPECT_FALSE(form().At("Text4").enabled);
-    EXPECT_TRUE(options1().Checked("RTCursorFlag"));
+    EXPECT_EQ(
+        (std::array{form().Checked("Check1"), form().At("ZoomFlag").enabled, form().At("Frame4CH").visible,
+                    form().At("Text4").enabled, options1().Checked("RTCursorFlag")}),
+        (std::array{false, false, false, false, true}));
 
     options1().SetText("MaxSpectrogramHeight", "512");
     EXPECT_EQ(settings.ReadMaxSpectrogramHeight(), 512);
