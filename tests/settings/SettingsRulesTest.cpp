@@ -56,11 +56,23 @@ TEST_F(SettingsRulesTest, PicksCoupleFftWindowBlockAndStep) {
     }
 }
 
-// Colour scale picks build the palette of the window picked in, by the entry's position.
-TEST_F(SettingsRulesTest, ColourScalePicksBuildThePaletteOfTheirWindow) {
+// Colour scale picks build the palette of the window picked in, by the entry's position. Spins write into
+// their fields (the gain at once); only the zoom spin and check lay out again.
+TEST_F(SettingsRulesTest, ColourScalePicksBuildThePaletteOfTheirWindowAndSpinsWriteIntoTheirFields) {
     form().Pick("Combo8", 5);
     PickEntry("OPTIONS0.ColourScale", "15 green");
     EXPECT_EQ(calls, (std::vector<std::string>{"FORM1 palette 5", "UpdateForm", "OPTIONS0 palette 15"}));
+    calls.clear();
+    form().Spin("UpDown2", 3);
+    form().Spin("UpDown1", -5);
+    form().Spin("UpDown3", 3);
+    form().Spin("UpDown4", 4);
+    ExpectTexts({{"Text2", "8"}, {"Text1", "-5"}, {"SetCH1", "3"}, {"SetCH2", "4"}});
+    EXPECT_EQ(settings.Analysis().digitalGain, 8);
+    EXPECT_TRUE(calls.empty());
+    form().Spin("UpDown5", 0);
+    form().Click("ZoomFlag");
+    EXPECT_EQ(calls, (std::vector<std::string>{"UpdateForm", "UpdateForm"}));
 }
 
 // Typed edits couple nothing: the Basic window and the offset repair what they cannot use.
@@ -127,11 +139,9 @@ TEST_F(SettingsRulesTest, QuickCheckRepairsTheQuickSettings) {
     settings.PublicSettings();
     EXPECT_EQ(form().Text("FFTSize"), "2048");
     EXPECT_EQ(settings.Analysis().fftSize, 2048);
-    for (auto [typed, rounded] : {std::pair{"5120", "4096"},
-                                  {"6144", "4096"},
-                                  {"10240", "8192"},
-                                  {"12288", "8192"},
-                                  {"4096", "4096"}}) {
+    const std::pair<const char*, const char*> rounding[] = {
+        {"5120", "4096"}, {"6144", "4096"}, {"10240", "8192"}, {"12288", "8192"}, {"4096", "4096"}};
+    for (auto [typed, rounded] : rounding) {
         form().SetText("FFTSize", typed);
         settings.CheckFFTsize();
         EXPECT_EQ(form().Text("FFTSize"), rounded) << typed;
@@ -142,15 +152,9 @@ TEST_F(SettingsRulesTest, QuickCheckRepairsTheQuickSettings) {
     ExpectTexts({{"FFTSize", "1024"}, {"ScanStep", "2048"}});
     EXPECT_EQ(settings.Analysis().fftSize, 1024);
 
-    const Texts unreadable = {{"OPTIONS0.WindowType", "Linear"},
-                              {"BlockSize", "abc"},
-                              {"SampleRate", "x"},
-                              {"FFTSize", ""},
-                              {"WindowSize", "-"},
-                              {"WindowType", "  "},
-                              {"ScanStep", "none"},
-                              {"Combo7", "?"},
-                              {"Combo8", "-3"}};
+    const Texts unreadable = {{"BlockSize", "abc"}, {"SampleRate", "x"},  {"FFTSize", ""},
+                              {"WindowSize", "-"},  {"WindowType", "  "}, {"ScanStep", "none"},
+                              {"Combo7", "?"},      {"Combo8", "-3"},     {"OPTIONS0.WindowType", "Linear"}};
     SetTexts(unreadable);
     settings.SetMaxSpectrogramHeight(128);
     settings.PublicSettings();
@@ -167,10 +171,10 @@ TEST_F(SettingsRulesTest, PublicSettingsDerivesTheAnalysisSettings) {
     const Texts fromWindows = {{"SampleRate", "44100.5"},
                                {"Text2", "8"},
                                {"OPTIONS0.NchanCombo", "2 - stereo"},
-                               {"OPTIONS0.DefPlayPathField", Path("play")},
                                {"OPTIONS1.TapeSpeedCombo", "0.125"},
                                {"OPTIONS1.FrequencyDivisionCombo", "10"},
-                               {"OPTIONS1.AmplitudeScale", "1 - Linear"}};
+                               {"OPTIONS1.AmplitudeScale", "1 - Linear"},
+                               {"OPTIONS0.DefPlayPathField", Path("play")}};
     SetTexts(fromWindows);
     settings.PublicSettings();
     const AnalysisSettings& a = settings.Analysis();
@@ -181,20 +185,6 @@ TEST_F(SettingsRulesTest, PublicSettingsDerivesTheAnalysisSettings) {
     for (const char* folder : {"play", "rec", "shots", "logs"}) {
         EXPECT_TRUE(std::filesystem::is_directory(Path(folder))) << folder;
     }
-}
-
-// Spins write into their fields (the gain at once); only the zoom spin and check lay out again.
-TEST_F(SettingsRulesTest, SpinsWriteIntoTheirFields) {
-    form().Spin("UpDown2", 3);
-    form().Spin("UpDown1", -5);
-    form().Spin("UpDown3", 3);
-    form().Spin("UpDown4", 4);
-    ExpectTexts({{"Text2", "8"}, {"Text1", "-5"}, {"SetCH1", "3"}, {"SetCH2", "4"}});
-    EXPECT_EQ(settings.Analysis().digitalGain, 8);
-    EXPECT_TRUE(calls.empty());
-    form().Spin("UpDown5", 0);
-    form().Click("ZoomFlag");
-    EXPECT_EQ(calls, (std::vector<std::string>{"UpdateForm", "UpdateForm"}));
 }
 
 // The start-up values replace what a session left; an unreadable height list falls back.

@@ -30,13 +30,11 @@ public:
         return idleFrom > 0 && passes_ >= idleFrom ? PassResult::Idle : PassResult::Busy;
     }
     void CleanUp() override {
-        if (onCleanUp) {
-            onCleanUp();
-        }
+        onCleanUp();
         journal_.push_back("clean up");
     }
 
-    std::function<void()> onCleanUp;
+    std::function<void()> onCleanUp = [] {};
     int idleFrom = 0;
 
 private:
