@@ -58,8 +58,10 @@ Samples Conditioned(Samples samples, const BlockControls& controls, DitherType d
     return samples;
 }
 
-// Offset first, then gain, both saturating at the sample limits; a gain of 0 or 1 changes nothing.
-TEST(BlockConditioner, OffsetAndGainSaturateAtTheSampleLimits) {
+// Offset first, then gain, both saturating at the sample limits; a gain of 0 or 1 changes nothing. Dither
+// repeats with its seed, stays within its amplitude and saturates; the correlated kind carries its memory
+// from one block to the next (p starts at 0; q = top 24 bits of mt19937 / 2^24 - 0.5).
+TEST(BlockConditioner, OffsetGainAndDitherSaturateAndDitherIsRepeatableAndCarried) {
     const Samples edges = {-32768, 0, 32767};
     const Samples loud = {20000, -20000, 100, -32768, 32767};
     const struct {
@@ -84,11 +86,6 @@ TEST(BlockConditioner, OffsetAndGainSaturateAtTheSampleLimits) {
     EXPECT_EQ(block, (Samples{3, 4, 4, 3, 3, 4, 5, 2}));
     EXPECT_EQ(conditioner.condition(block, {false, 0, 1}), std::nullopt);
     EXPECT_EQ(conditioner.lastMean(), 4);
-}
-
-// Dither repeats with its seed, stays within its amplitude and saturates; the correlated kind carries
-// its memory from one block to the next (p starts at 0; q = top 24 bits of mt19937 / 2^24 - 0.5).
-TEST(BlockConditioner, DitherIsRepeatableBoundedClampedAndCarriedAcrossBlocks) {
     const Samples zeros(2000, 0);
     for (const auto type :
          {DitherType::Rectangular, DitherType::Triangular, DitherType::CorrelatedTriangular}) {
@@ -111,10 +108,10 @@ TEST(BlockConditioner, DitherIsRepeatableBoundedClampedAndCarriedAcrossBlocks) {
         expected.push_back(static_cast<int16_t>(std::nearbyint((p + q) * 1000.0)));
         p = q;
     }
-    BlockConditioner conditioner(DitherType::CorrelatedTriangular, 1000.0, 5);
+    BlockConditioner correlated(DitherType::CorrelatedTriangular, 1000.0, 5);
     Samples first(40, 0), second(24, 0);
-    conditioner.condition(first, {});
-    conditioner.condition(second, {});
+    correlated.condition(first, {});
+    correlated.condition(second, {});
     first.insert(first.end(), second.begin(), second.end());
     EXPECT_EQ(first, expected);
 }

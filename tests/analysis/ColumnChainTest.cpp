@@ -17,11 +17,8 @@ namespace {
 
 using Frame = std::vector<int16_t>;
 
-ColumnChainSetup ChainSetup(int fftSize, int windowSize, WindowType type, int scanStep) {
-    return {.fftSize = fftSize,
-            .windowSize = windowSize,
-            .windowType = static_cast<int>(type),
-            .scanStep = scanStep};
+ColumnChainSetup ChainSetup(int fft, int window, WindowType type, int step) {
+    return {.fftSize = fft, .windowSize = window, .windowType = static_cast<int>(type), .scanStep = step};
 }
 ColumnControls Direct(int rows, int zoomBase = 0, int colourShift = 0) {
     return {.rows = rows, .direct = true, .zoomBase = zoomBase, .colourShift = colourShift};
@@ -52,8 +49,9 @@ std::vector<float> ComputeOnce(const ColumnChainSetup& setup, const Frame& frame
 }
 
 // Overload is a sample beyond +-32000, counted even when no row is computed; the level marks round
-// half to even.
-TEST(ColumnChain, OverloadStartsOneBeyondThirtyTwoThousand) {
+// half to even. The level check examines one step from round((1024 - step) / 2) (halves to even), or the
+// whole frame.
+TEST(ColumnChain, OverloadStartsOneBeyondThirtyTwoThousandAndTheLevelCheckExaminesTheCentreStep) {
     SpectrumAveraging averaging;
     ColumnChain chain(ChainSetup(1024, 1024, WindowType::Hanning, 1024), averaging);
     Frame frame(1024, 0);
@@ -73,10 +71,6 @@ TEST(ColumnChain, OverloadStartsOneBeyondThirtyTwoThousand) {
     frame[20] = -32001;
     EXPECT_TRUE(chain.Compute(frame, Direct(0)).overloaded);
     EXPECT_EQ(chain.OverloadCount(), 2);
-}
-
-// The level check examines one step from round((1024 - step) / 2) (halves to even), or the whole frame.
-TEST(ColumnChain, LevelCheckExaminesTheCentreStepOrTheWholeFrame) {
     for (const auto& [step, first, last] :
          {std::tuple{256, 384, 639}, {255, 384, 638}, {257, 384, 640}, {1024, 0, 1023}, {4096, 0, 1023}}) {
         SpectrumAveraging averaging;
@@ -109,8 +103,10 @@ TEST(ColumnChain, AveragingActsOnThePowerAndOutlivesTheSession) {
 }
 
 // Session sizes are clamped to the buffers: FFT to a power of two in 2..16384 (rounded down), window to
-// 1..FFT, step to at least 1; the order follows the clamped FFT.
-TEST(ColumnClamp, SessionSizesAreClampedToTheBuffers) {
+// 1..FFT, step to at least 1; the order follows the clamped FFT. Rows beyond the column capacity are
+// dropped, no rows compute nothing. A zoom base below 0 acts as 0, a compression below 1 as 1, and a frame
+// shorter than the window reads as zero-padded, with or without the derivative.
+TEST(ColumnClamp, SessionSizesRowsControlsAndShortFramesAreClamped) {
     SpectrumAveraging averaging;
     for (const auto& [in, out] : {std::pair{std::array{65536, 70000, 0}, std::array{16384, 16384, 1, 14}},
                                   {{1000, 1000, 256}, {512, 512, 256, 9}},
@@ -126,22 +122,12 @@ TEST(ColumnClamp, SessionSizesAreClampedToTheBuffers) {
     EXPECT_EQ(CompressionFactor(16384, 256), 32);
     EXPECT_EQ(CompressionFactor(1024, 2048), 1); // round(0.25) = 0 would divide nothing
     EXPECT_EQ(CompressionFactor(1024, 0), 1);
-}
-
-// Rows beyond the column capacity are dropped; no rows compute nothing.
-TEST(ColumnClamp, RowsBeyondTheColumnCapacityAreDropped) {
-    SpectrumAveraging averaging;
     ColumnChain chain(ChainSetup(16384, 16384, WindowType::Hanning, 256), averaging);
     for (const auto& controls : {Direct(100000), Compressed(100000, 3)}) {
         EXPECT_EQ(chain.Compute(RandomFrame(16384, 15), controls).rows, kMaxDisplayRows);
         EXPECT_EQ(chain.Column().size(), static_cast<std::size_t>(kMaxDisplayRows));
     }
     EXPECT_TRUE(ComputeOnce(ChainSetup(1024, 1024, WindowType::Hanning, 256), {}, Direct(-5)).empty());
-}
-
-// A zoom base below 0 acts as 0, a compression below 1 as 1, and a frame shorter than the window reads
-// as zero-padded, with or without the derivative.
-TEST(ColumnClamp, OutOfRangeControlsAndShortFramesReadAsClamped) {
     auto setup = ChainSetup(1024, 1024, WindowType::Hanning, 256);
     Frame padded = RandomFrame(1024, 16);
     EXPECT_EQ(ComputeOnce(setup, padded, Direct(20, -7)), ComputeOnce(setup, padded, Direct(20, 0)));
@@ -243,7 +229,8 @@ void ExpectAgreement(const ColumnChainSetup& setup, const ColumnControls& contro
     }
 }
 
-TEST(ReferenceColumn, EveryWindowStepAndRowModeAgreesWithADoubleDft) {
+// Every window, step and row mode; then padded, derived, smoothed and cepstrum columns.
+TEST(ReferenceColumn, EveryWindowStepRowModeAndStageAgreesWithADoubleDft) {
     const Frame frame = RandomFrame(512, 11);
     for (int type = 0; type <= 4; ++type) {
         for (const int step : {64, 100, 512, 700}) {
@@ -254,6 +241,17 @@ TEST(ReferenceColumn, EveryWindowStepAndRowModeAgreesWithADoubleDft) {
             }
         }
     }
+    const Frame padded = RandomFrame(1024, 12);
+    auto derived = ChainSetup(1024, 600, WindowType::Hamming, 128);
+    ExpectAgreement(derived, Direct(300), padded);
+    derived.derivative = true;
+    ExpectAgreement(derived, Compressed(100, 3), padded);
+    derived.smooth = true;
+    ExpectAgreement(derived, Linear(Direct(256, 7)), padded);
+    derived.derivative = false;
+    derived.cepstrum = true;
+    ExpectAgreement(derived, Direct(200), padded);
+    ExpectAgreement(derived, Linear(Compressed(100, 4)), padded);
 }
 
 // Silence sits on the floor of each scale (direct power 0 floored at 0.001, compressed rows from 1.0);
@@ -277,20 +275,6 @@ TEST(ReferenceColumn, SilenceAndRowsPastTheLastBinSitOnTheFloor) {
          {Direct(600), Direct(20, 100000), Compressed(200, 3), Compressed(4, 100000)}) {
         ExpectAgreement(setup, controls, frame);
     }
-}
-
-TEST(ReferenceColumn, PaddedDerivedSmoothedAndCepstrumColumnsAgree) {
-    const Frame frame = RandomFrame(1024, 12);
-    auto setup = ChainSetup(1024, 600, WindowType::Hamming, 128);
-    ExpectAgreement(setup, Direct(300), frame);
-    setup.derivative = true;
-    ExpectAgreement(setup, Compressed(100, 3), frame);
-    setup.smooth = true;
-    ExpectAgreement(setup, Linear(Direct(256, 7)), frame);
-    setup.derivative = false;
-    setup.cepstrum = true;
-    ExpectAgreement(setup, Direct(200), frame);
-    ExpectAgreement(setup, Linear(Compressed(100, 4)), frame);
 }
 
 } // namespace

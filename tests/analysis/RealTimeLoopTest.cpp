@@ -98,9 +98,18 @@ TEST_F(RealTimeLoopTest, StepAndFftLargerThanTheBlockAreClamped) {
 }
 
 // All four slots done at once count one fail (three do not), and every block is still analysed, in order.
+// In the linear amplitude scale the status label reads the minimum and maximum of the last column.
 TEST_F(RealTimeLoopTest, AllSlotsDoneAtOnceCountOneFailAndEveryBlockIsAnalysed) {
-    Session([this](int call) {
+    settings.Options1().SetText("AmplitudeScale", "1 - Linear");
+    settings.Options2().SetChecked("SpecFormCheck", true);
+    std::vector<float> last;
+    context.hooks.plotSpectrum = [&](std::span<const float> column) {
+        last.assign(column.begin(), column.end());
+    };
+    std::string status;
+    Session([&](int call) {
         manual->PushBlocks(call == 1 ? 3 : call == 2 ? 4 : 0);
+        status = settings.Form1().Text("Label4");
         return call < 3;
     });
     EXPECT_EQ(context.status.fails, 1);
@@ -111,22 +120,6 @@ TEST_F(RealTimeLoopTest, AllSlotsDoneAtOnceCountOneFailAndEveryBlockIsAnalysed) 
     ASSERT_EQ(captured.size(), 7u * 4096);
     ExpectUnbrokenRamp(captured);
     EXPECT_EQ(settings.Form1().At("StartStop").caption, "Start");
-}
-
-// In the linear amplitude scale the status label reads the minimum and maximum of the last column.
-TEST_F(RealTimeLoopTest, LinearScaleShowsTheColumnRangeInTheStatus) {
-    settings.Options1().SetText("AmplitudeScale", "1 - Linear");
-    settings.Options2().SetChecked("SpecFormCheck", true);
-    std::vector<float> last;
-    context.hooks.plotSpectrum = [&](std::span<const float> column) {
-        last.assign(column.begin(), column.end());
-    };
-    std::string status;
-    Session([&](int call) {
-        manual->PushBlocks(call == 1 ? 1 : 0);
-        status = settings.Form1().Text("Label4");
-        return call < 2;
-    });
     ASSERT_FALSE(last.empty());
     EXPECT_EQ(status, " 0" + NumberText(*std::max_element(last.begin(), last.end()), Precision::Single));
 }
@@ -203,8 +196,11 @@ TEST(PulseLoopRealTime, AToneLandsInItsRowWithNoFails) {
     ASSERT_GT(rig.catalog.InputPosition("pulse"), 0) << "ALSA's pulse device is not listed";
     rig.SelectInput("pulse");
     // One row per bin: row k is bin k (46.875 Hz); 1000 Hz lies in bin 21.3.
-    rig.Quick({{"BlockSize", "4800"}, {"FFTSize", "1024"}, {"WindowSize", "1024"}});
-    rig.Quick({{"ScanStep", "512"}, {"Combo7", "512"}});
+    rig.Quick({{"BlockSize", "4800"},
+               {"FFTSize", "1024"},
+               {"WindowSize", "1024"},
+               {"ScanStep", "512"},
+               {"Combo7", "512"}});
     rig.settings.Form1().SetChecked("Check2", true);
     rig.settings.Options2().SetText("Combo2", "8");
 

@@ -47,8 +47,10 @@ void Write(CaptureRing& ring, int first, int count, int piece) {
 }
 
 // Slots fill in ring order across writes of any length, signal the wake-up, take a callback without
-// data as silence.
-TEST(CaptureRing, FillsSlotsInRingOrderAcrossWritesOfAnyLength) {
+// data as silence. A full ring drops whole blocks (a block it could only half write too) and resumes at a
+// block boundary in the next slot in ring order, never skipping ahead to a later free slot; Reset starts
+// over.
+TEST(CaptureRing, FillsSlotsInRingOrderAndAFullRingDropsWholeBlocks) {
     CaptureRing ring;
     ring.Configure(3, 8, 2); // NB 3, B 8, stereo
     Write(ring, 0, 20, 3);
@@ -66,12 +68,7 @@ TEST(CaptureRing, FillsSlotsInRingOrderAcrossWritesOfAnyLength) {
     ring.Requeue(1);
     ring.Write(nullptr, 8);
     EXPECT_EQ(Samples(ring.Slot(1).begin(), ring.Slot(1).end()), Samples(16, 0));
-}
 
-// A full ring drops whole blocks (a block it could only half write too) and resumes at a block boundary
-// in the next slot in ring order, never skipping ahead to a later free slot; Reset starts over.
-TEST(CaptureRing, AFullRingDropsWholeBlocksAndResumesAtABlockBoundary) {
-    CaptureRing ring;
     ring.Configure(2, 4, 2);
     Write(ring, 0, 8, 8); // both slots done
     Write(ring, 8, 6, 3); // block 2 dropped, block 3 half written (dropped too)
@@ -136,8 +133,10 @@ Samples Render(const SignalSource& source, uint64_t first, int frames, int chann
 }
 
 // The scene repeats from its seed whatever the cut, its channels differ, and at every rate it carries
-// sound well above silence with a short overload burst in every overload period.
-TEST(TestScene, IsDeterministicFromItsSeedAndHasSoundAndOverloads) {
+// sound well above silence with a short overload burst in every overload period. The ramp carries the
+// frame number, wrapping, in every channel; the clock converts exactly and does not overflow over a day
+// at 1 000 000 samples/s.
+TEST(BuiltInSignals, SceneIsDeterministicWithSoundAndOverloadsRampAndClockCountExactly) {
     const TestScene scene(48000, 2, 7);
     const Samples whole = Render(scene, 1000, 9600, 2);
     EXPECT_EQ(Render(TestScene(48000, 2, 7), 1000, 9600, 2), whole);
@@ -162,11 +161,6 @@ TEST(TestScene, IsDeterministicFromItsSeedAndHasSoundAndOverloads) {
         const double energy = std::inner_product(samples.begin(), samples.end(), samples.begin(), 0.0);
         EXPECT_GT(energy / frames, 500.0 * 500.0) << rate; // tones, sweep and noise
     }
-}
-
-// The ramp carries the frame number, wrapping, in every channel; the clock converts exactly and does not
-// overflow over a day at 1 000 000 samples/s.
-TEST(TestRamp, CarriesTheFrameNumberAndTheClockCountsExactly) {
     EXPECT_EQ(Render(TestRamp(2), 65534, 4, 2), (Samples{-2, -2, -1, -1, 0, 0, 1, 1}));
     EXPECT_EQ(TestRamp::ValueAt(32768), -32768);
     using std::chrono::nanoseconds;

@@ -34,8 +34,9 @@ TEST(AnalysisInfo, LinesForOverlapSkipAndBandwidth) {
     EXPECT_EQ(AnalysisInfoLines(input)[3], "Frequency resolution  46.875  Bandwidth  0 Hz");
 }
 
-// Zero or huge settings (typed by the user) never print "inf" or "nan"; zero prints zeros.
-TEST(AnalysisInfo, ZeroOrHugeValuesNeverPrintInfinity) {
+// Zero or huge settings (typed by the user) never print "inf" or "nan"; zero prints zeros. One file of
+// the maximum size lasts so long at the rate and channel count; none at no channels.
+TEST(AnalysisInfo, ZeroOrHugeValuesNeverPrintInfinityAndRecordingDuration) {
     for (double bad : {0.0, DBL_MAX}) {
         std::vector<std::string> lines = AnalysisInfoLines({bad, bad, bad, bad, "", 1, bad});
         lines.push_back(RecDurationText(bad, bad, bad));
@@ -48,10 +49,6 @@ TEST(AnalysisInfo, ZeroOrHugeValuesNeverPrintInfinity) {
     const std::vector<std::string> zero = AnalysisInfoLines({});
     EXPECT_EQ(zero[1], "FFT size  0 =  0 msec");
     EXPECT_EQ(zero[4], "Scan Step  0 =  0 msec   Overlap  0%");
-}
-
-// One file of the maximum size lasts so long at the rate and channel count; none at no channels.
-TEST(AnalysisInfo, RecordingDurationOfOneFile) {
     EXPECT_EQ(RecDurationText(680, 48000, 1), "= 02:03:47.400");
     EXPECT_EQ(RecDurationText(2000, 44100, 2), "= 03:18:08.600");
     EXPECT_EQ(RecDurationText(680, 48000, 0), "= 00:00:00.000");

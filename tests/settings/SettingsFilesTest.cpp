@@ -162,14 +162,13 @@ protected:
         form().SetChecked("ZoomFlag", true);
     }
 
-    std::vector<std::string> Panel() {
-        std::vector<std::string> texts;
+    std::string Panel() {
+        std::string texts;
         for (const char* name : {"BlockSize", "SampleRate", "FFTSize", "WindowSize", "WindowType", "ScanStep",
                                  "Combo8", "Combo12", "ZoomFlag"}) {
-            texts.push_back(form().Text(name));
+            texts += form().Text(name) + "|";
         }
-        texts.push_back(options0().Text("NchanCombo"));
-        return texts;
+        return texts + options0().Text("NchanCombo");
     }
 };
 
@@ -181,8 +180,7 @@ TEST_F(PresetTest, AStarLeavesItsSettingAndTempPresetKeepsTheStateBefore) {
     WriteFile(Path("b.preset"), "4096\r\n*\r\n2048\r\n1024\r\nGaussian\r\n128\r\n10 colour\r\nLine In\r\n"
                                 "8 Mbytes\r\n 0\r\n*\r\n");
     ASSERT_TRUE(files.PresetLoadFile(Path("b.preset")));
-    EXPECT_EQ(Panel(), (std::vector<std::string>{"4096", "16000", "2048", "1024", "Gaussian", "128",
-                                                 "10 colour", "8 Mbytes", "0", "2 - stereo"}));
+    EXPECT_EQ(Panel(), "4096|16000|2048|1024|Gaussian|128|10 colour|8 Mbytes|0|2 - stereo");
     EXPECT_EQ(form().Text("Combo10"), "Line In");
     EXPECT_EQ(form().Text("Combo7"), "200") << "the display height is no part of a preset";
     EXPECT_EQ(calls, std::vector<std::string>{"UpdateForm"}); // once, and no palette is built
@@ -197,8 +195,7 @@ TEST_F(PresetTest, AStarLeavesItsSettingAndTempPresetKeepsTheStateBefore) {
 // "Reset to default" types the built-in row unless "default.preset" exists; Basic "Reset" deletes it.
 TEST_F(PresetTest, ResetToDefaultTypesTheFirstRowUnlessDefaultPresetExists) {
     files.ApplyBuiltInPreset(BuiltInPreset::Default);
-    EXPECT_EQ(Panel(), (std::vector<std::string>{"8192", "48000", "512", "512", "Hanning", "512", "0", "off",
-                                                 "0", "1 - mono (left)"}));
+    EXPECT_EQ(Panel(), "8192|48000|512|512|Hanning|512|0|off|0|1 - mono (left)");
     EXPECT_EQ(form().ListIndex("WindowType"), 1);
     EXPECT_EQ(form().Text("Combo10"), "Mic");
     EXPECT_EQ(calls, std::vector<std::string>{"UpdateForm"});
@@ -206,8 +203,7 @@ TEST_F(PresetTest, ResetToDefaultTypesTheFirstRowUnlessDefaultPresetExists) {
               "32768\r\n*\r\n*\r\n*\r\n*\r\n*\r\n3 bw sharp\r\n*\r\n*\r\n 1\r\n*\r\n");
     form().SetText("Combo12", "64 Mbytes");
     menus.Trigger("PresetDefault");
-    EXPECT_EQ(Panel(), (std::vector<std::string>{"32768", "48000", "512", "512", "Hanning", "512",
-                                                 "3 bw sharp", "64 Mbytes", "1", "1 - mono (left)"}));
+    EXPECT_EQ(Panel(), "32768|48000|512|512|Hanning|512|3 bw sharp|64 Mbytes|1|1 - mono (left)");
     options0().Click("ResetButton");
     EXPECT_FALSE(Exists(files.Files().DefaultPreset()));
     EXPECT_EQ(options0().Text("BlockSize"), "8192");
@@ -217,15 +213,12 @@ TEST_F(PresetTest, ResetToDefaultTypesTheFirstRowUnlessDefaultPresetExists) {
 // The built-in presets write their own columns only, each laying out once.
 TEST_F(PresetTest, BuiltInPresetsWriteTheirColumnsOnly) {
     menus.Trigger("PresetUltraMIc250");
-    EXPECT_EQ(Panel(), (std::vector<std::string>{"65536", "250000", "1024", "256", "Kaiser-Bessel", "64",
-                                                 "7 sepia", "64 Mbytes", "1", "1 - mono"}));
+    EXPECT_EQ(Panel(), "65536|250000|1024|256|Kaiser-Bessel|64|7 sepia|64 Mbytes|1|1 - mono");
     menus.Trigger("Stereo32");
-    EXPECT_EQ(Panel()[1], "32000");
-    EXPECT_EQ(Panel()[9], "2 - stereo");
+    EXPECT_EQ(Panel(), "65536|32000|1024|256|Kaiser-Bessel|64|7 sepia|64 Mbytes|1|2 - stereo");
     form().SetChecked("ZoomFlag", false);
     menus.Trigger("PresetVLF");
-    EXPECT_EQ(Panel(), (std::vector<std::string>{"8192", "8000", "8192", "2048", "Kaiser-Bessel", "128", "10",
-                                                 "8 Mbytes", "1", "1 - mono (left)"}));
+    EXPECT_EQ(Panel(), "8192|8000|8192|2048|Kaiser-Bessel|128|10|8 Mbytes|1|1 - mono (left)");
     EXPECT_EQ(UpdateForms(), 3);
 }
 

@@ -2,6 +2,8 @@
 // edits, the checks before a run and the analysis settings derived from the windows.
 #include "support/SettingsFixture.h"
 
+#include <array>
+#include <random>
 #include <tuple>
 
 namespace ondrix {
@@ -9,7 +11,8 @@ namespace {
 
 using SettingsRulesTest = SettingsTest;
 
-// A pick keeps window <= FFT <= block >= 2 x step; Basic picks couple that window and lay out nothing.
+// A pick keeps window <= FFT <= block >= 2 x step, also in random picks on both windows; Basic picks
+// couple that window and lay out nothing.
 TEST_F(SettingsRulesTest, PicksCoupleFftWindowBlockAndStep) {
     using Pick = std::pair<std::string, std::string>;
     const std::tuple<Texts, Pick, Texts> cases[] = {
@@ -40,32 +43,36 @@ TEST_F(SettingsRulesTest, PicksCoupleFftWindowBlockAndStep) {
     EXPECT_EQ(settings.InfoLines().at(0), "Sampling rate  96000 samples/sec  Channels  1");
     PickEntry("FFTSize", "16384");
     EXPECT_EQ(settings.Analysis().fftSize, 16384);
-}
-
-TEST_F(SettingsRulesTest, PicksKeepWindowFftBlockAndStepConsistent) {
-    // Pick every entry of the four coupled lists in a scrambled but fixed order, on both windows.
+    std::mt19937 random(7);
     for (ControlModel* window : {&form(), &options0()}) {
-        const std::vector<std::string> lists = {"BlockSize", "FFTSize", "WindowSize", "ScanStep"};
-        unsigned seed = 7;
         for (int round = 0; round < 400; ++round) {
-            seed = seed * 1103515245u + 12345u;
-            const std::string& list = lists[(seed >> 8) % lists.size()];
-            const std::size_t count = window->At(list).items.size();
-            ASSERT_TRUE(window->Pick(list, static_cast<int>((seed >> 16) % count)));
-            const double block = window->Value("BlockSize");
-            const double fft = window->Value("FFTSize");
-            EXPECT_LE(window->Value("WindowSize"), fft) << window->Prefix() << " after " << list;
-            EXPECT_LE(fft, block) << window->Prefix() << " after " << list;
-            EXPECT_LE(2 * window->Value("ScanStep"), block) << window->Prefix() << " after " << list;
+            const char* list = std::array{"BlockSize", "FFTSize", "WindowSize", "ScanStep"}[random() % 4];
+            ASSERT_TRUE(window->Pick(list, static_cast<int>(random() % window->At(list).items.size())));
+            const double block = window->Value("BlockSize"), fft = window->Value("FFTSize");
+            EXPECT_TRUE(window->Value("WindowSize") <= fft && fft <= block &&
+                        2 * window->Value("ScanStep") <= block)
+                << window->Prefix() << " after " << list;
         }
     }
 }
 
-// Colour scale picks build the palette of the window picked in, by the entry's position.
-TEST_F(SettingsRulesTest, ColourScalePicksBuildThePaletteOfTheirWindow) {
+// Colour scale picks build the palette of the window picked in, by the entry's position. Spins write into
+// their fields (the gain at once); only the zoom spin and check lay out again.
+TEST_F(SettingsRulesTest, ColourScalePicksBuildThePaletteOfTheirWindowAndSpinsWriteIntoTheirFields) {
     form().Pick("Combo8", 5);
     PickEntry("OPTIONS0.ColourScale", "15 green");
     EXPECT_EQ(calls, (std::vector<std::string>{"FORM1 palette 5", "UpdateForm", "OPTIONS0 palette 15"}));
+    calls.clear();
+    form().Spin("UpDown2", 3);
+    form().Spin("UpDown1", -5);
+    form().Spin("UpDown3", 3);
+    form().Spin("UpDown4", 4);
+    ExpectTexts({{"Text2", "8"}, {"Text1", "-5"}, {"SetCH1", "3"}, {"SetCH2", "4"}});
+    EXPECT_EQ(settings.Analysis().digitalGain, 8);
+    EXPECT_TRUE(calls.empty());
+    form().Spin("UpDown5", 0);
+    form().Click("ZoomFlag");
+    EXPECT_EQ(calls, (std::vector<std::string>{"UpdateForm", "UpdateForm"}));
 }
 
 // Typed edits couple nothing: the Basic window and the offset repair what they cannot use.
@@ -132,11 +139,9 @@ TEST_F(SettingsRulesTest, QuickCheckRepairsTheQuickSettings) {
     settings.PublicSettings();
     EXPECT_EQ(form().Text("FFTSize"), "2048");
     EXPECT_EQ(settings.Analysis().fftSize, 2048);
-    for (auto [typed, rounded] : {std::pair{"5120", "4096"},
-                                  {"6144", "4096"},
-                                  {"10240", "8192"},
-                                  {"12288", "8192"},
-                                  {"4096", "4096"}}) {
+    const std::pair<const char*, const char*> rounding[] = {
+        {"5120", "4096"}, {"6144", "4096"}, {"10240", "8192"}, {"12288", "8192"}, {"4096", "4096"}};
+    for (auto [typed, rounded] : rounding) {
         form().SetText("FFTSize", typed);
         settings.CheckFFTsize();
         EXPECT_EQ(form().Text("FFTSize"), rounded) << typed;
@@ -147,15 +152,9 @@ TEST_F(SettingsRulesTest, QuickCheckRepairsTheQuickSettings) {
     ExpectTexts({{"FFTSize", "1024"}, {"ScanStep", "2048"}});
     EXPECT_EQ(settings.Analysis().fftSize, 1024);
 
-    const Texts unreadable = {{"OPTIONS0.WindowType", "Linear"},
-                              {"BlockSize", "abc"},
-                              {"SampleRate", "x"},
-                              {"FFTSize", ""},
-                              {"WindowSize", "-"},
-                              {"WindowType", "  "},
-                              {"ScanStep", "none"},
-                              {"Combo7", "?"},
-                              {"Combo8", "-3"}};
+    const Texts unreadable = {{"BlockSize", "abc"}, {"SampleRate", "x"},  {"FFTSize", ""},
+                              {"WindowSize", "-"},  {"WindowType", "  "}, {"ScanStep", "none"},
+                              {"Combo7", "?"},      {"Combo8", "-3"},     {"OPTIONS0.WindowType", "Linear"}};
     SetTexts(unreadable);
     settings.SetMaxSpectrogramHeight(128);
     settings.PublicSettings();
@@ -172,38 +171,20 @@ TEST_F(SettingsRulesTest, PublicSettingsDerivesTheAnalysisSettings) {
     const Texts fromWindows = {{"SampleRate", "44100.5"},
                                {"Text2", "8"},
                                {"OPTIONS0.NchanCombo", "2 - stereo"},
-                               {"OPTIONS0.DefPlayPathField", Path("play")},
                                {"OPTIONS1.TapeSpeedCombo", "0.125"},
                                {"OPTIONS1.FrequencyDivisionCombo", "10"},
-                               {"OPTIONS1.AmplitudeScale", "1 - Linear"}};
+                               {"OPTIONS1.AmplitudeScale", "1 - Linear"},
+                               {"OPTIONS0.DefPlayPathField", Path("play")}};
     SetTexts(fromWindows);
     settings.PublicSettings();
-    const AnalysisSettings& analysis = settings.Analysis();
-    EXPECT_EQ(analysis.sampleRate, 44100);
-    EXPECT_EQ(analysis.fftSize, 512);
-    EXPECT_EQ(analysis.channelCount, 2);
-    EXPECT_EQ(analysis.tapeSpeedRatio, 0.125f);
-    EXPECT_EQ(analysis.frequencyDivisionRatio, 10.0f);
-    EXPECT_EQ(analysis.digitalGain, 8);
-    EXPECT_EQ(analysis.amplitudeScale, 1);
-    EXPECT_EQ(analysis.recordingPath, Path("rec/"));
+    const AnalysisSettings& a = settings.Analysis();
+    EXPECT_EQ(std::tuple(a.sampleRate, a.fftSize, a.channelCount, a.digitalGain, a.amplitudeScale),
+              std::tuple(44100, 512, 2, 8, 1));
+    EXPECT_EQ(std::pair(a.tapeSpeedRatio, a.frequencyDivisionRatio), std::pair(0.125f, 10.0f));
+    EXPECT_EQ(a.recordingPath, Path("rec/"));
     for (const char* folder : {"play", "rec", "shots", "logs"}) {
         EXPECT_TRUE(std::filesystem::is_directory(Path(folder))) << folder;
     }
-}
-
-// Spins write into their fields (the gain at once); only the zoom spin and check lay out again.
-TEST_F(SettingsRulesTest, SpinsWriteIntoTheirFields) {
-    form().Spin("UpDown2", 3);
-    form().Spin("UpDown1", -5);
-    form().Spin("UpDown3", 3);
-    form().Spin("UpDown4", 4);
-    ExpectTexts({{"Text2", "8"}, {"Text1", "-5"}, {"SetCH1", "3"}, {"SetCH2", "4"}});
-    EXPECT_EQ(settings.Analysis().digitalGain, 8);
-    EXPECT_TRUE(calls.empty());
-    form().Spin("UpDown5", 0);
-    form().Click("ZoomFlag");
-    EXPECT_EQ(calls, (std::vector<std::string>{"UpdateForm", "UpdateForm"}));
 }
 
 // The start-up values replace what a session left; an unreadable height list falls back.
@@ -225,11 +206,10 @@ TEST_F(SettingsRulesTest, InitialValuesRestoreTheStartUpState) {
         {"StatusLine", ""},        {"L25", "0"},      {"OPTIONS0.FileModeCombo", "2 - single file recording"},
         {"OPTIONS2.Combo2", "2"}};
     ExpectTexts(startUp);
-    EXPECT_FALSE(form().Checked("Check1"));
-    EXPECT_FALSE(form().At("ZoomFlag").enabled);
-    EXPECT_FALSE(form().At("Frame4CH").visible);
-    EXPECT_FALSE(form().At("Text4").enabled);
-    EXPECT_TRUE(options1().Checked("RTCursorFlag"));
+    EXPECT_EQ(
+        (std::array{form().Checked("Check1"), form().At("ZoomFlag").enabled, form().At("Frame4CH").visible,
+                    form().At("Text4").enabled, options1().Checked("RTCursorFlag")}),
+        (std::array{false, false, false, false, true}));
 
     options1().SetText("MaxSpectrogramHeight", "512");
     EXPECT_EQ(settings.ReadMaxSpectrogramHeight(), 512);

@@ -1,15 +1,19 @@
 // The tasks, Start/Stop and the run framework: which loop runs, what the window shows around a run, and
-// that no click, continuation or quit nests or restarts a run.
+// that no click, continuation or quit nests or restarts a run; the command line and "rates.ini" (the
+// screen-width layout and the program folder are tested with the whole application).
 #include "settings/TaskController.h"
+#include "TempFolder.h"
+#include "settings/CommandLine.h"
 #include "settings/MenuModel.h"
+#include "settings/RatesFile.h"
 #include "settings/SettingsModel.h"
+#include "support/ByteFiles.h"
+#include "support/JournalSession.h"
 #include "support/ScriptedInteraction.h"
 #include "support/ScriptedPump.h"
-#include "support/ScriptedSession.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <string>
 #include <tuple>
@@ -34,11 +38,25 @@ protected:
     }
 
     ControlModel& form() { return settings.Form1(); }
-    void Register(LoopSlot slot, std::string name, std::function<PassResult(int)> onPass = {},
-                  std::function<void()> onCleanUp = {}) {
-        tasks.Loops().Register(slot, [this, name, onPass, onCleanUp] {
-            return std::make_unique<ScriptedSession>(name, journal, onPass, onCleanUp);
+    void Register(
+        LoopSlot slot, std::function<void(int)> onPass = {}, int lastPass = 0,
+        std::function<void()> onCleanUp = [] {}, int idleFrom = 0) {
+        tasks.Loops().Register(slot, [=, this] {
+            auto session = std::make_unique<JournalSession>(tasks, journal, onPass, lastPass);
+            session->onCleanUp = onCleanUp;
+            session->idleFrom = idleFrom;
+            return session;
         });
+    }
+    // `before`, the journal of a run of the task with so many passes, and `after`.
+    static Journal Run(int task, int passes, Journal before = {}, const Journal& after = {}) {
+        before.push_back("set up in task " + std::to_string(task));
+        for (int pass = 1; pass <= passes; ++pass) {
+            before.push_back("pass " + std::to_string(pass));
+        }
+        before.push_back("clean up");
+        before.insert(before.end(), after.begin(), after.end());
+        return before;
     }
     void ExpectIdle(const std::string& caption) {
         EXPECT_TRUE(tasks.SessionStopped());
@@ -115,69 +133,35 @@ TEST_F(TaskControllerTest, TaskSelectionSetsTheDefaultBlockSizeAsWritten) {
     EXPECT_EQ(blockAfter(2, "2048"), "2048");
 }
 
-// A second click stops the run once; "Stop" and a disabled panel during it, all idle again after.
-TEST_F(TaskControllerTest, SecondClickDuringARunStopsItOnceAndRestoresTheIdleState) {
-    for (int16_t mode : {1, 2}) {
-        SCOPED_TRACE(mode);
-        tasks.SelectTask(mode);
+// A second click stops the run once ("Stop" and a disabled panel during it, all idle again after); "Quick
+// Rec" stops it too and switches the real-time tasks after the clean-up, or at once when idle; file tasks
+// ignore it.
+TEST_F(TaskControllerTest, SecondClickOrQuickRecStopsARunOnceAndQuickRecSwitchesAfterTheCleanUp) {
+    Register(LoopSlot::RealTimeMono);
+    for (int16_t from : {1, 2}) {
+        SCOPED_TRACE(from);
+        const int16_t to = 3 - from;
+        tasks.SelectTask(from);
         journal.clear();
         pump.calls = 0;
         std::vector<std::string> seen;
         pump.onEvents = [&](int call) {
             seen.push_back(form().At("StartStop").caption + (form().At("Frame1").enabled ? " enabled" : ""));
-            EXPECT_FALSE(tasks.SessionStopped());
-            EXPECT_TRUE(tasks.Running());
-            if (call == 3) {
-                form().Click("StartStop");
+            EXPECT_TRUE(tasks.Running() && !tasks.SessionStopped());
+            if (call == 3 || call == 5) {
+                form().Click(call == 3 ? "StartStop" : "QuickRecButton");
             }
         };
-        Register(LoopSlot::RealTimeMono, "mono");
         form().SetChecked("PauseButton", true);
         form().Click("StartStop");
-        EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 3"}));
-        EXPECT_EQ(seen, std::vector<std::string>(3, mode == 2 ? "REC Stop" : "Stop"));
-        ExpectIdle(mode == 2 ? "REC Start" : "Start");
-    }
-}
-
-// The file-analysis loop waits for a new position (an idle pass) and ends at the end of the file.
-TEST_F(TaskControllerTest, ALoopEndingItselfReturnsToIdleAndIdlePassesWaitForEvents) {
-    Register(LoopSlot::FileAnalysis, "analysis", [this](int pass) {
-        if (pass == 3) {
-            tasks.SetSessionStopped(true);
-        }
-        return pass == 1 ? PassResult::Busy : PassResult::Idle;
-    });
-    tasks.SelectTask(4);
-    journal.clear();
-    form().Click("Command23");
-    EXPECT_EQ(journal, (Journal{"reset file view", "analysis set-up", "analysis clean-up after 3"}));
-    EXPECT_EQ(pump.calls, 3);
-    EXPECT_EQ(pump.waits, 1); // pass 2 only: pass 3 stopped the run
-    ExpectIdle("Start");
-}
-
-// "Quick Rec" switches the real-time tasks after the clean-up, or at once when idle; file tasks ignore it.
-TEST_F(TaskControllerTest, QuickRecDuringARunTogglesOnlyAfterTheCleanUp) {
-    for (auto [from, to] : {std::pair<int16_t, int16_t>{1, 2}, {2, 1}}) {
-        SCOPED_TRACE(from);
-        tasks.SelectTask(from);
-        journal.clear();
-        pump.calls = 0;
-        pump.onEvents = [this](int call) {
-            if (call == 2) {
-                journal.push_back("click QuickRecButton");
-                form().Click("QuickRecButton");
-            }
-        };
-        Register(LoopSlot::RealTimeMono, "loop");
+        ExpectIdle(from == 2 ? "REC Start" : "Start");
         tasks.StartStop();
-        Journal expected = {"loop set-up",   "click QuickRecButton", "loop clean-up after 2",
-                            "clear picture", "UpdateForm",           "close all"};
+        Journal expected = Run(from, 2, Run(from, 3), {"clear picture", "UpdateForm", "close all"});
         if (to == 2) {
             expected.push_back("UpdateForm"); // the recording block size, typed
         }
         EXPECT_EQ(journal, expected);
+        EXPECT_EQ(seen, std::vector<std::string>(5, from == 2 ? "REC Stop" : "Stop"));
         EXPECT_EQ(tasks.SessionMode(), to);
         EXPECT_TRUE(tasks.SessionStopped());
         EXPECT_EQ(form().At("StartStop").caption, to == 2 ? "REC Start" : "Start");
@@ -192,50 +176,59 @@ TEST_F(TaskControllerTest, QuickRecDuringARunTogglesOnlyAfterTheCleanUp) {
     }
 }
 
+// The file-analysis loop waits for a new position (an idle pass) and ends at the end of the file.
+TEST_F(TaskControllerTest, ALoopEndingItselfReturnsToIdleAndIdlePassesWaitForEvents) {
+    Register(
+        LoopSlot::FileAnalysis, {}, 3, [] {}, 2); // idle from pass 2, ends itself in pass 3
+    tasks.SelectTask(4);
+    journal.clear();
+    form().Click("Command23");
+    EXPECT_EQ(journal, Run(4, 3, {"reset file view"}));
+    EXPECT_EQ(pump.calls, 3);
+    EXPECT_EQ(pump.waits, 1); // pass 2 only: pass 3 stopped the run
+    ExpectIdle("Start");
+}
+
 // A continuation runs once the run is over and idle, and may start a new run; with no run, at once.
 TEST_F(TaskControllerTest, ContinuationsRunAfterTheIdleStateAndMayStartANewRun) {
     int runs = 0;
-    Register(LoopSlot::RealTimeMono, "mono", [this, &runs](int pass) {
-        if (pass == 1 && ++runs == 1) {
-            // A remote "record now": stop, then switch to recording and start again.
-            tasks.RequestStopThen([this] {
-                journal.push_back("continue, stopped " + std::to_string(tasks.SessionStopped()));
-                tasks.SelectTask(2);
-                tasks.StartStop();
-            });
-        } else if (pass == 2) {
-            tasks.SetSessionStopped(true);
-        }
-        return PassResult::Busy;
-    });
+    Register(
+        LoopSlot::RealTimeMono,
+        [this, &runs](int pass) {
+            if (pass == 1 && ++runs == 1) {
+                // A remote "record now": stop, then switch to recording and start again.
+                tasks.RequestStopThen([this] {
+                    journal.push_back("continue, stopped " + std::to_string(tasks.SessionStopped()));
+                    tasks.SelectTask(2);
+                    tasks.StartStop();
+                });
+            }
+        },
+        2);
     tasks.StartStop();
     EXPECT_EQ(journal,
-              (Journal{"mono set-up", "mono clean-up after 1", "continue, stopped 1", "clear picture",
-                       "UpdateForm", "close all", "UpdateForm", "mono set-up", "mono clean-up after 2"}));
+              Run(2, 2,
+                  Run(1, 1, {},
+                      {"continue, stopped 1", "clear picture", "UpdateForm", "close all", "UpdateForm"})));
     ExpectIdle("REC Start");
     bool ranAtOnce = false;
     tasks.RequestStopThen([&] { ranAtOnce = true; });
     EXPECT_TRUE(ranAtOnce);
 }
 
-// The clean-up processes events while it closes the device: a click then starts no nested run.
-TEST_F(TaskControllerTest, ClickDuringTheCleanUpStartsNoNestedRun) {
-    Register(LoopSlot::RealTimeMono, "loop", {}, [this] { form().Click("StartStop"); });
-    pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
+// The clean-up processes events while it closes the device: a click then starts no nested run. After a
+// quit nothing starts or keeps a run: no continuation, delayed start, click or loop.
+TEST_F(TaskControllerTest, NoClickDuringTheCleanUpNorHandlerAfterShutdownStartsOrKeepsARun) {
+    Register(LoopSlot::RealTimeMono, {}, 1, [this] { form().Click("StartStop"); });
     tasks.StartStop();
-    EXPECT_EQ(journal, (Journal{"loop set-up", "loop clean-up after 1"}));
+    EXPECT_EQ(journal, Run(1, 1));
     ExpectIdle("Start");
-}
-
-// After a quit nothing starts or keeps a run: no continuation, delayed start, click or loop.
-TEST_F(TaskControllerTest, AfterShutdownNoHandlerStartsOrKeepsARun) {
-    Register(LoopSlot::RealTimeMono, "mono", [this](int pass) {
-        if (pass == 1) {
-            tasks.RequestStopThen([this] { tasks.StartStop(); });
-            tasks.Shutdown([this] { journal.push_back("quit"); });
-            tasks.SetSessionStopped(false);
-        }
-        return PassResult::Busy;
+    journal.clear();
+    pump.calls = 0;
+    Register(LoopSlot::RealTimeMono, [this](int) {
+        tasks.RequestStopThen([this] { tasks.StartStop(); });
+        tasks.Shutdown([this] { journal.push_back("quit"); });
+        tasks.SetSessionStopped(false);
     });
     pump.onEvents = [this](int call) {
         if (call == 1) {
@@ -244,15 +237,14 @@ TEST_F(TaskControllerTest, AfterShutdownNoHandlerStartsOrKeepsARun) {
     };
     tasks.StartAfterWait(0.0f); // a click during the wait starts the run, which quits in its first pass
     form().Click("StartStop");
-    EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 1", "quit"}));
-    EXPECT_EQ(tasks.RunsStarted(), 1);
+    EXPECT_EQ(journal, Run(1, 1, {}, {"quit"}));
+    EXPECT_EQ(tasks.RunsStarted(), 2);
     ExpectIdle("Start");
 }
 
 // The channel count chooses the loop; a count without a loop starts nothing and says so, once per start.
 TEST_F(TaskControllerTest, ChannelCountChoosesTheLoopAndAMissingLoopIsReported) {
-    pump.onEvents = [this](int) { tasks.SetSessionStopped(true); };
-    Register(LoopSlot::RealTimeMono, "mono");
+    Register(LoopSlot::RealTimeMono, {}, 1);
     ControlModel& basic = settings.Options0();
     basic.SetText("NchanCombo", "3");
     tasks.StartStop(); // starts nothing, says nothing
@@ -261,7 +253,7 @@ TEST_F(TaskControllerTest, ChannelCountChoosesTheLoopAndAMissingLoopIsReported) 
     tasks.StartStop();
     tasks.SelectTask(1);
     tasks.StartStop();
-    EXPECT_EQ(std::count(journal.begin(), journal.end(), "mono set-up"), 0);
+    EXPECT_EQ(tasks.RunsStarted(), 0);
     EXPECT_EQ(
         interaction.Texts(),
         (std::vector<std::string>{"Real-Time Analysis + Recording with two channels is not available yet",
@@ -271,18 +263,15 @@ TEST_F(TaskControllerTest, ChannelCountChoosesTheLoopAndAMissingLoopIsReported) 
     basic.SetText("NchanCombo", "1 - mono (left)");
     journal.clear();
     tasks.StartStop();
-    EXPECT_EQ(journal, (Journal{"mono set-up", "mono clean-up after 1"}));
+    EXPECT_EQ(journal, Run(1, 1));
 }
 
 // Playback without a file asks for one, plays it in the same click and restores the typed rate.
 TEST_F(TaskControllerTest, PlaybackOpensAFileWhenNoneIsOpenAndRestoresTheSampleRate) {
     ControlModel& basic = settings.Options0();
     basic.SetText("SampleRate", "48000");
-    Register(LoopSlot::FilePlayback, "playback", [&](int) {
-        basic.SetText("SampleRate", "22050"); // the file's rate
-        tasks.SetSessionStopped(true);
-        return PassResult::Busy;
-    });
+    Register(
+        LoopSlot::FilePlayback, [&](int) { basic.SetText("SampleRate", "22050"); }, 1); // the file's rate
     tasks.SelectTask(3);
     std::optional<std::string> chosen; // (an opening that plays at once: see the file opener's tests)
     tasks.Hooks().openWav = [&] {
@@ -297,7 +286,7 @@ TEST_F(TaskControllerTest, PlaybackOpensAFileWhenNoneIsOpenAndRestoresTheSampleR
     chosen = "/data/a.wav";
     basic.SetText("AnalysisParameters", "");
     tasks.StartStop(); // the file plays in the same click
-    EXPECT_EQ(journal, (Journal{"open .wav", "playback set-up", "playback clean-up after 1"}));
+    EXPECT_EQ(journal, Run(3, 1, {"open .wav"}));
     EXPECT_EQ(basic.Text("SampleRate"), "48000");
     // Restored as typed: the analysis parameters shown are those of the restored rate.
     const std::string shown = basic.Text("AnalysisParameters");
@@ -323,7 +312,7 @@ TEST_F(TaskControllerTest, PauseRedrawAndQuickSettingsDuringARun) {
             tasks.StartStop();
         }
     };
-    Register(LoopSlot::RealTimeMono, "mono");
+    Register(LoopSlot::RealTimeMono);
     tasks.StartStop();
     EXPECT_EQ(redraw, (std::vector<bool>{false, false}));
     ExpectIdle("Start");
@@ -337,6 +326,56 @@ TEST_F(TaskControllerTest, WaitWithEventsNeverWaitsLongerThanAsked) {
     tasks.WaitWithEvents(0.01f);
     EXPECT_GE(pump.waits, 2);
     EXPECT_LE(pump.longestWait.count(), 10);
+}
+
+// /PPT, /AUTO, /REC come off the end in that order, any case; names with blanks stay whole.
+TEST(CommandLineTest, SwitchesAreTakenOffTheEndInOrderWithoutRegardToCase) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"/tmp/a.wav/REC"}, "R|/tmp/a.wav"},
+        {{"/Rec"}, "R|"},
+        {{"/tmp/a.wav/ppt"}, "P|/tmp/a.wav"},
+        {{"/tmp/a.wav/PPT/Auto/REC"}, "RAP|/tmp/a.wav"},
+        {{"/tmp/a.wav/REC/AUTO"}, "A|/tmp/a.wav/REC"},
+        {{"/tmp/a.wav", "/REC", "/AUTO"}, "A|/tmp/a.wav /REC"},
+        {{"/tmp/a.wav"}, "|/tmp/a.wav"},
+        {{"  /tmp/a.wav/REC  "}, "R|/tmp/a.wav"},
+        {{" ", "/tmp/a.wav", "/REC", " "}, "R|/tmp/a.wav"},
+        // Inside one argument nothing after a switch is taken off: the blank stays in the name.
+        {{"/tmp/a.wav /REC"}, "R|/tmp/a.wav "},
+        {{"/tmp/my file.wav", "/REC"}, "R|/tmp/my file.wav"},
+        {{"/tmp/my file.wav", "/ppt", "/auto", "/Rec"}, "RAP|/tmp/my file.wav"},
+        {{"/tmp/my", "file.wav/AUTO"}, "A|/tmp/my file.wav"},
+        {{"REC"}, "|REC"},
+    };
+    for (const auto& [arguments, expected] : cases) {
+        const CommandLine line = ParseCommandLine(arguments);
+        EXPECT_FALSE(line.empty);
+        EXPECT_EQ(std::string(line.record ? "R" : "") + (line.autoRun ? "A" : "") + (line.ppt ? "P" : "") +
+                      "|" + line.file,
+                  expected);
+    }
+    EXPECT_TRUE(ParseCommandLine({}).empty);
+    EXPECT_TRUE(ParseCommandLine({""}).empty);
+}
+
+// "rates.ini" items (commas, any line end) replace both rate lists, texts kept; empty empties them.
+TEST(RatesFileTest, ItemsReplaceBothSampleRateListsInFileOrder) {
+    TempFolder temp;
+    SettingsModel settings;
+    const std::string path = temp.Path() + "rates.ini";
+    EXPECT_FALSE(LoadRatesFile(path, settings));
+    const std::vector<std::string> builtIn = settings.Form1().At("SampleRate").items;
+    WriteFile(path, "96000\r\n 11025 , 8000\n\n22050\r384000\r\n");
+    ASSERT_TRUE(LoadRatesFile(path, settings));
+    const std::vector<std::string> expected = {"96000", "11025", "8000", "22050", "384000"};
+    EXPECT_NE(builtIn, expected);
+    EXPECT_EQ(settings.Form1().At("SampleRate").items, expected);
+    EXPECT_EQ(settings.Options0().At("SampleRate").items, expected);
+    EXPECT_EQ(settings.Form1().Text("SampleRate"), "48000");
+    WriteFile(path, "");
+    ASSERT_TRUE(LoadRatesFile(path, settings));
+    EXPECT_TRUE(settings.Form1().At("SampleRate").items.empty());
+    EXPECT_TRUE(settings.Options0().At("SampleRate").items.empty());
 }
 
 } // namespace

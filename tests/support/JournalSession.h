@@ -1,6 +1,6 @@
 // A run for tests: writes its set-up (with the task), its passes and its clean-up into a journal and runs
-// the test's action in each pass; it stops itself after `lastPass` passes (0: only when something else
-// stops it).
+// the test's actions in each pass and in its clean-up; it stops itself after `lastPass` passes (0: only
+// when something else stops it), and from pass `idleFrom` on (0: never) finds nothing ready.
 #pragma once
 
 #include "settings/Session.h"
@@ -27,9 +27,15 @@ public:
         if (passes_ == lastPass_) {
             tasks_.SetSessionStopped(true);
         }
-        return PassResult::Busy;
+        return idleFrom > 0 && passes_ >= idleFrom ? PassResult::Idle : PassResult::Busy;
     }
-    void CleanUp() override { journal_.push_back("clean up"); }
+    void CleanUp() override {
+        onCleanUp();
+        journal_.push_back("clean up");
+    }
+
+    std::function<void()> onCleanUp = [] {};
+    int idleFrom = 0;
 
 private:
     TaskController& tasks_;
