@@ -73,9 +73,9 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     dialogs.messages.clear();
     dialogs.dialogs.clear();
     dialogs.textAnswers = {"abc", "0.5", "2", folder.Path() + "part"};
-    menus.Trigger("SaveBufferPartial");
-    menus.Trigger("SaveBufferPartial");
-    menus.Trigger("SaveBufferPartial");
+    for (int i = 0; i < 3; ++i) {
+        menus.Trigger("SaveBufferPartial");
+    }
     ASSERT_EQ(dialogs.dialogs.size(), 1u);
     EXPECT_EQ(dialogs.dialogs[0].folder, folder.Path() + "buffers/");
     EXPECT_EQ(ReadBytes(folder.Path() + "part.wav").size(), 44u + 2 * 4096); // what was captured

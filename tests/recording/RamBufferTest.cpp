@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace ondrix {
 namespace {
 
@@ -17,14 +19,12 @@ int16_t RampValue(int64_t k) {
     return static_cast<int16_t>(k % 65521);
 }
 
-// Appends `blocks` blocks of the ramp.
+// Appends `blocks` blocks of the ramp; gives the fills shown and, in `full`, each block's full flag.
 std::vector<int> Fill(RamBuffer& buffer, int blocks, std::vector<bool>* full = nullptr) {
     std::vector<int> percents;
     std::vector<int16_t> block(kBlock);
     for (int b = 0; b < blocks; ++b) {
-        for (int i = 0; i < kBlock; ++i) {
-            block[static_cast<std::size_t>(i)] = RampValue(int64_t{b} * kBlock + i);
-        }
+        std::ranges::generate(block, [k = int64_t{b} * kBlock]() mutable { return RampValue(k++); });
         const RamBuffer::Appended appended = buffer.AppendBlock(block);
         if (appended.percent) {
             percents.push_back(*appended.percent);
@@ -52,6 +52,7 @@ void ExpectRamp(const std::string& path, int64_t first, int64_t count) {
     }
 }
 
+// A capacity that is no whole number of blocks, or an "off" buffer that takes blocks.
 TEST(RamBuffer, CapacityIsWholeBlocksAndOffHoldsNothing) {
     RamBuffer buffer;
     const struct {
@@ -74,10 +75,14 @@ TEST(RamBuffer, CapacityIsWholeBlocksAndOffHoldsNothing) {
     EXPECT_TRUE(buffer.HoldsSound());
 }
 
+// Saves must hold the newest samples oldest first (also across the wrap), in whole steps, within what the
+// buffer holds, replacing a longer file of the name.
 TEST(RamBuffer, SavesWriteTheNewestSamplesOldestFirst) {
     TempFolder folder;
     const std::string path = folder.Path() + "buffer.wav";
-    const int64_t capacity = 8 * kBlock;
+    constexpr int64_t kFull = 8 * kBlock;
+    constexpr auto C = RamBufferMode::Circular;
+    using enum RamBuffer::Saved;
     const struct {
         const char* name;
         RamBufferMode mode;
@@ -86,43 +91,34 @@ TEST(RamBuffer, SavesWriteTheNewestSamplesOldestFirst) {
         RamBuffer::Saved saved;
         int64_t first, count; // ramp index of the first value saved, values saved
     } cases[] = {
-        {"part of three blocks", RamBufferMode::Circular, 3, 10, RamBuffer::Saved::Requested,
-         3 * kBlock - 20480, 20480},
-        {"fractions of a step are dropped", RamBufferMode::Circular, 3, 10.9, RamBuffer::Saved::Requested,
-         3 * kBlock - 20480, 20480},
-        {"more than recorded", RamBufferMode::Circular, 3, 200, RamBuffer::Saved::Requested, 0, 3 * kBlock},
-        {"whole before wrapping", RamBufferMode::Circular, 3, -1, RamBuffer::Saved::Whole, 0, 3 * kBlock},
-        {"across the wrap", RamBufferMode::Circular, 11, 200, RamBuffer::Saved::Requested,
-         11 * kBlock - 409600, 409600},
-        {"within the newest", RamBufferMode::Circular, 11, 10, RamBuffer::Saved::Requested,
-         11 * kBlock - 20480, 20480},
-        {"whole after wrapping", RamBufferMode::Circular, 11, -1, RamBuffer::Saved::Whole, 3 * kBlock,
-         capacity},
-        {"more than it holds", RamBufferMode::Circular, 11, 300, RamBuffer::Saved::Shorter, 3 * kBlock,
-         capacity},
-        {"full stops taking blocks", RamBufferMode::StopWhenFull, 11, -1, RamBuffer::Saved::Whole, 0,
-         capacity},
-        {"newest of a full buffer", RamBufferMode::StopWhenFull, 11, 10, RamBuffer::Saved::Requested,
-         capacity - 20480, 20480},
-        {"nothing asked", RamBufferMode::Circular, 3, 0, RamBuffer::Saved::Requested, 0, 0},
+        {"part of three blocks", C, 3, 10, Requested, 3 * kBlock - 20480, 20480},
+        {"fractions of a step are dropped", C, 3, 10.9, Requested, 3 * kBlock - 20480, 20480},
+        {"more than recorded", C, 3, 200, Requested, 0, 3 * kBlock},
+        {"whole before wrapping", C, 3, -1, Whole, 0, 3 * kBlock},
+        {"across the wrap", C, 11, 200, Requested, 11 * kBlock - 409600, 409600},
+        {"within the newest", C, 11, 10, Requested, 11 * kBlock - 20480, 20480},
+        {"whole after wrapping", C, 11, -1, Whole, 3 * kBlock, kFull},
+        {"more than it holds", C, 11, 300, Shorter, 3 * kBlock, kFull},
+        {"full stops taking blocks", RamBufferMode::StopWhenFull, 11, -1, Whole, 0, kFull},
+        {"newest of a full buffer", RamBufferMode::StopWhenFull, 11, 10, Requested, kFull - 20480, 20480},
+        {"nothing asked", C, 3, 0, Requested, 0, 0},
     };
-    // A longer file of that name is replaced, not overwritten in part.
-    WriteBytes(path, std::vector<uint8_t>(3 * capacity, 0x55));
+    WriteBytes(path, std::vector<uint8_t>(3 * kFull, 0x55));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RamBuffer buffer;
         buffer.Start(1, c.mode, kBlock, 1, kRate);
         Fill(buffer, c.blocks);
-        const RamBuffer::Saved saved =
-            c.seconds < 0 ? buffer.SaveWhole(path) : buffer.SaveLastSeconds(path, c.seconds);
-        EXPECT_EQ(saved, c.saved);
+        EXPECT_EQ(c.seconds < 0 ? buffer.SaveWhole(path) : buffer.SaveLastSeconds(path, c.seconds), c.saved);
         ExpectRamp(path, c.first, c.count);
     }
     RamBuffer buffer;
-    buffer.Start(1, RamBufferMode::Circular, kBlock, 1, kRate);
-    EXPECT_EQ(buffer.SaveWhole(folder.Path() + "no/such/folder.wav"), RamBuffer::Saved::Failed);
+    buffer.Start(1, C, kBlock, 1, kRate);
+    EXPECT_EQ(buffer.SaveWhole(folder.Path() + "no/such/folder.wav"), Failed);
 }
 
+// A fill rounded the wrong way or shown unchanged, a full stop-when-full buffer not stopping the run, or a
+// circular one stopping it.
 TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
     RamBuffer buffer;
     buffer.Start(1, RamBufferMode::StopWhenFull, kBlock, 1, kRate);
@@ -140,18 +136,6 @@ TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
     buffer.Empty(); // file playback
     EXPECT_FALSE(buffer.Wrapped());
     EXPECT_EQ(buffer.WritePosition(), 0);
-}
-
-TEST(RamBuffer, FileNameCarriesTheTimeAndThePositionWhenGiven) {
-    std::tm when{};
-    when.tm_year = 126;
-    when.tm_mday = 5;
-    when.tm_hour = 7;
-    when.tm_min = 8;
-    when.tm_sec = 9;
-    EXPECT_EQ(RamBufferFileName(when, ""), "buffer end at 20260105_070809");
-    EXPECT_EQ(RamBufferFileName(when, " 4530.1234N_00912.3456E "),
-              "buffer end at 20260105_070809 4530.1234N_00912.3456E");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "recording/Volumes.h"
 
 #include <map>
+#include <ranges>
 
 namespace ondrix {
 
@@ -17,11 +18,8 @@ public:
     std::map<std::string, Volume> volumes;
 
     std::vector<std::string> Volumes() override {
-        std::vector<std::string> points;
-        for (const auto& entry : volumes) {
-            points.push_back(entry.first);
-        }
-        return points;
+        const auto points = std::views::keys(volumes);
+        return {points.begin(), points.end()};
     }
     std::string VolumeOf(std::string_view path) override { return MountPointOf(path, Volumes()); }
     std::optional<uint64_t> FreeKB(std::string_view folder) override {
