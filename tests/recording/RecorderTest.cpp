@@ -1,5 +1,11 @@
+// The recorder over real files with scripted volumes and clock, and the recording choices of the Basic
+// Settings window that give it its settings.
 #include "recording/Recorder.h"
+#include "recording/RecordingSettingsRules.h"
 #include "recording/WavHeader.h"
+#include "settings/SettingNames.h"
+#include "settings/SettingsModel.h"
+#include "support/ScriptedInteraction.h"
 
 #include "ScriptedVolumes.h"
 #include "TempFolder.h"
@@ -190,8 +196,8 @@ TEST(Recorder, MultipleFilesKeepAnUnbrokenRampAcrossSwitchesAndAPause) {
     rig.recorder->End();
     EXPECT_EQ(turns, 20); // three files of six blocks, one of them silence, and two quiet turns
     EXPECT_FALSE(std::filesystem::exists(in + "Ondrix-n3.wav"));
-    EXPECT_EQ(rig.Lines("Pausing...").size() + rig.Lines("Resuming...").size(), 2U);
-    EXPECT_EQ(rig.Lines("Creating ").size(), 3U);
+    EXPECT_EQ(
+        rig.Lines("Pausing...").size() + rig.Lines("Resuming...").size() + rig.Lines("Creating ").size(), 5U);
     EXPECT_EQ(shown, (std::vector<std::string>{"  Rec " + file[1] + " (max 680MB) (Repeat)",
                                                "  Rec " + file[2] + " (max 680MB) (Repeat)"}));
     // Each file reports the counts of its own turns: 6, then 8 (two quiet paused turns), then 6.
@@ -226,78 +232,67 @@ TEST(Recorder, ClockSplitsOnTheHourOrHalfHour) {
                                                   (split30 ? " (Auto Split) (Repeat)" : " (max 680MB)"));
         rig.recorder->End();
         const int files = split30 ? 4 : 3;
-        EXPECT_EQ(rig.Lines("Closed  ").size(), files - 1U);
-        EXPECT_EQ(rig.Lines("Created ").size(), files - 1U);
+        EXPECT_EQ(rig.Lines("Closed  ").size() + rig.Lines("Created ").size(), 2 * (files - 1U));
         EXPECT_FALSE(std::filesystem::exists(rig.File(files + 1)));
-        std::vector<std::string> names;
-        for (int n = 1; n <= files; ++n) {
-            names.push_back(rig.File(n));
-        }
-        EXPECT_EQ(FileSamples(names), Ramp(0, 64 * 4));
+        const std::vector<std::string> names = {rig.File(1), rig.File(2), rig.File(3), rig.File(4)};
+        EXPECT_EQ(FileSamples({names.begin(), names.begin() + files}), Ramp(0, 64 * 4));
     }
 }
 
-// The disk watch: multiple files span to the next volume's root with the same path, the ramp unbroken,
-// and stop when no volume is left, when the next cannot be written or has no room for a whole file.
+// The disk watch when the recording volume runs low: multiple files span to the next volume with the same
+// path and the ramp unbroken, and stop when there is no next volume, when it cannot be written or has no
+// room for a whole file, or when not spanning; a single file and a circular file still growing stop; a
+// wrapped one goes on.
 TEST(Recorder, DiskWatchSpansToTheNextVolumeOrStops) {
-    { // Spanning to a second volume with room, then stopping when it runs low and none is left.
-        Rig rig;
-        TempFolder second;
-        rig.settings.mode = FileMode::MultipleFiles;
-        rig.settings.spanDisks = true;
-        rig.settings.maxFileBytes = 1048576;
-        rig.volumes.volumes[second.Path()] = {.freeKB = 500000, .writable = true};
-        ASSERT_EQ(rig.Begin(), "");
-        rig.Record(3);
-        rig.volumes.volumes["/"].freeKB = kDiskLowKB - 1;
-        rig.Record(3);
-        const std::string moved = second.Path() + rig.folder.Path().substr(1) + "Ondrix_0002.wav";
-        EXPECT_EQ(rig.recorder->FileName(), moved);
-        EXPECT_EQ(rig.Lines("Disk Full - Closing  " + rig.File(1) + " Fails 2").size() +
-                      rig.Lines("Switch to " + second.Path()).size(),
-                  2U);
-        EXPECT_FALSE(rig.recorder->StopRequested());
-        rig.volumes.volumes[second.Path()].freeKB = 10;
-        rig.Record();
-        EXPECT_TRUE(rig.recorder->StopRequested());
-        EXPECT_EQ(rig.log.back(), "Stop: no volume after " + second.Path());
-        rig.recorder->End();
-        EXPECT_EQ(FileSamples({rig.File(1), moved}), Ramp(0, 28));
-    }
-    // Without room below kDiskLowKB: multiple files stop when the next volume cannot take a whole file or
-    // when not spanning; a single file and a circular file still growing stop; a wrapped one goes on.
+    enum Subject { None, File1, Folder, NextFolder, NextFile }; // what the last log line names
     struct Case {
         FileMode mode;
-        bool span, nextWritable;
-        int blocks;             // before the disk runs low
-        std::string head, tail; // of the last log line, around the (next) folder or the file
+        bool span;
+        std::optional<ScriptedVolumes::Volume> next; // a real folder, the volume after "/"
+        int blocks;                                  // before the disk runs low
+        std::string head;
+        Subject subject;
+        std::string tail;
         bool stops;
     };
-    const std::string closing = "Disk Full - Closing ";
+    const auto multiple = FileMode::MultipleFiles;
+    const ScriptedVolumes::Volume room{.freeKB = 500000}, full{.freeKB = 1}; // 1 kB: less than a file
+    const std::string closing = "Disk Full - Closing ", counts = " Fails 2 Overloads 0";
     for (const Case& c :
-         std::vector<Case>{{FileMode::MultipleFiles, true, false, 0, "Stop: ", " non writable", true},
-                           {FileMode::MultipleFiles, true, true, 0, "Stop: ", " Disk Full", true},
-                           {FileMode::MultipleFiles, false, true, 0, "Stop: ", " Disk Full", true},
-                           {FileMode::SingleFile, false, true, 0, closing, " Fails 2 Overloads 0", true},
-                           {FileMode::Circular, false, true, 0, closing, " Fails 2 Overloads 0", true},
-                           {FileMode::Circular, false, true, 130, "rewriting ", "", false}}) {
+         std::vector<Case>{{multiple, true, room, 3, "Creating ", NextFile, "", false},
+                           {multiple, true, std::nullopt, 0, "Stop: no volume after /", None, "", true},
+                           {multiple, true, ScriptedVolumes::Volume{1, false}, 0, "Stop: ", NextFolder,
+                            " non writable", true},
+                           {multiple, true, full, 0, "Stop: ", NextFolder, " Disk Full", true},
+                           {multiple, false, full, 0, "Stop: ", Folder, " Disk Full", true},
+                           {FileMode::SingleFile, false, full, 0, closing, File1, counts, true},
+                           {FileMode::Circular, false, full, 0, closing, File1, counts, true},
+                           {FileMode::Circular, false, full, 130, "rewriting ", File1, "", false}}) {
         SCOPED_TRACE(c.head + std::to_string(c.blocks) + c.tail);
         Rig rig;
+        TempFolder second;
         rig.settings.mode = c.mode;
         rig.settings.spanDisks = c.span;
-        rig.settings.maxFileBytes = 2048; // more than the 1 kB free on /zz/
-        rig.volumes.volumes["/zz/"] = {.freeKB = 1, .writable = c.nextWritable};
+        rig.settings.maxFileBytes = 2048;
+        if (c.next) {
+            rig.volumes.volumes[second.Path()] = *c.next;
+        }
         ASSERT_EQ(rig.Begin(), "");
         rig.Record(c.blocks);
         rig.volumes.volumes["/"].freeKB = kDiskLowKB - 1;
         rig.Record();
         EXPECT_EQ(rig.recorder->StopRequested(), c.stops);
-        const std::string folder = c.span ? "/zz/" + rig.folder.Path().substr(1) : rig.folder.Path();
-        EXPECT_EQ(rig.log.back(),
-                  c.head + (c.mode == FileMode::MultipleFiles ? folder : rig.File(1)) + c.tail);
-        EXPECT_FALSE(std::filesystem::exists("/zz"));
+        const std::string next = second.Path() + rig.folder.Path().substr(1);
+        const std::string subjects[] = {"", rig.File(1), rig.folder.Path(), next, next + "Ondrix_0002.wav"};
+        EXPECT_EQ(rig.log.back(), c.head + subjects[c.subject] + c.tail);
+        EXPECT_EQ(rig.Lines("Disk Full - Closing  " + rig.File(1) + " Fails 2").size(), c.mode == multiple);
+        EXPECT_EQ(std::filesystem::is_empty(second.Path()), c.subject != NextFile);
         rig.recorder->End();
-        EXPECT_EQ(FileSamples({rig.File(1)}).size(), std::min(c.blocks + 1, 126) * 8U);
+        if (c.subject == NextFile) {
+            EXPECT_EQ(FileSamples({rig.File(1), subjects[NextFile]}), Ramp(0, 4 * (c.blocks + 1)));
+        } else {
+            EXPECT_EQ(FileSamples({rig.File(1)}).size(), std::min(c.blocks + 1, 126) * 8U);
+        }
     }
 }
 
@@ -333,6 +328,107 @@ TEST(Recorder, KilledWhileRecordingKeepsEveryWrittenFrame) {
     const auto samples = FileSamples({rig.File(1)}, false);
     ASSERT_GE(samples.size(), 20001U * 8);
     EXPECT_TRUE(samples == Ramp(0, static_cast<int>(samples.size() / 2))); // no dump of a long ramp
+}
+
+class RecordingSettingsRulesTest : public ::testing::Test {
+protected:
+    RecordingSettingsRulesTest() {
+        volumes.volumes["/"] = {.freeKB = 5000000};
+        volumes.volumes["/media/field/"] = {.freeKB = 1234567};
+        basic.SetText("FileRecPathField", "/media/field/rec/");
+        rules.Attach();
+    }
+    void SetFormat(const char* rate, const char* channels) {
+        basic.SetText(kBasicSettings.sampleRate, rate);
+        basic.SetText(kChannelCount, channels);
+    }
+
+    SettingsModel settings;
+    ControlModel& basic = settings.Options0();
+    ScriptedInteraction ui;
+    ScriptedVolumes volumes;
+    RecordingSettingsRules rules{settings, ui, volumes};
+};
+
+// A wrong size for a duration, or a size above 2000 MB accepted: the WAV sizes would overflow.
+TEST_F(RecordingSettingsRulesTest, ExactTimeAndTypedSizesKeepTo2000MB) {
+    SetFormat("48000", "2 - stereo");
+    // 60 minutes; zero and cancel change nothing; 200 minutes of 48 kHz stereo are 2197.27 MB.
+    ui.textAnswers = {"60", "0", std::nullopt, "200"};
+    for (const char* size : {"659.18 MB", "659.18 MB", "659.18 MB", "2000"}) {
+        basic.Click("Command11");
+        EXPECT_EQ(basic.Text("FileMaxSizeCombo"), size);
+    }
+    EXPECT_EQ(RecordingMegabytes(1, 44100, 1), 5.05); // 5 292 000 bytes
+    basic.Type("FileMaxSizeCombo", "2500 MB");
+    EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "2000 MB");
+    ASSERT_EQ(ui.messages.size(), 6U); // four prompts, then the refusals of 200 minutes and of 2500 MB
+    EXPECT_EQ(ui.Texts()[4], "2GB files size exceeded - set shorter");
+    EXPECT_EQ(ui.Texts()[5], ui.Texts()[4]);
+}
+
+// Both splits on at once, a size that does not hold the split's minutes, or an hour that does not fit.
+TEST_F(RecordingSettingsRulesTest, SplitsExcludeEachOtherAndFallBackToTheHalfHour) {
+    SetFormat("48000", "2 - stereo");
+    basic.Click("Split30");
+    EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "340.58 MB"); // 31 minutes
+    basic.Click("Split00");
+    EXPECT_FALSE(basic.Checked("Split30"));
+    EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "670.17 MB"); // 61 minutes
+    EXPECT_TRUE(ui.messages.empty());
+
+    // 61 minutes at 192 kHz stereo do not fit in 2000 MB: split on the half hour instead.
+    basic.SetChecked("Split00", false);
+    SetFormat("192000", "2 - stereo");
+    basic.Click("Split00");
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"2GB file size exceeded - split shorter"});
+    EXPECT_FALSE(basic.Checked("Split00"));
+    EXPECT_TRUE(basic.Checked("Split30"));
+    EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "1362.3 MB");
+    basic.Click("Split30"); // switching a split off leaves the size alone
+    EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "1362.3 MB");
+}
+
+// The label must measure the folder's own volume, again when the folder changes or on a refresh.
+TEST_F(RecordingSettingsRulesTest, FreeSpaceLabelFollowsTheRecordingFolder) {
+    EXPECT_EQ(basic.Text("FreeSpaceLabel"), "( 1235 MB free on drive /media/field/)");
+    basic.Type("FileRecPathField", "/home/user/rec/");
+    EXPECT_EQ(basic.Text("FreeSpaceLabel"), "( > 2GB free on drive /)");
+    volumes.volumes["/"].freeKB = 2000000;
+    rules.RefreshFreeSpace();
+    EXPECT_EQ(basic.Text("FreeSpaceLabel"), "( 2000 MB free on drive /)");
+    EXPECT_EQ(FreeSpaceText(std::nullopt, "/"), "");
+}
+
+// An unsafe prefix, separator or postfix must be refused and the last safe text (typed or loaded) restored.
+TEST_F(RecordingSettingsRulesTest, UnsafeNamePartsAreRefusedAndTheLastGoodTextComesBack) {
+    basic.Type("FileRecNameField", "Station 4");
+    basic.Type("FileRecNameField", "../etc");
+    EXPECT_EQ(basic.Text("FileRecNameField"), "Station 4");
+    basic.Type("FSep", ":");
+    basic.Type("FileNamePostfix", "a|b");
+    basic.SetText("FileRecNameField", "Hydro"); // loaded from a settings file
+    basic.Type("FileRecNameField", "a\\b");
+    EXPECT_EQ(basic.Text("FSep") + basic.Text("FileNamePostfix") + basic.Text("FileRecNameField"), "_Hydro");
+    ASSERT_EQ(ui.messages.size(), 4U); // the texts: FileNaming.UnsafeCharactersRefused
+}
+
+// What a run reads: the mode by its number, megabytes to bytes rounded, sizes kept to 1 .. 2000 MB.
+TEST_F(RecordingSettingsRulesTest, ARunReadsTheRecorderSettings) {
+    auto read = [&] { return RecorderSettingsFromSettings(settings, 2, 48000, "Mic", 4096); };
+    EXPECT_EQ(read().mode, FileMode::SingleFile);
+    basic.SetText("FileModeCombo", "1 - circular");
+    basic.SetText("FileMaxSizeCombo", "659.18 MB");
+    basic.SetText("MaxNFiles", "3");
+    const auto circular = read();
+    EXPECT_EQ(circular.mode, FileMode::Circular);
+    EXPECT_EQ(circular.maxFileBytes, 691200328U); // 659.18 x 1048576 = 691200327.68
+    EXPECT_EQ(circular.maxFiles, 3);
+    basic.SetText("FileMaxSizeCombo", "4096 MB");
+    EXPECT_EQ(read().maxFileBytes, 2000ULL * 1048576);
+    EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "2000 MB");
+    basic.SetText("FileMaxSizeCombo", "big");
+    EXPECT_EQ(read().maxFileBytes, 1048576U);
 }
 
 } // namespace
