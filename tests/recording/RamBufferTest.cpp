@@ -131,7 +131,6 @@ TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
     EXPECT_EQ(Fill(buffer, 9, &full), (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88, 100}));
     EXPECT_EQ(full, (std::vector<bool>{false, false, false, false, false, false, false, true, true}));
     EXPECT_TRUE(buffer.Wrapped());
-
     buffer.Start(1, RamBufferMode::Circular, kBlock, 1, kRate);
     full.clear();
     Fill(buffer, 9, &full);
@@ -165,7 +164,6 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     settings.Options0().SetText("txtBufferPath", folder.Path() + "buffers");
     std::filesystem::create_directory(folder.Path() + "buffers");
     const std::string saved = folder.Path() + "buffers/buffer end at 20260105_000000.wav";
-
     // Off, then allocated but still empty: nothing to save, no file.
     form.SetText("Combo12", "off");
     EXPECT_EQ(commands.RunStarts(4096, 1, 48000), "");
@@ -176,7 +174,6 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     menus.Trigger("AnalyzeBuffer");
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>(3, "Buffer Empty"));
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path() + "buffers"));
-
     commands.Append(std::vector<int16_t>(4096, 7));
     EXPECT_EQ(form.Text("BufferLabel"), " 0%");
     menus.Trigger("SaveBuffer");
@@ -188,7 +185,6 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     menus.Trigger("SaveBuffer");
     EXPECT_TRUE(std::filesystem::exists(folder.Path() +
                                         "buffers/buffer end at 20260105_000000 4530.1234N_00912.3456E.wav"));
-
     // Save As over an existing file asks once: No shows the dialog again, Yes replaces it.
     dialogs.textAnswers = {saved, saved};
     dialogs.yesNoAnswers = {false, true};
@@ -196,7 +192,6 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     EXPECT_EQ(std::ranges::count(dialogs.Texts(), "Replace " + saved + " ?"), 2);
     // The two buffers saved so far, and no temporary file left beside them.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() + "buffers"), {}), 2);
-
     // Partial: an answer that is no number of seconds cancels; a name gets ".wav".
     dialogs.messages.clear();
     dialogs.dialogs.clear();
@@ -207,18 +202,15 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     ASSERT_EQ(dialogs.dialogs.size(), 1u);
     EXPECT_EQ(dialogs.dialogs[0].folder, folder.Path() + "buffers/");
     EXPECT_EQ(ReadBytes(folder.Path() + "part.wav").size(), 44u + 2 * 4096); // what was captured
-
     // A folder that cannot be written: a message, and the buffer is kept for another try.
     settings.Options0().SetText("txtBufferPath", folder.Path() + "missing");
     menus.Trigger("SaveBuffer");
     ASSERT_EQ(dialogs.messages.size(), 4u);
     EXPECT_TRUE(dialogs.messages.back().text.starts_with("Cannot write "));
     EXPECT_TRUE(commands.Buffer().HoldsSound());
-
     menus.Trigger("PlayBuffer");
     EXPECT_EQ(opened, folder.Path() + "temp.wav");
     EXPECT_EQ(ReadBytes(opened).size(), 44u + 2 * 4096);
-
     // Stop when full: the run is stopped at the block that fills the buffer.
     settings.Options0().SetText("RamBufferModeCombo", "2 - stop when full");
     commands.RunStarts(1048576, 1, 48000);

@@ -42,12 +42,9 @@ TEST(RecordingLoopRealTime, MultipleFilesKeepTheRampWholeAcrossSwitchesAndAPause
             RecorderEnvironment{.volumes = volumes, .clock = [] { return LocalNow(); }, .log = [](auto&) {}});
         return recorder->Begin().empty();
     };
-    hooks.recordBlock = [&](std::span<const int16_t> block, bool paused) {
-        recorder->RecordBlock(block, paused);
-    };
+    hooks.recordBlock = [&](auto block, bool paused) { recorder->RecordBlock(block, paused); };
     hooks.endRecording = [&] { recorder->End(); };
     rig.tasks.SelectTask(2);
-
     const int64_t total = static_cast<int64_t>(kSeconds * kRate / kBlock);
     rig.Session([&](int) {
         const int64_t blocks = rig.context.status.blocks;
@@ -58,12 +55,11 @@ TEST(RecordingLoopRealTime, MultipleFilesKeepTheRampWholeAcrossSwitchesAndAPause
     ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages.front().text;
     EXPECT_EQ(rig.context.status.droppedBlocks, 0);
     EXPECT_EQ(rig.context.status.fails, 0);
-
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
         files.push_back(entry.path().string());
     }
-    std::sort(files.begin(), files.end()); // the progressive number orders them
+    std::ranges::sort(files); // the progressive number orders them
     ASSERT_GE(files.size(), 5u);
     std::vector<uint16_t> data;
     for (const std::string& file : files) { // each closed with its sizes; the header bytes are WavHeader's
