@@ -78,7 +78,6 @@ TEST_F(QtInteractionTest, IdleDialogsAnswerBeforeReturning) {
     });
     dialogs.AskYesNo("Are you sure ?", MessageIcon::Critical, [&](bool answer) { yes = answer; });
     EXPECT_EQ(yes, false);
-
     std::optional<std::optional<std::string>> entered; // set once answered
     AnswerWhenShown<QInputDialog>([](QInputDialog& input) {
         EXPECT_EQ(input.textValue(), "60");
@@ -88,7 +87,6 @@ TEST_F(QtInteractionTest, IdleDialogsAnswerBeforeReturning) {
     dialogs.AskText("Seconds to save", "60",
                     [&](std::optional<std::string> text) { entered = std::move(text); });
     EXPECT_EQ(entered, std::optional<std::string>("120"));
-
     // A file dialog opens in the folder asked for, with its patterns, and gives the path chosen or nothing.
     TempFolder folder;
     const std::string target = folder.Path() + "snapshot.bmp";
@@ -105,7 +103,6 @@ TEST_F(QtInteractionTest, IdleDialogsAnswerBeforeReturning) {
         {.title = "Save Spectrogram", .folder = folder.Path(), .fileName = "", .patterns = {"*.bmp"}},
         [&](std::optional<std::string> path) { chosen = std::move(path); });
     EXPECT_EQ(chosen, target);
-
     bool cancelled = false;
     AnswerWhenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
     dialogs.ChooseOpenFiles(
@@ -123,7 +120,6 @@ TEST_F(QtInteractionTest, DuringACaptureTheAnswerComesFromTheEventLoop) {
     dialogs.AskYesNoDefaultNo("Are you sure you want to terminate the program ?", MessageIcon::Critical,
                               [&](bool answer) { events.push_back(answer ? "yes" : "no"); });
     events.push_back("returned");
-
     auto* box = window.findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowModality(), Qt::WindowModal);
@@ -131,7 +127,6 @@ TEST_F(QtInteractionTest, DuringACaptureTheAnswerComesFromTheEventLoop) {
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     box->button(QMessageBox::Yes)->click();
     EXPECT_EQ(events, (std::vector<std::string>{"returned", "yes"}));
-
     // The closed dialog goes away with the next events.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(window.findChild<QMessageBox*>(), nullptr);
@@ -168,9 +163,7 @@ protected:
             actions.push_back({name, action});
         });
     }
-
     template <typename T> T* W(const char* name) { return qobject_cast<T*>(binder->Widget(name)); }
-
     QWidget window;
     ControlModel model;
     std::unique_ptr<ControlBinder> binder;
@@ -193,7 +186,6 @@ TEST_F(BindingTest, UserOperationsReachTheModelAsTheirOperation) {
     W<QSpinBox>("Spin")->setValue(3);
     W<QRadioButton>("OptionB")->click();
     W<QRadioButton>("OptionB")->click();
-
     const std::vector<std::pair<std::string, Action>> expected = {
         {"Field", Action::Typed},   {"List", Action::Typed},      {"List", Action::Picked},
         {"Check", Action::Clicked}, {"Pause", Action::Clicked},   {"Button", Action::Clicked},
@@ -221,7 +213,6 @@ TEST_F(BindingTest, WidgetsFollowTheModelWithoutFiringModelOperations) {
     EXPECT_EQ(W<QPushButton>("Button")->text(), "Start");
     EXPECT_NE(binder->Picture("Picture"), nullptr);
     EXPECT_EQ(binder->Widget("Socket"), nullptr);
-
     model.SetText("Field", "7");
     model.SetText("List", "not an entry");
     model.SetItems("List", {"1", "2"});
@@ -235,7 +226,6 @@ TEST_F(BindingTest, WidgetsFollowTheModelWithoutFiringModelOperations) {
     EXPECT_TRUE(W<QCheckBox>("Check")->isChecked());
     EXPECT_EQ(W<QSpinBox>("Spin")->maximum(), 4);
     EXPECT_EQ(model.Text("Spin"), "9");
-
     QLabel* label = binder->CaptionLabel("List", &window);
     EXPECT_EQ(label->text(), "Size");
     EXPECT_EQ(binder->CaptionLabel("Spin", &window, "Gain")->text(), "Gain");
@@ -268,7 +258,6 @@ TEST(MenuBinding, ActionsFollowTheMenuModelAndTriggerItsCommands) {
     EXPECT_TRUE(task->isCheckable() && task->isEnabled());
     EXPECT_FALSE(binder.Action("SaveBuffer")->isEnabled()); // no handler
     EXPECT_FALSE(binder.Action("QuickSaveBuffer")->isVisible());
-
     task->trigger();
     EXPECT_EQ(selected, 1);
     EXPECT_FALSE(task->isChecked()); // the model decides the mark, not the click
@@ -279,7 +268,6 @@ TEST(MenuBinding, ActionsFollowTheMenuModelAndTriggerItsCommands) {
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() : app(ApplicationOptions{.home = home.Path()}) {}
-
     template <typename T = QWidget> T* Quick(const char* name) {
         return qobject_cast<T*>(app.Main().Controls().Widget(name));
     }
@@ -291,7 +279,6 @@ protected:
         combo->setEditText(text);
         emit combo->lineEdit()->editingFinished();
     }
-
     TempFolder home;
     Application app;
 };
@@ -338,13 +325,11 @@ TEST_F(MainWindowTest, SettingsReLayOutTheDisplay) {
     Type(Quick<QComboBox>("Combo7"), "512");
     EXPECT_EQ(app.Renderer().Height(), 512);
     EXPECT_EQ(app.Main().Spectrogram().height(), 512 + SpectrogramRenderer::BelowSpectrogram);
-
     // FFT 2048 over 256 rows compresses 4 bins a row: the zoom becomes available.
     Type(Quick<QComboBox>("Combo7"), "256");
     emit Quick<QComboBox>("FFTSize")->activated(ItemIndex("FFTSize", "2048"));
     EXPECT_TRUE(Quick("ZoomFlag")->isEnabled());
     EXPECT_EQ(Quick<QAbstractButton>("ZoomFlag")->text(), "Zoom  4x at bin");
-
     emit Quick<QComboBox>("Combo8")->activated(ItemIndex("Combo8", "13 b-red"));
     const QImage& preview = app.Main().ColourPreview().Image();
     ASSERT_EQ(preview.width(), 256);
@@ -384,18 +369,15 @@ TEST_F(MainWindowTest, BasicSettingsStartFromTheQuickSettingsAndApplyBack) {
     EXPECT_EQ(Basic<QComboBox>("FFTSize")->currentText(), "1024");
     EXPECT_TRUE(Basic<PictureView>("AnalysisParameters")->Text().contains("FFT size  1024 =  21.333 msec"));
     EXPECT_TRUE(Basic<QLabel>("RecDurationLabel")->text().startsWith("= "));
-
     // The colour bar previews the Basic Settings scale; the display keeps its own until "Apply".
     const QRgb displayColour = app.Main().ColourPreview().Image().pixel(200, 5);
     emit Basic<QComboBox>("ColourScale")->activated(Basic<QComboBox>("ColourScale")->findText("13"));
     EXPECT_EQ(app.Basic().ColourBar().Image().pixel(200, 5), qRgb(200, 0, 0));
     EXPECT_EQ(app.Main().ColourPreview().Image().pixel(200, 5), displayColour);
-
     Basic<QPushButton>("ApplyButton")->click();
     EXPECT_FALSE(app.Basic().isVisible());
     EXPECT_EQ(Quick<QComboBox>("Combo8")->currentText(), "13");
     EXPECT_EQ(app.Main().ColourPreview().Image().pixel(200, 5), qRgb(200, 0, 0));
-
     // "Exit" discards every change made since the window was opened, even an applied one.
     app.Main().Menus().Action("BasicSettings")->trigger();
     Type(Basic<QComboBox>("FFTSize"), "2048");
@@ -404,7 +386,6 @@ TEST_F(MainWindowTest, BasicSettingsStartFromTheQuickSettingsAndApplyBack) {
     Basic<QPushButton>("ExitButton")->click();
     EXPECT_FALSE(app.Basic().isVisible());
     EXPECT_EQ(Quick<QComboBox>("FFTSize")->currentText(), "1024");
-
     app.Main().Menus().Action("AdvancedSettings")->trigger();
     EXPECT_TRUE(app.Advanced().isVisible());
     qobject_cast<QPushButton*>(app.Advanced().Controls().Widget("OkButton"))->click();

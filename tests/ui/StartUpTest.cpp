@@ -78,13 +78,11 @@ TEST(StartUpTest, SavedFilesApplyInTheirOrderAndEachAddsToTheStatusLine) {
     WriteBytes(home.Path() + "defpaths.ini",
                folders + "play\r\n" + folders + "rec\r\n" + folders + "shots\r\n" + folders + "logs\r\n");
     WriteBytes(home.Path() + "rates.ini", "8000, 96000\r\n250000\r\n");
-
     ScriptedInteraction dialogs;
     Application app(Options(home.Path(), dialogs));
     ControlModel& form = app.Settings().Form1();
     ControlModel& basic = app.Settings().Options0();
     ControlModel& advanced = app.Settings().Options1();
-
     EXPECT_EQ(StatusLine(app), "Load Controls. Load Settings. Load Paths. Ready...");
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
     // The preset wins over the control state; what it leaves alone ("*") keeps the saved value, as do the
@@ -239,7 +237,6 @@ TEST(FileTaskTest, StartInTaskFourAsksForAFileAndDrawsItsPages) {
     app.Menus().Trigger("FileAnalysis");
     form.Click("StartStop");
     ticker.stop();
-
     ASSERT_EQ(dialogs.dialogs.size(), 1U);
     EXPECT_EQ(dialogs.dialogs[0].patterns, std::vector<std::string>{"*.wav"});
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
@@ -341,7 +338,6 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
         {"SIGTERM", [](Application&) { ASSERT_EQ(raise(SIGTERM), 0); }, true},
         {"--quit-after", [](Application& app) { app.Quit(); }, true}};
     constexpr int kIdleTicks = 30;
-
     TempFolder home;
     const std::string sound = home.Path() + "night.wav";
     WriteWav16(sound, 1, 24000, std::vector<int16_t>(4 * 24000));
@@ -382,7 +378,6 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
             QApplication::exec();
             ender.stop();
             QApplication::processEvents(); // the quit CloseAll queued must not end the next case at once
-
             EXPECT_FALSE(hung);
             EXPECT_TRUE(ended);
             if (start.fileToAnalyse) { // the command line's file is opened with its own rate
@@ -402,7 +397,6 @@ TEST(SplashTest, TheProgressGainsADotPerStepAndAClickEndsItEarly) {
     timed.Run(std::chrono::milliseconds(50));
     EXPECT_EQ(timed.Progress(), QString(5, QLatin1Char('.')));
     EXPECT_FALSE(timed.isVisible());
-
     SplashWindow splash("Credits");
     QTimer::singleShot(0, &splash, [&splash] {
         auto* progress = splash.findChild<QLineEdit*>("TextProgress");
