@@ -41,8 +41,17 @@ fi
 "$program" "${args[@]}" >"$work/out.txt" 2>"$work/err.txt" &
 pid=$!
 
-# Give the run time to start and capture, then ask the program to end as a service manager would.
-sleep 2
+# Give the run time to start and capture (a recording: until its first block is in the file; a loaded
+# machine may take long), then ask the program to end as a service manager would.
+if [ "$mode" = record ]; then
+  for _ in $(seq 1 300); do
+    kill -0 "$pid" 2>/dev/null || break
+    [ "$(find "$HOME/Ondrix" -name '*.wav' -size +44c 2>/dev/null)" ] && break
+    sleep 0.1
+  done
+else
+  sleep 2
+fi
 kill -0 "$pid" 2>/dev/null || fail "ondrix ended before the signal"
 kill -TERM "$pid"
 

@@ -1,10 +1,19 @@
 // The RAM buffer: capacity in whole blocks, the fill shown with round-half-even, wrap-around, and every
-// save writing exactly the samples it should, oldest first, under a header that counts them.
+// save writing exactly the samples it should, oldest first, under a header that counts them. Then the
+// Buffer menu over a real buffer and real files.
 #include "recording/RamBuffer.h"
 #include "TempFolder.h"
+#include "recording/RamBufferCommands.h"
+#include "settings/MenuModel.h"
+#include "settings/SettingsModel.h"
 #include "support/ByteFiles.h"
+#include "support/ScriptedInteraction.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
 
 namespace ondrix {
 namespace {
@@ -17,14 +26,12 @@ int16_t RampValue(int64_t k) {
     return static_cast<int16_t>(k % 65521);
 }
 
-// Appends `blocks` blocks of the ramp.
+// Appends `blocks` blocks of the ramp; gives the fills shown and, in `full`, each block's full flag.
 std::vector<int> Fill(RamBuffer& buffer, int blocks, std::vector<bool>* full = nullptr) {
     std::vector<int> percents;
     std::vector<int16_t> block(kBlock);
     for (int b = 0; b < blocks; ++b) {
-        for (int i = 0; i < kBlock; ++i) {
-            block[static_cast<std::size_t>(i)] = RampValue(int64_t{b} * kBlock + i);
-        }
+        std::ranges::generate(block, [k = int64_t{b} * kBlock]() mutable { return RampValue(k++); });
         const RamBuffer::Appended appended = buffer.AppendBlock(block);
         if (appended.percent) {
             percents.push_back(*appended.percent);
@@ -52,6 +59,7 @@ void ExpectRamp(const std::string& path, int64_t first, int64_t count) {
     }
 }
 
+// A capacity that is no whole number of blocks, or an "off" buffer that takes blocks.
 TEST(RamBuffer, CapacityIsWholeBlocksAndOffHoldsNothing) {
     RamBuffer buffer;
     const struct {
@@ -65,19 +73,20 @@ TEST(RamBuffer, CapacityIsWholeBlocksAndOffHoldsNothing) {
     }
     EXPECT_TRUE(Fill(buffer, 1).empty());
     EXPECT_EQ(buffer.WritePosition(), 0);
-    // Stereo at 48 kHz, 4 MB: about 21.8 seconds, empty until a block comes.
+    // Stereo at 48 kHz, 4 MB: about 21.8 seconds (empty until a block comes: the Buffer menu's test).
     buffer.Start(4, RamBufferMode::Circular, 8192, 2, 48000);
     EXPECT_EQ(buffer.Capacity(), 2097152);
     EXPECT_NEAR(buffer.Seconds(), 21.845, 0.001);
-    EXPECT_FALSE(buffer.HoldsSound());
-    buffer.AppendBlock(std::vector<int16_t>(8192));
-    EXPECT_TRUE(buffer.HoldsSound());
 }
 
+// Saves must hold the newest samples oldest first (also across the wrap), in whole steps, within what the
+// buffer holds, replacing a longer file of the name.
 TEST(RamBuffer, SavesWriteTheNewestSamplesOldestFirst) {
     TempFolder folder;
     const std::string path = folder.Path() + "buffer.wav";
-    const int64_t capacity = 8 * kBlock;
+    constexpr int64_t kFull = 8 * kBlock;
+    constexpr auto C = RamBufferMode::Circular;
+    using enum RamBuffer::Saved;
     const struct {
         const char* name;
         RamBufferMode mode;
@@ -86,43 +95,34 @@ TEST(RamBuffer, SavesWriteTheNewestSamplesOldestFirst) {
         RamBuffer::Saved saved;
         int64_t first, count; // ramp index of the first value saved, values saved
     } cases[] = {
-        {"part of three blocks", RamBufferMode::Circular, 3, 10, RamBuffer::Saved::Requested,
-         3 * kBlock - 20480, 20480},
-        {"fractions of a step are dropped", RamBufferMode::Circular, 3, 10.9, RamBuffer::Saved::Requested,
-         3 * kBlock - 20480, 20480},
-        {"more than recorded", RamBufferMode::Circular, 3, 200, RamBuffer::Saved::Requested, 0, 3 * kBlock},
-        {"whole before wrapping", RamBufferMode::Circular, 3, -1, RamBuffer::Saved::Whole, 0, 3 * kBlock},
-        {"across the wrap", RamBufferMode::Circular, 11, 200, RamBuffer::Saved::Requested,
-         11 * kBlock - 409600, 409600},
-        {"within the newest", RamBufferMode::Circular, 11, 10, RamBuffer::Saved::Requested,
-         11 * kBlock - 20480, 20480},
-        {"whole after wrapping", RamBufferMode::Circular, 11, -1, RamBuffer::Saved::Whole, 3 * kBlock,
-         capacity},
-        {"more than it holds", RamBufferMode::Circular, 11, 300, RamBuffer::Saved::Shorter, 3 * kBlock,
-         capacity},
-        {"full stops taking blocks", RamBufferMode::StopWhenFull, 11, -1, RamBuffer::Saved::Whole, 0,
-         capacity},
-        {"newest of a full buffer", RamBufferMode::StopWhenFull, 11, 10, RamBuffer::Saved::Requested,
-         capacity - 20480, 20480},
-        {"nothing asked", RamBufferMode::Circular, 3, 0, RamBuffer::Saved::Requested, 0, 0},
+        {"part of three blocks", C, 3, 10, Requested, 3 * kBlock - 20480, 20480},
+        {"fractions of a step are dropped", C, 3, 10.9, Requested, 3 * kBlock - 20480, 20480},
+        {"more than recorded", C, 3, 200, Requested, 0, 3 * kBlock},
+        {"whole before wrapping", C, 3, -1, Whole, 0, 3 * kBlock},
+        {"across the wrap", C, 11, 200, Requested, 11 * kBlock - 409600, 409600},
+        {"within the newest", C, 11, 10, Requested, 11 * kBlock - 20480, 20480},
+        {"whole after wrapping", C, 11, -1, Whole, 3 * kBlock, kFull},
+        {"more than it holds", C, 11, 300, Shorter, 3 * kBlock, kFull},
+        {"full stops taking blocks", RamBufferMode::StopWhenFull, 11, -1, Whole, 0, kFull},
+        {"newest of a full buffer", RamBufferMode::StopWhenFull, 11, 10, Requested, kFull - 20480, 20480},
+        {"nothing asked", C, 3, 0, Requested, 0, 0},
     };
-    // A longer file of that name is replaced, not overwritten in part.
-    WriteBytes(path, std::vector<uint8_t>(3 * capacity, 0x55));
+    WriteBytes(path, std::vector<uint8_t>(3 * kFull, 0x55));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RamBuffer buffer;
         buffer.Start(1, c.mode, kBlock, 1, kRate);
         Fill(buffer, c.blocks);
-        const RamBuffer::Saved saved =
-            c.seconds < 0 ? buffer.SaveWhole(path) : buffer.SaveLastSeconds(path, c.seconds);
-        EXPECT_EQ(saved, c.saved);
+        EXPECT_EQ(c.seconds < 0 ? buffer.SaveWhole(path) : buffer.SaveLastSeconds(path, c.seconds), c.saved);
         ExpectRamp(path, c.first, c.count);
     }
     RamBuffer buffer;
-    buffer.Start(1, RamBufferMode::Circular, kBlock, 1, kRate);
-    EXPECT_EQ(buffer.SaveWhole(folder.Path() + "no/such/folder.wav"), RamBuffer::Saved::Failed);
+    buffer.Start(1, C, kBlock, 1, kRate);
+    EXPECT_EQ(buffer.SaveWhole(folder.Path() + "no/such/folder.wav"), Failed);
 }
 
+// A fill rounded the wrong way or shown unchanged, a full stop-when-full buffer not stopping the run, or a
+// circular one stopping it.
 TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
     RamBuffer buffer;
     buffer.Start(1, RamBufferMode::StopWhenFull, kBlock, 1, kRate);
@@ -131,7 +131,6 @@ TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
     EXPECT_EQ(Fill(buffer, 9, &full), (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88, 100}));
     EXPECT_EQ(full, (std::vector<bool>{false, false, false, false, false, false, false, true, true}));
     EXPECT_TRUE(buffer.Wrapped());
-
     buffer.Start(1, RamBufferMode::Circular, kBlock, 1, kRate);
     full.clear();
     Fill(buffer, 9, &full);
@@ -142,16 +141,84 @@ TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
     EXPECT_EQ(buffer.WritePosition(), 0);
 }
 
-TEST(RamBuffer, FileNameCarriesTheTimeAndThePositionWhenGiven) {
-    std::tm when{};
-    when.tm_year = 126;
-    when.tm_mday = 5;
-    when.tm_hour = 7;
-    when.tm_min = 8;
-    when.tm_sec = 9;
-    EXPECT_EQ(RamBufferFileName(when, ""), "buffer end at 20260105_070809");
-    EXPECT_EQ(RamBufferFileName(when, " 4530.1234N_00912.3456E "),
-              "buffer end at 20260105_070809 4530.1234N_00912.3456E");
+// The Buffer menu: "Buffer Empty" with nothing to save (and no file written), the name and folder of a
+// save, "Replace ... ?" asked once, no temporary file left, the partial save's answers, the buffer kept after
+// a failed save, the run's description and the stop of a full stop-when-full buffer.
+TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
+    TempFolder folder;
+    SettingsModel settings;
+    MenuModel menus;
+    ScriptedInteraction dialogs;
+    int stops = 0;
+    std::string opened;
+    std::tm now{};
+    now.tm_year = 126;
+    now.tm_mday = 5;
+    RamBufferCommands commands(settings, dialogs,
+                               {.clock = [&] { return now; },
+                                .stopRun = [&] { ++stops; },
+                                .open = [&](const std::string& path) { opened = path; },
+                                .workFolder = folder.Path()});
+    commands.Attach(menus);
+    ControlModel& form = settings.Form1();
+    settings.Options0().SetText("txtBufferPath", folder.Path() + "buffers");
+    std::filesystem::create_directory(folder.Path() + "buffers");
+    const std::string saved = folder.Path() + "buffers/buffer end at 20260105_000000.wav";
+    // Off, then allocated but still empty: nothing to save, no file.
+    form.SetText("Combo12", "off");
+    EXPECT_EQ(commands.RunStarts(4096, 1, 48000), "");
+    menus.Trigger("SaveBuffer");
+    form.SetText("Combo12", "4 Mbytes");
+    EXPECT_EQ(commands.RunStarts(4096, 1, 48000), "  Buffer  43.69sec");
+    menus.Trigger("BufferSave60");
+    menus.Trigger("AnalyzeBuffer");
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>(3, "Buffer Empty"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path() + "buffers"));
+    commands.Append(std::vector<int16_t>(4096, 7));
+    EXPECT_EQ(form.Text("BufferLabel"), " 0%");
+    menus.Trigger("SaveBuffer");
+    EXPECT_EQ(form.Text("StatusLine"), "Saved <" + saved + ">");
+    EXPECT_EQ(ReadBytes(saved).size(), 44u + 2 * 4096);
+    // The position last received joins the name when names carry it.
+    settings.Options0().SetChecked("AddUDP", true);
+    form.SetText("UDPTXT", " 4530.1234N_00912.3456E ");
+    menus.Trigger("SaveBuffer");
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() +
+                                        "buffers/buffer end at 20260105_000000 4530.1234N_00912.3456E.wav"));
+    // Save As over an existing file asks once: No shows the dialog again, Yes replaces it.
+    dialogs.textAnswers = {saved, saved};
+    dialogs.yesNoAnswers = {false, true};
+    menus.Trigger("SaveBufferAs");
+    EXPECT_EQ(std::ranges::count(dialogs.Texts(), "Replace " + saved + " ?"), 2);
+    // The two buffers saved so far, and no temporary file left beside them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() + "buffers"), {}), 2);
+    // Partial: an answer that is no number of seconds cancels; a name gets ".wav".
+    dialogs.messages.clear();
+    dialogs.dialogs.clear();
+    dialogs.textAnswers = {"abc", "0.5", "2", folder.Path() + "part"};
+    for (int i = 0; i < 3; ++i) {
+        menus.Trigger("SaveBufferPartial");
+    }
+    ASSERT_EQ(dialogs.dialogs.size(), 1u);
+    EXPECT_EQ(dialogs.dialogs[0].folder, folder.Path() + "buffers/");
+    EXPECT_EQ(ReadBytes(folder.Path() + "part.wav").size(), 44u + 2 * 4096); // what was captured
+    // A folder that cannot be written: a message, and the buffer is kept for another try.
+    settings.Options0().SetText("txtBufferPath", folder.Path() + "missing");
+    menus.Trigger("SaveBuffer");
+    ASSERT_EQ(dialogs.messages.size(), 4u);
+    EXPECT_TRUE(dialogs.messages.back().text.starts_with("Cannot write "));
+    EXPECT_TRUE(commands.Buffer().HoldsSound());
+    menus.Trigger("PlayBuffer");
+    EXPECT_EQ(opened, folder.Path() + "temp.wav");
+    EXPECT_EQ(ReadBytes(opened).size(), 44u + 2 * 4096);
+    // Stop when full: the run is stopped at the block that fills the buffer.
+    settings.Options0().SetText("RamBufferModeCombo", "2 - stop when full");
+    commands.RunStarts(1048576, 1, 48000);
+    for (int block = 0; block < 3; ++block) {
+        commands.Append(std::vector<int16_t>(1048576));
+    }
+    EXPECT_EQ(stops, 2);
+    EXPECT_EQ(form.Text("BufferLabel"), " 100%");
 }
 
 } // namespace

@@ -42,12 +42,9 @@ TEST(RecordingLoopRealTime, MultipleFilesKeepTheRampWholeAcrossSwitchesAndAPause
             RecorderEnvironment{.volumes = volumes, .clock = [] { return LocalNow(); }, .log = [](auto&) {}});
         return recorder->Begin().empty();
     };
-    hooks.recordBlock = [&](std::span<const int16_t> block, bool paused) {
-        recorder->RecordBlock(block, paused);
-    };
+    hooks.recordBlock = [&](auto block, bool paused) { recorder->RecordBlock(block, paused); };
     hooks.endRecording = [&] { recorder->End(); };
     rig.tasks.SelectTask(2);
-
     const int64_t total = static_cast<int64_t>(kSeconds * kRate / kBlock);
     rig.Session([&](int) {
         const int64_t blocks = rig.context.status.blocks;
@@ -58,27 +55,19 @@ TEST(RecordingLoopRealTime, MultipleFilesKeepTheRampWholeAcrossSwitchesAndAPause
     ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages.front().text;
     EXPECT_EQ(rig.context.status.droppedBlocks, 0);
     EXPECT_EQ(rig.context.status.fails, 0);
-
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
         files.push_back(entry.path().string());
     }
-    std::sort(files.begin(), files.end()); // the progressive number orders them
+    std::ranges::sort(files); // the progressive number orders them
     ASSERT_GE(files.size(), 5u);
     std::vector<uint16_t> data;
-    for (const std::string& file : files) {
-        SCOPED_TRACE(file);
+    for (const std::string& file : files) { // each closed with its sizes; the header bytes are WavHeader's
         const std::vector<uint8_t> bytes = ReadBytes(file);
-        ASSERT_GE(bytes.size(), 44u);
-        EXPECT_EQ(Le32(bytes, 4), bytes.size() - 8);
-        EXPECT_EQ(Le32(bytes, 40), bytes.size() - 44);
-        EXPECT_EQ(Le32(bytes, 24), static_cast<uint32_t>(kRate));
+        ASSERT_GE(bytes.size(), 44u) << file;
+        EXPECT_EQ(Le32(bytes, 40), bytes.size() - 44) << file;
         for (std::size_t at = 44; at + 1 < bytes.size(); at += 2) {
             data.push_back(static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8));
-        }
-        if (const auto sox = SoxInfo(file)) {
-            EXPECT_EQ(*sox,
-                      std::to_string(kRate) + "\n1\n" + std::to_string((bytes.size() - 44) / 2) + "\n16\n");
         }
     }
     // The ramp from 0 with exactly one break: one block of zeros, then the ramp again from where capture
