@@ -5,7 +5,6 @@
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
 
-#include <cctype>
 #include <filesystem>
 #include <memory>
 
@@ -50,20 +49,7 @@ void ShowOpenDialog(SettingsModel& settings, Interaction& interaction, const std
 } // namespace
 
 bool NameFitsExtension(std::string_view name, std::string_view extension) {
-    if (extension.empty() || extension == kAnyMxx) {
-        return true;
-    }
-    if (name.size() < extension.size()) {
-        return false;
-    }
-    const std::string_view last = name.substr(name.size() - extension.size());
-    for (std::size_t i = 0; i < extension.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(last[i])) !=
-            std::tolower(static_cast<unsigned char>(extension[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return extension.empty() || extension == kAnyMxx || EndsWithNoCase(name, extension);
 }
 
 void OpenFileDialog(SettingsModel& settings, const TaskController& tasks, Interaction& interaction,
