@@ -24,7 +24,8 @@ void Ask(const std::shared_ptr<SaveRequest>& save) {
         }
         const std::string path =
             save->extension.size() > 1 ? WithExtension(*chosen, save->extension) : *chosen;
-        if (!IsFolderWritable(FolderOfPath(path).empty() ? std::string(".") : FolderOfPath(path))) {
+        const std::string folder = FolderOfPath(path);
+        if (!IsFolderWritable(folder.empty() ? "." : folder)) {
             Ask(save);
             return;
         }

@@ -144,9 +144,7 @@ void Application::ConnectRecorder() {
     recordingRules_ = std::make_unique<RecordingSettingsRules>(settings_, *ui_, volumes_);
     recordingRules_->Attach();
     RealTimeHooks& hooks = realTime_->hooks;
-    // The status caption the run starts with; a file switch shows it again with the new file's name.
-    auto caption = std::make_shared<std::string>();
-    hooks.prepareRecording = [this, caption] {
+    hooks.prepareRecording = [this] {
         ControlModel& form = settings_.Form1();
         RecorderSettings recording =
             RecorderSettingsFromSettings(settings_, 1, static_cast<uint32_t>(settings_.Analysis().sampleRate),
@@ -163,7 +161,7 @@ void Application::ConnectRecorder() {
             .overloads = [this] { return realTime_->status.overloads; },
             .restartCounts = [this] { realTime_->status.RestartCounts(); },
             .fileSwitched =
-                [this, caption] { settings_.Form1().SetText("Label4", *caption + recorder_->StatusText()); },
+                [this] { settings_.Form1().SetText("Label4", recordingCaption_ + recorder_->StatusText()); },
         };
         recorder_ = std::make_unique<Recorder>(std::move(recording), std::move(environment));
         const std::string refusal = recorder_->Begin();
@@ -174,10 +172,10 @@ void Application::ConnectRecorder() {
         }
         return true;
     };
-    hooks.startRecording = [this, caption] {
+    hooks.startRecording = [this] {
         ControlModel& form = settings_.Form1();
-        *caption = form.Text("Label4");
-        form.SetText("Label4", *caption + recorder_->StatusText());
+        recordingCaption_ = form.Text("Label4");
+        form.SetText("Label4", recordingCaption_ + recorder_->StatusText());
     };
     hooks.recordBlock = [this](std::span<const int16_t> block, bool paused) {
         recorder_->RecordBlock(block, paused);

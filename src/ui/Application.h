@@ -151,7 +151,8 @@ private:
     std::unique_ptr<RealTimeContext> realTime_;
     std::unique_ptr<QSocketNotifier> captureNotifier_;
     LocalVolumes volumes_;
-    std::unique_ptr<Recorder> recorder_;           // the recording of a task-2 run
+    std::unique_ptr<Recorder> recorder_; // the recording of a task-2 run
+    std::string recordingCaption_; // the status caption of a recording run, shown again at a file switch
     std::unique_ptr<RamBufferCommands> ramBuffer_; // the last minutes of live input, across runs
     std::unique_ptr<RecordingSettingsRules> recordingRules_;
     CurrentFile currentFile_; // the sound file of tasks 3 and 4
