@@ -20,6 +20,14 @@ int16_t RoundToInt16(double value) {
 
 } // namespace
 
+void ApplyDigitalGain(std::span<int16_t> samples, int32_t gain) {
+    if (gain > 1) {
+        for (int16_t& s : samples) {
+            s = SaturateToInt16(int64_t{s} * gain);
+        }
+    }
+}
+
 BlockConditioner::BlockConditioner(DitherType ditherType, double ditherAmplitude, uint32_t seed)
     : ditherType_(ditherType), ditherAmplitude_(ditherAmplitude), random_(seed) {}
 
@@ -37,11 +45,7 @@ std::optional<int16_t> BlockConditioner::condition(std::span<int16_t> samples,
             s = SaturateToInt16(int64_t{s} - controls.offsetValue);
         }
     }
-    if (controls.digitalGain > 1) {
-        for (int16_t& s : samples) {
-            s = SaturateToInt16(int64_t{s} * controls.digitalGain);
-        }
-    }
+    ApplyDigitalGain(samples, controls.digitalGain);
     dither(samples);
     return mean;
 }

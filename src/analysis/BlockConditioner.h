@@ -23,6 +23,10 @@ struct BlockControls {
     int32_t digitalGain = 1; // applied when above 1
 };
 
+// The digital gain alone, saturating to int16 (the sound a playback sends out); a gain of 1 or less
+// leaves the samples as they are.
+void ApplyDigitalGain(std::span<int16_t> samples, int32_t gain);
+
 // Offset removal, digital gain and dither, in this order, in place and saturating to int16. One object
 // lives for one session: the dither memory starts at 0 and carries over from block to block.
 class BlockConditioner {

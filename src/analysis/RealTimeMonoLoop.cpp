@@ -67,11 +67,11 @@ bool RealTimeMonoLoop::ReadSettings() {
     updateRate_ = std::max(advanced.IntValue("Combo9"), 0);
 
     // The chain limits the FFT size to what its buffers hold; the block follows that size.
-    chain_ = std::make_unique<ColumnChain>(
+    stream_ = std::make_unique<ColumnStream>(
         ChainSetupFrom(advanced, settings.Analysis().fftSize, windowSize_, windowType_, scanStep_),
         context_.averaging);
-    fftSize_ = chain_->Setup().fftSize;
-    windowSize_ = chain_->Setup().windowSize;
+    fftSize_ = stream_->Setup().fftSize;
+    windowSize_ = stream_->Setup().windowSize;
     if (blockSize_ > kMaxBlockSize) {
         blockSize_ = kMaxBlockSize;
         form.SetText("BlockSize", BareNumberText(blockSize_));
@@ -110,8 +110,8 @@ bool RealTimeMonoLoop::ReadSettings() {
              .level = advanced.IntValue("Text1")}});
     drawing_ = true;
 
-    conditioner_ = std::make_unique<BlockConditioner>(SelectedDither(advanced), advanced.Value("txtDither"),
-                                                      context_.ditherSeed);
+    stream_->Begin(blockSize_, scanStep_, SelectedDither(advanced), advanced.Value("txtDither"),
+                   context_.ditherSeed);
     bufferText_ = context_.hooks.ramBufferSetUp
                       ? context_.hooks.ramBufferSetUp(blockSize_, 1, static_cast<uint32_t>(sampleRate_))
                       : std::string();
@@ -165,7 +165,6 @@ bool RealTimeMonoLoop::OpenDevice() {
         return false;
     }
     raw_.assign(static_cast<std::size_t>(blockSize_), 0);
-    frames_ = std::make_unique<StreamFrames>(fftSize_, scanStep_, blockSize_);
     return true;
 }
 
@@ -248,7 +247,7 @@ void RealTimeMonoLoop::TakeBlock(int slot) {
         context_.hooks.recordBlock(raw_, context_.tasks.RecPauseFlag());
     }
     ShowCounters();
-    ComputeColumns(frames_->Append(raw_));
+    ComputeColumns();
     lastIdle_ = Clock::now();
     if (context_.hooks.pictureChanged) {
         context_.hooks.pictureChanged();
@@ -256,33 +255,25 @@ void RealTimeMonoLoop::TakeBlock(int slot) {
 }
 
 // Conditions the new samples, then computes, draws and hands on every column whose frame is complete.
-void RealTimeMonoLoop::ComputeColumns(std::span<int16_t> fresh) {
-    const std::optional<int16_t> mean = conditioner_->condition(fresh, ReadBlockControls());
-    if (mean) {
-        context_.settings.Form1().SetText("Label7", NumberText(*mean));
-    }
-    const ColumnControls controls = ReadColumnControls();
+void RealTimeMonoLoop::ComputeColumns() {
     const bool tracking = context_.settings.Form1().Checked("Check2") && context_.hooks.track;
-    std::span<const int16_t> frame;
-    ColumnResult result;
-    while (frames_->NextFrame(frame)) {
-        result = chain_->Compute(frame, controls);
-        const std::span<const float> values = chain_->Column();
-        if (spectrumWindow_ && context_.hooks.plotSpectrum) {
-            context_.hooks.plotSpectrum(values);
-        }
-        context_.renderer.SetTrackingRow(tracking ? context_.hooks.track(values) : -1);
-        context_.renderer.DrawColumn(values, rows_, result.lowMark, result.highMark, result.overloaded);
-        if (context_.hooks.trigger) {
-            context_.hooks.trigger(std::fabs(result.minSample) + std::fabs(result.maxSample));
-        }
-        ++context_.status.columns;
+    const bool spectrum = spectrumWindow_ && context_.hooks.plotSpectrum;
+    const ColumnControls controls = ReadColumnControls();
+    const StreamBlockResult drawn =
+        stream_->Take(raw_, ReadBlockControls(), controls,
+                      {.renderer = context_.renderer,
+                       .rows = rows_,
+                       .track = tracking ? &context_.hooks.track : nullptr,
+                       .trigger = context_.hooks.trigger ? &context_.hooks.trigger : nullptr,
+                       .spectrum = spectrum ? &context_.hooks.plotSpectrum : nullptr});
+    if (drawn.mean) {
+        context_.settings.Form1().SetText("Label7", NumberText(*drawn.mean));
     }
-    frames_->Compact();
-    context_.status.overloads = chain_->OverloadCount() - context_.status.overloadsFrom;
+    context_.status.columns += drawn.columns;
+    context_.status.overloads = stream_->OverloadCount() - context_.status.overloadsFrom;
     // Each column writes its range; the label shows the last one, so it is written once per block.
-    if (controls.amplitudeScale == AmplitudeScale::Linear && result.rows > 0) {
-        context_.settings.Form1().SetText("Label4", LinearRangeText(result));
+    if (controls.amplitudeScale == AmplitudeScale::Linear && drawn.last.rows > 0) {
+        context_.settings.Form1().SetText("Label4", LinearRangeText(drawn.last));
     }
 }
 
@@ -339,13 +330,11 @@ void RealTimeMonoLoop::CleanUp() {
         device_.reset();
     }
     raw_ = {};
-    frames_.reset();
     if (drawing_) {
         context_.renderer.EndSession();
         drawing_ = false;
     }
-    chain_.reset();
-    conditioner_.reset();
+    stream_.reset();
     if (context_.hooks.closeDetectionLogs) {
         context_.hooks.closeDetectionLogs();
     }

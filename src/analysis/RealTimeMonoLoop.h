@@ -2,11 +2,9 @@
 // raw blocks to the RAM buffer and the recorder and the columns to the detectors.
 #pragma once
 
-#include "analysis/BlockConditioner.h"
-#include "analysis/ColumnChain.h"
 #include "analysis/ColumnParameters.h"
+#include "analysis/ColumnStream.h"
 #include "analysis/RealTimeContext.h"
-#include "analysis/StreamFrames.h"
 #include "settings/Session.h"
 
 #include <chrono>
@@ -45,7 +43,7 @@ private:
     void Describe();
     bool OpenDevice();
     void TakeBlock(int slot);
-    void ComputeColumns(std::span<int16_t> fresh);
+    void ComputeColumns();
     void CheckFails(int readyCount);
     bool HoldForPause();
     ColumnControls ReadColumnControls() const;
@@ -71,9 +69,7 @@ private:
     double blockSeconds_ = 0.0;
 
     // Resources, acquired in set-up and released in clean-up.
-    std::unique_ptr<ColumnChain> chain_;
-    std::unique_ptr<BlockConditioner> conditioner_;
-    std::unique_ptr<StreamFrames> frames_;
+    std::unique_ptr<ColumnStream> stream_;
     std::unique_ptr<InputDevice> device_;
     std::vector<int16_t> raw_;
     bool recordingStarted_ = false; // a recording file was prepared and must be ended

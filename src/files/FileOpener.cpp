@@ -70,6 +70,13 @@ FileOpener::FileOpener(SettingsModel& settings, SettingsFiles& settingsFiles, Ta
       file_(file), formats_(std::move(formats)) {}
 
 void FileOpener::OpenFile(const std::string& name) {
+    if (!name.empty()) {
+        playList_.Clear();
+    }
+    Open(name);
+}
+
+void FileOpener::Open(const std::string& name) {
     if (name.empty()) {
         return;
     }
@@ -123,7 +130,7 @@ void FileOpener::OpenNow(const std::string& name) {
     quick.SetText(kQuickSettings.sampleRate, rate);
     basic.SetText(kBasicSettings.sampleRate, rate);
     settings_.UpdateForm();
-    quick.SetText("Label4", OpenedFileStatusText(name, info, playListCount_));
+    quick.SetText("Label4", OpenedFileStatusText(name, info, playList_.Count()));
     AfterOpening();
 }
 
@@ -163,13 +170,44 @@ void FileOpener::AfterOpening() {
 void FileOpener::CloseFile() {
     Forget();
     settings_.Form1().SetText("Label4", "");
-    playListCount_ = 0;
+    playList_.Clear();
     settings_.UpdateForm();
     tasks_.SetTaskMode(tasks_.SessionMode());
 }
 
 void FileOpener::OpenFileDialog(const std::string& extension, std::function<void(const std::string&)> then) {
     ondrix::OpenFileDialog(settings_, tasks_, interaction_, extension, std::move(then));
+}
+
+void FileOpener::ChoosePlayList() {
+    if (!tasks_.SessionStopped() || tasks_.Running()) {
+        return;
+    }
+    const FileDialogRequest request{.title = "Play List",
+                                    .folder = settings_.Options0().Text("DefPlayPathField"),
+                                    .fileName = {},
+                                    .patterns = {"*"}};
+    interaction_.ChooseOpenFiles(request, [this](std::vector<std::string> chosen) {
+        if (chosen.empty()) {
+            return;
+        }
+        PlayList list;
+        list.Set(chosen);
+        if (printOnPicture_) {
+            printOnPicture_(list.Lines());
+        }
+        if (chosen.size() < 2) {
+            interaction_.ShowMessage("Use Open .wav to play a file", MessageIcon::None);
+            return;
+        }
+        const std::string folder = FolderOfPath(chosen.front());
+        if (!folder.empty()) {
+            settings_.Options0().SetText("DefPlayPathField", WithTrailingSlash(folder));
+        }
+        playList_ = std::move(list);
+        interaction_.ShowMessage("PlayList" + NumberText(playList_.Count()), MessageIcon::None,
+                                 [this] { Open(playList_.Current()); });
+    });
 }
 
 void FileOpener::AttachFileCommands(MenuModel& menu) {
@@ -179,6 +217,7 @@ void FileOpener::AttachFileCommands(MenuModel& menu) {
         menu.SetHandler(command.name, [this, extension, open] { OpenFileDialog(extension, open); });
     }
     menu.SetHandler("CloseFile", [this] { CloseFile(); });
+    menu.SetHandler("SetPlayList", [this] { ChoosePlayList(); });
     TaskHooks& hooks = tasks_.Hooks();
     hooks.openWav = [this, open] { OpenFileDialog("wav", open); };
     hooks.closeAllFiles = [this] { CloseFile(); };

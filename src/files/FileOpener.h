@@ -2,10 +2,12 @@
 #pragma once
 
 #include "files/CurrentFile.h"
+#include "files/PlayList.h"
 #include "files/SoundFileFormat.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace ondrix {
 
@@ -37,7 +39,11 @@ public:
 
     // Makes the file current and, by the Basic Settings options, plays or analyses it at once. A run in
     // progress is stopped first; the file is opened after its clean-up. An empty name does nothing.
+    // A single file replaces any play list.
     void OpenFile(const std::string& name);
+    // "Play List": the files chosen in a multiple-selection dialog on the play folder, printed as a
+    // numbered list on the picture; two or more become the play list and the first is opened.
+    void ChoosePlayList();
     // "Close all": forgets the current file and the play list, clears the status label, re-lays out the
     // window and applies the current task again. A running loop keeps what it took at its set-up.
     void CloseFile();
@@ -47,15 +53,20 @@ public:
     // The File menu's open commands and "Close all"; the task hooks "Open .wav" and "Close all".
     void AttachFileCommands(MenuModel& menu);
 
-    // Files of the active play list; 0 or 1 means none.
-    int PlayListCount() const { return playListCount_; }
-    void SetPlayListCount(int count) { playListCount_ = count; }
+    // The play list; a count of 0 or 1 means none.
+    PlayList& Files() { return playList_; }
+    int PlayListCount() const { return playList_.Count(); }
     // The recorded duration of the current file: "00:00:00" once a file is opened.
     const std::string& DurationText() const { return durationText_; }
     // Where a note on the way a file was opened goes (a repaired header): a session-log line.
     void SetLog(LogLine log) { log_ = std::move(log); }
+    // Where text for the picture goes (the play list): the picture is cleared and the lines printed.
+    void SetPictureText(std::function<void(const std::vector<std::string>&)> print) {
+        printOnPicture_ = std::move(print);
+    }
 
 private:
+    void Open(const std::string& name);
     void OpenNow(const std::string& name);
     void Forget();
     void Refuse(const SoundFileInfo& info);
@@ -68,7 +79,8 @@ private:
     CurrentFile& file_;
     FormatSettingsSource formats_;
     LogLine log_;
-    int playListCount_ = 0;
+    std::function<void(const std::vector<std::string>&)> printOnPicture_;
+    PlayList playList_;
     std::string durationText_;
 };
 

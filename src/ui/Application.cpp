@@ -106,7 +106,7 @@ void Application::SetUpSound() {
     devices_ = std::make_unique<DeviceLists>(settings_, *catalog_, *ui_);
     realTime_ = std::unique_ptr<RealTimeContext>(
         new RealTimeContext{settings_, *tasks_, *devices_, *ui_, renderer_, averaging_});
-    realTime_->hooks.watchCapture = [this](int fd) { WatchCapture(fd); };
+    realTime_->hooks.watchCapture = [this](int fd) { WatchWakeFd(fd); };
     realTime_->hooks.pictureChanged = [this] { main_->Spectrogram().update(); };
     ConnectRecorder();
     ConnectRamBuffer();
@@ -136,6 +136,19 @@ void Application::SetUpFiles() {
         new FileAnalysisContext{settings_, *tasks_, *ui_, renderer_, averaging_, currentFile_});
     fileAnalysis_->hooks.pictureChanged = [this] { main_->Spectrogram().update(); };
     RegisterFileAnalysisLoop(tasks_->Loops(), *fileAnalysis_);
+
+    opener_->SetPictureText([this](const std::vector<std::string>& lines) {
+        renderer_.PrintLines(lines);
+        main_->Spectrogram().update();
+    });
+    playback_ = std::unique_ptr<FilePlaybackContext>(new FilePlaybackContext{
+        settings_, *tasks_, *ui_, renderer_, averaging_, currentFile_, *devices_, opener_->Files()});
+    FilePlaybackHooks& hooks = playback_->hooks;
+    hooks.watchOutput = [this](int fd) { WatchWakeFd(fd); };
+    hooks.pictureChanged = [this] { main_->Spectrogram().update(); };
+    hooks.emptyRamBuffer = [this] { ramBuffer_->Empty(); };
+    hooks.note = [this](const std::string& line) { AppendSessionLog(sessionLog_, {line}); };
+    RegisterFilePlaybackLoop(tasks_->Loops(), *playback_);
 }
 
 // Task 2 records every raw block of the run through the recorder; its events go to the session log with
@@ -213,14 +226,15 @@ void Application::ConnectRamBuffer() {
     realTime_->hooks.ramBufferAppend = [this](std::span<const int16_t> block) { ramBuffer_->Append(block); };
 }
 
-// A ready capture block wakes the event wait of a run, so the loop never spins while it waits.
-void Application::WatchCapture(int fd) {
-    captureNotifier_.reset();
+// A ready capture block or a played output slot wakes the event wait of a run, so the loop never spins
+// while it waits.
+void Application::WatchWakeFd(int fd) {
+    wakeNotifier_.reset();
     if (fd < 0) {
         return;
     }
-    captureNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    QObject::connect(captureNotifier_.get(), &QSocketNotifier::activated, [fd] {
+    wakeNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(wakeNotifier_.get(), &QSocketNotifier::activated, [fd] {
         uint64_t count = 0;
         [[maybe_unused]] const ssize_t got = read(fd, &count, sizeof count);
     });

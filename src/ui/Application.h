@@ -14,6 +14,7 @@
 #include "files/FileAnalysisLoop.h"
 #include "files/FileNavigation.h"
 #include "files/FileOpener.h"
+#include "files/FilePlaybackLoop.h"
 #include "recording/RamBufferCommands.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingSettingsRules.h"
@@ -124,7 +125,7 @@ private:
     void ShowColourScale(WindowId window, int scale);
     void SetUpSound();
     void SetUpFiles();
-    void WatchCapture(int fd);
+    void WatchWakeFd(int fd);
     void ConnectRecorder();
     void ConnectRamBuffer();
     bool MayCloseMainWindow();
@@ -149,7 +150,7 @@ private:
     std::unique_ptr<DeviceLists> devices_;
     SpectrumAveraging averaging_; // kept for the program's lifetime: the hold modes span runs
     std::unique_ptr<RealTimeContext> realTime_;
-    std::unique_ptr<QSocketNotifier> captureNotifier_;
+    std::unique_ptr<QSocketNotifier> wakeNotifier_; // the running loop's device
     LocalVolumes volumes_;
     std::unique_ptr<Recorder> recorder_; // the recording of a task-2 run
     std::string recordingCaption_; // the status caption of a recording run, shown again at a file switch
@@ -159,6 +160,7 @@ private:
     std::unique_ptr<FileOpener> opener_;
     std::unique_ptr<FileNavigation> navigation_;
     std::unique_ptr<FileAnalysisContext> fileAnalysis_;
+    std::unique_ptr<FilePlaybackContext> playback_;
     DisplayLayout layout_;
     int pictureWidth_ = 0; // W, decided for the screen when the main window is shown
     std::unique_ptr<MainWindow> main_;

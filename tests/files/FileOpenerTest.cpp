@@ -87,7 +87,7 @@ TEST_F(FileOpenerTest, StereoWavBecomesCurrentWithItsRateChannelsAndStatus) {
     const std::string wav = Wav("take.wav", 2, 48000, 48000); // RIFF size 192 036 = 187.5 kB
     form().SetText("SampleRate", "8000");
     basic().SetText("SampleRate", "8000");
-    opener.SetPlayListCount(0);
+    opener.Files().Clear();
     opener.OpenFile(wav);
     EXPECT_EQ(std::tuple(current.name, tasks.CurrentFileName(), current.info.type,
                          current.filePos + current.lastPos),
@@ -99,12 +99,13 @@ TEST_F(FileOpenerTest, StereoWavBecomesCurrentWithItsRateChannelsAndStatus) {
     EXPECT_GE(updateForms, 1);
     EXPECT_EQ(std::tuple(tasks.SessionMode(), menu.At("FileAnalysisPlay").checked, tasks.Running()),
               std::tuple(3, true, false));
-    // A play list shows its prefix; a long name loses its folder. Task 4 stays task 4.
+    // A single file ends a play list; a long name loses its folder. Task 4 stays task 4.
     const std::string longName = std::string(100, 'n') + ".wav";
     tasks.SelectTask(4);
-    opener.SetPlayListCount(2);
+    opener.Files().Set({"a.wav", "b.wav"});
     opener.OpenFile(Wav(longName, 1, 22050, 100));
-    EXPECT_EQ(form().Text("Label4"), "PlayList ..\\" + longName + " 0kb 22050s/sec 1ch 16bit");
+    EXPECT_EQ(form().Text("Label4"), "..\\" + longName + " 0kb 22050s/sec 1ch 16bit");
+    EXPECT_EQ(opener.PlayListCount(), 0);
     EXPECT_EQ(basic().Text("NchanCombo"), "1 - mono");
     EXPECT_EQ(tasks.SessionMode(), 4);
     opener.OpenFile(Wav("four.wav", 4, 96000, 10));
@@ -211,7 +212,7 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
 TEST_F(FileOpenerTest, CloseAllForgetsTheFileAndAppliesTheTaskAgain) {
     const std::string wav = Wav("a.wav", 2, 48000, 10);
     opener.OpenFile(wav);
-    opener.SetPlayListCount(3);
+    opener.Files().Set({"a.wav", "b.wav", "c.wav"});
     menu.SetChecked("FileAnalysisPlay", false);
     const int before = updateForms;
     ASSERT_TRUE(menu.Trigger("CloseFile"));
