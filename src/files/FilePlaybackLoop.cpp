@@ -90,6 +90,7 @@ bool FilePlaybackLoop::StartEntry() {
         position_ = info_.headerSize;
     }
     playText_ = PlayingText(speed_);
+    ShowFile();
     ShowPosition(true);
     ++context_.status.files;
     nextSlot_ = 0;
@@ -367,7 +368,6 @@ bool FilePlaybackLoop::NextEntry() {
         basic.SetText(kChannelCount, ChannelListText(info.channels));
         form.SetText(kQuickSettings.sampleRate, BareNumberText(info.sampleRate));
         basic.SetText(kBasicSettings.sampleRate, BareNumberText(info.sampleRate));
-        form.SetText("Label4", OpenedFileStatusText(path, info, list.Count()));
         if (info.sampleRate != info_.sampleRate || info.channels != info_.channels) {
             phase_ = Phase::Switching;
             return true;
@@ -385,9 +385,17 @@ bool FilePlaybackLoop::NextEntry() {
         position_ = info_.headerSize;
         filePosSet_ = position_;
         ++context_.status.files;
+        ShowFile();
         return true;
     }
     return false;
+}
+
+// The status label names the file; "PlayList " first while a play list plays.
+void FilePlaybackLoop::ShowFile() {
+    const std::string prefix = context_.playList.Active() ? "PlayList " : "";
+    context_.settings.Form1().SetText("Label4",
+                                      prefix + FileRunStatusText(path_, info_, context_.status.channelMode));
 }
 
 // The time of the block being read; at the start of each screenful the file position and the time of

@@ -116,6 +116,7 @@ private:
     void FollowJump();
     void AtEnd();
     bool NextEntry();
+    void ShowFile();
     void ShowPosition(bool newScreen);
     bool HoldForPause();
     bool AllPlayed() const;

@@ -275,5 +275,23 @@ TEST_F(FileOpenerTest, PlayAndAnalysisOnOpenRunBothTasksInTurn) {
     EXPECT_EQ(interaction.dialogs.size(), 1u);
 }
 
+// "Play List": one file is refused with a hint; several are printed numbered, become the list, and the
+// first is opened.
+TEST_F(FileOpenerTest, PlayListQueuesSeveralFilesAndOpensTheFirst) {
+    std::vector<std::string> printed;
+    opener.SetPictureText([&](const std::vector<std::string>& lines) { printed = lines; });
+    const std::string a = Wav("sounds/a.wav", 1, 8000, 10), b = Wav("b.wav", 1, 8000, 10);
+    interaction.multiFileAnswers = {{a}, {a, b, Path("c.wav")}};
+    ASSERT_TRUE(menu.Trigger("SetPlayList"));
+    EXPECT_EQ(std::tuple(interaction.Texts(), current.IsOpen(), opener.PlayListCount()),
+              std::tuple(std::vector<std::string>{"Use Open .wav to play a file"}, false, 0));
+    ASSERT_TRUE(menu.Trigger("SetPlayList"));
+    EXPECT_EQ(printed, (std::vector<std::string>{" 1 a.wav", " 2 b.wav", " 3 c.wav"}));
+    EXPECT_EQ(interaction.Texts().back(), "PlayList 3");
+    EXPECT_EQ(std::tuple(current.name, opener.PlayListCount(), basic().Text("DefPlayPathField")),
+              std::tuple(a, 3, Path("sounds/")));
+    EXPECT_EQ(form().Text("Label4").substr(0, 9), "PlayList ");
+}
+
 } // namespace
 } // namespace ondrix

@@ -1,0 +1,219 @@
+// The playback task: the output format of each variant and speed, the sound sent out (exactly the frames
+// read, with the gain), the play list, jumps and pause during play, and a format the device refuses.
+#include "FileAnalysisRig.h"
+#include "audio/DeviceLists.h"
+#include "files/FilePlaybackLoop.h"
+#include "files/PlayList.h"
+
+#include <thread>
+
+namespace ondrix {
+namespace {
+
+// An output that plays when the test says so: everything queued is taken frame by frame, so the test
+// sees exactly the sound sent out.
+class TapOutput : public OutputDevice {
+public:
+    explicit TapOutput(std::vector<int16_t>& played) : played_(played) {}
+    std::string Name() const override { return "Tap"; }
+    int Open(const StreamFormat& format) override {
+        SetFormat(format);
+        Ring().Configure(format.slotCount, format.framesPerSlot, format.channels);
+        return 0;
+    }
+    int Start() override { return 0; }
+    void Stop() override {}
+    void Reset() override { Ring().Reset(); }
+    void Close() override {}
+    void PlayQueued() {
+        std::vector<int16_t> frame(static_cast<std::size_t>(Channels()));
+        while (!IsDone(0) || !IsDone(1)) {
+            Ring().Read(frame.data(), 1);
+            played_.insert(played_.end(), frame.begin(), frame.end());
+        }
+    }
+
+private:
+    std::vector<int16_t>& played_;
+};
+
+std::vector<int16_t> Ramp(int64_t count, int from = 0) {
+    std::vector<int16_t> samples(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<int16_t>((from + static_cast<int64_t>(i)) % 30000 - 15000);
+    }
+    return samples;
+}
+
+class FilePlaybackTest : public FileAnalysisRig {
+protected:
+    FilePlaybackTest() : FileAnalysisRig(200, 256) {
+        devices.RefreshDeviceLists();
+        RegisterFilePlaybackLoop(tasks.Loops(), playback);
+        playback.hooks.note = [this](const std::string& line) { notes.push_back(line); };
+        tasks.SelectTask(3);
+        settings.Form1().SetText("BlockSize", "4096");
+        playback.openOutput = [this](int, const StreamFormat& format) {
+            auto device = std::make_unique<TapOutput>(played);
+            device->Open(format);
+            tap = device.get();
+            rates.push_back(format.sampleRate);
+            return OpenedOutput{0, std::move(device)};
+        };
+    }
+
+    std::string Wav(const std::string& name, int channels, int rate, const std::vector<int16_t>& samples) {
+        WriteWav16(folder.Path() + name, channels, static_cast<uint32_t>(rate), samples);
+        return folder.Path() + name;
+    }
+
+    // Plays until the run ends by itself; the tap plays what is queued after the script's step.
+    void PlayThrough(const std::function<void(int call)>& step = {}) {
+        Run([&](int call) {
+            if (step) {
+                step(call);
+            }
+            if (tap == nullptr) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1)); // a real device plays meanwhile
+            } else if (!settings.Form1().Checked("PauseButton")) {
+                tap->PlayQueued();
+            }
+            return call < 5000;
+        });
+        tap = nullptr;
+    }
+
+    DeviceCatalog catalog{nullptr};
+    DeviceLists devices{settings, catalog, dialogs};
+    PlayList list;
+    FilePlaybackContext playback{settings, tasks, dialogs, renderer, averaging, file, devices, list};
+    TapOutput* tap = nullptr;
+    std::vector<int16_t> played;
+    std::vector<int> rates;
+    std::vector<std::string> notes;
+};
+
+// Each variant sends exactly the frames of the file (a last partial block included, never a whole stale
+// block), with the digital gain saturating, then ends by itself with "E".
+TEST_F(FilePlaybackTest, SendsExactlyTheFramesReadInEveryVariant) {
+    const std::vector<int16_t> mono = Ramp(10000);
+    std::vector<int16_t> stereo, four, leftMinusRight, fourOut, loud(mono.size(), 20000), saturated;
+    for (std::size_t i = 0; i < mono.size(); ++i) {
+        const auto l = static_cast<int16_t>(mono[i] / 2), r = static_cast<int16_t>(-mono[i] / 3);
+        stereo.insert(stereo.end(), {l, r});
+        four.insert(four.end(), {l, r, static_cast<int16_t>(l + 1), static_cast<int16_t>(r - 1)});
+        fourOut.insert(fourOut.end(), {static_cast<int16_t>(l + 1), r});
+        saturated.push_back(32767);
+    }
+    leftMinusRight.resize(mono.size());
+    ReduceToMono(stereo, 2, StereoChoice::LeftMinusRight, leftMinusRight);
+    const struct {
+        const char* name;
+        int channels;
+        const std::vector<int16_t>& samples;
+        const char* stereoOption;
+        const char* gain;
+        int outputChannels;
+        const std::vector<int16_t>& expected;
+    } cases[] = {
+        {"mono", 1, mono, "OptionCS0", "1", 1, mono},
+        {"gain", 1, loud, "OptionCS0", "3", 1, saturated},
+        {"stereo", 2, stereo, "OptionCS0", "1", 2, stereo},
+        {"left-right", 2, stereo, "OptionCS4", "1", 1, leftMinusRight},
+        {"four", 4, four, "OptionCS0", "1", 2, fourOut},
+    };
+    settings.Form1().SetText("SetCH1", "3");
+    settings.Form1().SetText("SetCH2", "2");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        played.clear();
+        settings.Options0().SetChecked(c.stereoOption, true);
+        settings.Form1().SetText("Text2", c.gain);
+        Open(Wav(std::string(c.name) + ".wav", c.channels, kRate, c.samples));
+        PlayThrough();
+        EXPECT_EQ(played, c.expected);
+        EXPECT_EQ(
+            std::tuple(playback.status.outputChannels, rates.back(), tasks.Running(), tasks.SessionStopped()),
+            std::tuple(c.outputChannels, kRate, false, true));
+        EXPECT_EQ(settings.Form1().Text("StatusLine").back(), 'E');
+    }
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{});
+}
+
+// The output rate is the file rate times the play speed; a rate the device refuses is the device error
+// and nothing plays. The built-in null output plays in real time to the end.
+TEST_F(FilePlaybackTest, OutputRateFollowsThePlaySpeed) {
+    const struct {
+        int fileRate;
+        const char* speed;
+        int outputRate;
+        const char* status;
+    } cases[] = {
+        {48000, "2", 96000, " Play Speed 2x   Play "},
+        {8000, "0.1", 800, " Play Speed .1x   Play "},
+        {44100, "1", 44100, " Play "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.speed);
+        settings.Options0().SetText("cmbSpeedUp", c.speed);
+        Open(Wav("speed.wav", 1, c.fileRate, Ramp(5000)));
+        PlayThrough();
+        EXPECT_EQ(rates.back(), c.outputRate);
+        EXPECT_EQ(settings.Form1().Text("StatusLine").substr(0, std::string(c.status).size()), c.status);
+    }
+    playback.openOutput = {};
+    Open(Wav("short.wav", 1, kRate, Ramp(4800)));
+    PlayThrough();
+    EXPECT_EQ(std::tuple(playback.status.blocks, settings.Form1().Text("StatusLine").back()),
+              std::tuple(2, 'E'));
+    settings.Options0().SetText("cmbSpeedUp", "8");
+    Open(Wav("fast.wav", 1, 192000, Ramp(5000)));
+    PlayThrough();
+    EXPECT_EQ(dialogs.Texts(),
+              std::vector<std::string>{"Couldn't open wave device due to Error  32 BADFORMAT"});
+    EXPECT_EQ(std::tuple(playback.status.blocks, tasks.Running()), std::tuple(0, false));
+}
+
+// A play list plays its entries in order, each at its own rate, skipping one it cannot read, and ends
+// after the last.
+TEST_F(FilePlaybackTest, PlayListPlaysEveryEntryInOrder) {
+    const std::vector<int16_t> a = Ramp(5000), b = Ramp(3000, 7000), c = Ramp(2000, 100);
+    list.Set({Wav("a.wav", 1, kRate, a), folder.Path() + "missing.wav", Wav("b.wav", 1, kRate, b),
+              Wav("c.wav", 1, 22050, c)});
+    Open(list.Current());
+    std::string lastLabel;
+    PlayThrough([&](int) { lastLabel = settings.Form1().Text("Label4"); });
+    std::vector<int16_t> expected = a;
+    expected.insert(expected.end(), b.begin(), b.end());
+    expected.insert(expected.end(), c.begin(), c.end());
+    EXPECT_EQ(played, expected);
+    EXPECT_EQ(rates, (std::vector<int>{kRate, 22050}));
+    EXPECT_EQ(notes, std::vector<std::string>{"Play List: cannot play " + folder.Path() + "missing.wav"});
+    EXPECT_EQ(std::tuple(file.name, playback.status.files), std::tuple(folder.Path() + "c.wav", 3));
+    EXPECT_EQ(lastLabel.substr(0, 9 + file.name.size()), "PlayList " + file.name);
+}
+
+// A jump during play continues from the new position; pause holds the output until it is released.
+TEST_F(FilePlaybackTest, JumpAndPauseActWhilePlaying) {
+    const std::vector<int16_t> samples = Ramp(20000);
+    Open(Wav("long.wav", 1, kRate, samples));
+    std::size_t heldAt = 0;
+    PlayThrough([&](int call) {
+        if (call == 1) {
+            file.filePos = 44 + 2 * 15000;
+            settings.Form1().SetChecked("PauseButton", true);
+            heldAt = played.size();
+        }
+        if (call == 4) {
+            EXPECT_EQ(played.size(), heldAt);
+            EXPECT_EQ(settings.Form1().Text("StatusLine").back(), 'P');
+            settings.Form1().SetChecked("PauseButton", false);
+        }
+    });
+    std::vector<int16_t> expected(samples.begin(), samples.begin() + 8192);
+    expected.insert(expected.end(), samples.begin() + 15000, samples.end());
+    EXPECT_EQ(played, expected);
+}
+
+} // namespace
+} // namespace ondrix
