@@ -314,6 +314,8 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
         const char* name;
         bool fileToAnalyse; // the command line names a sound file and "Analysis on open" is checked
         std::function<void(Application&, const std::string& sound)> begin;
+        int runs = 1;        // runs started in all
+        int16_t endMode = 0; // the task of the run to end; 0: the first run
     };
     struct End {
         const char* name;
@@ -328,10 +330,36 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
         });
     };
     const auto startSwitch = [](Application& app, const std::string&) { app.StartWhenShown(); };
+    const auto clickPlay = [](Application& app, const std::string& sound) {
+        QTimer::singleShot(0, &app.Main(), [&app, sound] {
+            app.OpenFile(sound);
+            app.Menus().Trigger("FileAnalysisPlay");
+            app.Settings().Form1().Click("StartStop");
+        });
+    };
+    const auto playOnOpen = [](Application& app, const std::string& sound) {
+        app.Settings().Options0().SetChecked("ImmediatePlayCheck", true);
+        QTimer::singleShot(0, &app.Main(), [&app, sound] { app.OpenFile(sound); });
+    };
+    // A live run fills the RAM buffer; once it has ended, "Play Buffer" plays it (Play on Open).
+    const auto playBuffer = [](Application& app, const std::string&) {
+        app.Settings().Options0().SetChecked("ImmediatePlayCheck", true);
+        app.Settings().Form1().SetText("Combo12", "4 Mbytes"); // the Quick Settings buffer size
+        QTimer::singleShot(0, &app.Main(), [&app] {
+            QTimer::singleShot(500, &app.Main(), [&app] {
+                app.Tasks().RequestStopThen([&app] { app.Menus().Trigger("PlayBuffer"); });
+            });
+            app.Menus().Trigger("RealTimeAnalysis");
+            app.Settings().Form1().Click("StartStop");
+        });
+    };
     const std::vector<Start> starts = {{"Start", false, clickStart},
                                        {"--start", false, startSwitch},
                                        {"file with Analysis on open", true, {}},
-                                       {"--start file with Analysis on open", true, startSwitch}};
+                                       {"--start file with Analysis on open", true, startSwitch},
+                                       {"Start in task 3", false, clickPlay},
+                                       {"Play on Open", false, playOnOpen},
+                                       {"Play Buffer", false, playBuffer, 2, 3}};
     const std::vector<End> ends = {
         {"Stop", [](Application& app) { app.Settings().Form1().Click("StartStop"); }, false},
         {"Exit", [](Application& app) { app.ExitProgram(); }, true},
@@ -361,7 +389,8 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
             QTimer ender;
             QObject::connect(&ender, &QTimer::timeout, [&] {
                 const TaskController& tasks = app.Tasks();
-                if (!ended && tasks.Running() && !tasks.SessionStopped()) {
+                if (!ended && tasks.Running() && !tasks.SessionStopped() &&
+                    (start.endMode == 0 || tasks.SessionMode() == start.endMode)) {
                     ended = true;
                     end.end(app);
                 } else if (ended && !end.quits && !tasks.Running() && ++idleTicks == kIdleTicks) {
@@ -384,7 +413,7 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
                 EXPECT_EQ(app.Tasks().CurrentFileName(), sound);
                 EXPECT_EQ(app.Settings().Form1().Text("SampleRate"), "24000");
             }
-            EXPECT_EQ(app.Tasks().RunsStarted(), 1);
+            EXPECT_EQ(app.Tasks().RunsStarted(), start.runs) << ::testing::PrintToString(dialogs.Texts());
             EXPECT_FALSE(app.Main().isVisible());
         }
     }
