@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # A private PulseAudio server with a null sink, for capture tests through ALSA's "pulse" device.
 #
-#   pulse-null-sink.sh start DIR        start the server (socket DIR/sock, sink "ondrix_null"),
-#                                       wait until it answers; the PID goes to DIR/pulse.pid
+#   pulse-null-sink.sh start DIR [RATE CHANNELS]
+#                                       start the server (socket DIR/sock, sink "ondrix_null", of 16-bit
+#                                       samples at RATE with CHANNELS when given), wait until it answers;
+#                                       the PID goes to DIR/pulse.pid
 #   pulse-null-sink.sh tone DIR FREQ    play a sine of FREQ Hz into the sink with sox (at most 60 s),
 #                                       wait until it plays; the PID goes to DIR/tone.pid
-#   pulse-null-sink.sh stop DIR         stop the tone and the server by their PIDs
+#   pulse-null-sink.sh record DIR RATE CHANNELS FILE
+#                                       record the sink's monitor as raw 16-bit samples into FILE, wait
+#                                       until it records; the PID goes to DIR/record.pid
+#   pulse-null-sink.sh stop-record DIR  stop the recording
+#   pulse-null-sink.sh stop DIR         stop the tone, the recording and the server by their PIDs
 #
 # Clients reach the server with PULSE_SERVER=unix:DIR/sock and record the sink through the source
 # "ondrix_null.monitor". Everything the server writes stays in DIR.
@@ -60,23 +66,36 @@ launch() {
 
 server_answers() { pactl info; }
 tone_playing() { [[ -n $(pactl list short sink-inputs) ]]; }
+recording() { [[ -n $(pactl list short source-outputs) ]]; }
 
 case $command in
 start)
+    sink="module-null-sink sink_name=ondrix_null"
+    if [[ -n ${3:-} ]]; then
+        sink+=" rate=$3 channels=${4:-1} format=s16le"
+    fi
     mkdir -p "$dir/home" "$dir/runtime"
     chmod 700 "$dir/runtime"
     launch pulse server_answers TERM env HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" \
         pulseaudio --daemonize=no --system=false --exit-idle-time=-1 -n --use-pid-file=no --disallow-exit \
         --log-target=stderr --load="module-native-protocol-unix socket=$dir/sock auth-anonymous=1" \
-        --load="module-null-sink sink_name=ondrix_null"
+        --load="$sink"
     ;;
 tone)
     launch tone tone_playing KILL \
         sox -q -n -t pulseaudio ondrix_null synth 60 sine "${3:?usage: $0 tone DIR FREQ}" vol 0.5
     ;;
+record)
+    launch record recording TERM parec -d ondrix_null.monitor --raw --format=s16le --rate="${3:?RATE}" \
+        --channels="${4:?CHANNELS}" --latency-msec=20 "${5:?FILE}"
+    ;;
+stop-record)
+    stop record TERM
+    ;;
 stop)
     # sox would first drain what it has sent, in real time.
     stop tone KILL
+    stop record TERM
     stop pulse TERM
     ;;
 *)

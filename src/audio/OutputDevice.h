@@ -34,6 +34,9 @@ public:
     virtual void Close() = 0;
 
     virtual bool Failed() const { return failed_.load(std::memory_order_acquire); }
+    // How long a played slot still takes to be heard (the device's and the sound server's buffers): a
+    // natural end waits this long after the last slot is done before it stops the device.
+    virtual double LatencySeconds() const { return 0.0; }
 
     const StreamFormat& Format() const { return format_; }
     int SlotCount() const { return ring_.SlotCount(); }

@@ -22,6 +22,7 @@ public:
     void Reset() override;
     void Close() override { stream_.Close(); }
     bool Failed() const override { return OutputDevice::Failed() || stream_.EndedByItself(); }
+    double LatencySeconds() const override { return stream_.OutputLatency(); }
 
 private:
     static int Callback(const void* input, void* output, unsigned long frames,

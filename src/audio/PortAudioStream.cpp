@@ -92,4 +92,9 @@ bool PortAudioStream::EndedByItself() const {
     return started_ && !Stopping() && Pa_IsStreamActive(stream_) != 1;
 }
 
+double PortAudioStream::OutputLatency() const {
+    const PaStreamInfo* info = stream_ != nullptr ? Pa_GetStreamInfo(stream_) : nullptr;
+    return info != nullptr ? info->outputLatency : 0.0;
+}
+
 } // namespace ondrix

@@ -34,6 +34,8 @@ public:
     bool Stopping() const { return stopping_.load(std::memory_order_acquire); }
     // Started and not stopped by us, but no longer running: the device went away.
     bool EndedByItself() const;
+    // The time a sample takes from the callback to the device's output (0 when unknown or closed).
+    double OutputLatency() const;
 
 private:
     PaStreamParameters Parameters(const StreamFormat& format, const PaDeviceInfo& info) const;

@@ -20,6 +20,7 @@
 #include "settings/TaskController.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 namespace ondrix {
@@ -226,6 +227,14 @@ PassResult FilePlaybackLoop::Pass() {
             return PassResult::Idle;
         }
         if (phase_ == Phase::Draining) {
+            // The last slot has left the ring; the device's own buffers still hold it for a while.
+            const auto now = std::chrono::steady_clock::now();
+            if (!playedAt_) {
+                playedAt_ = now;
+            }
+            if (now - *playedAt_ < std::chrono::duration<double>(device_->LatencySeconds())) {
+                return PassResult::Idle;
+            }
             context_.tasks.SetSessionStopped(true);
             return PassResult::Busy;
         }
@@ -341,6 +350,7 @@ void FilePlaybackLoop::AtEnd() {
     ControlModel& form = context_.settings.Form1();
     form.SetText("StatusLine", form.Text("StatusLine") + "E");
     phase_ = Phase::Draining;
+    playedAt_.reset();
 }
 
 // Makes the next playable entry current. An entry of the same rate and channels continues the stream;

@@ -10,9 +10,11 @@
 #include "settings/LoopRegistry.h"
 #include "settings/Session.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -148,8 +150,9 @@ private:
     int64_t filePosSet_ = 0; // the file position as the loop last set it: another value is a jump
     int nextSlot_ = 0;
     bool paused_ = false;
-    std::vector<int16_t> raw_;  // one block of interleaved frames
-    std::vector<int16_t> mono_; // the analysed trace of the block
+    std::optional<std::chrono::steady_clock::time_point> playedAt_; // draining: when the last slot was done
+    std::vector<int16_t> raw_;                                      // one block of interleaved frames
+    std::vector<int16_t> mono_;                                     // the analysed trace of the block
 };
 
 // Registers the loop in the task 3 slot; the context must outlive the registry's use of it.

@@ -11,6 +11,7 @@
 #include "audio/TestRamp.h"
 #include "audio/TestScene.h"
 #include "support/PulseServer.h"
+#include "support/ToneMeasure.h"
 
 #include <gtest/gtest.h>
 
@@ -291,20 +292,6 @@ TEST(NullOutputRealTime, PlaysQueuedSlotsInTurn) {
     EXPECT_TRUE(WaitUntil(output, [&] { return output.IsDone(0) && output.IsDone(1); })); // all played
     output.Reset();
     output.Close();
-}
-
-// Power of one frequency in the samples (Goertzel), scaled like the mean square of the samples: a pure
-// sine at that frequency gives its whole mean square.
-double PowerAt(const std::vector<double>& samples, double frequency, double sampleRate) {
-    const double coefficient = 2.0 * std::cos(2.0 * std::numbers::pi * frequency / sampleRate);
-    double s1 = 0.0, s2 = 0.0;
-    for (double x : samples) {
-        const double s0 = x + coefficient * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    const auto n = static_cast<double>(samples.size());
-    return 2.0 * (s1 * s1 + s2 * s2 - coefficient * s1 * s2) / (n * n);
 }
 
 // The tone arrives whole (after half a second of settling, one second holds the tone and nothing beside

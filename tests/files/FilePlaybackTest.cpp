@@ -2,8 +2,12 @@
 // read, with the gain), the play list, jumps and pause during play, and a format the device refuses.
 #include "FileAnalysisRig.h"
 #include "audio/DeviceLists.h"
+#include "audio/PortAudioHost.h"
 #include "files/FilePlaybackLoop.h"
 #include "files/PlayList.h"
+#include "support/ByteFiles.h"
+#include "support/PulseServer.h"
+#include "support/ToneMeasure.h"
 
 #include <thread>
 
@@ -213,6 +217,94 @@ TEST_F(FilePlaybackTest, JumpAndPauseActWhilePlaying) {
     std::vector<int16_t> expected(samples.begin(), samples.begin() + 8192);
     expected.insert(expected.end(), samples.begin() + 15000, samples.end());
     EXPECT_EQ(played, expected);
+}
+
+// Real sound out and back: the file is played through PortAudio and ALSA's "pulse" device into a private
+// server's null sink (16-bit, the file's rate, so nothing is resampled or scaled), whose monitor is
+// recorded. A 1 kHz tone comes back at the speed's frequency, and a ramp played at speed 1 comes back
+// unbroken.
+class PulsePlaybackRealTime : public FileAnalysisRig {
+protected:
+    PulsePlaybackRealTime() : FileAnalysisRig(200, 256) {}
+
+    // Plays the file at the speed and returns what the sink's monitor heard.
+    std::vector<int16_t> PlayAndRecord(const std::string& path, const char* speed) {
+        const std::string recorded = server.Path() + "heard.raw";
+        std::filesystem::remove(recorded);
+        EXPECT_EQ(PulseScript("record " + server.Path() + " 48000 1 " + recorded), 0);
+        settings.Options0().SetText("cmbSpeedUp", speed);
+        Open(path);
+        Run([&](int call) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return call < 20000;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the server's latency
+        PulseScript("stop-record " + server.Path());
+        const Bytes bytes = ReadBytes(recorded);
+        std::vector<int16_t> heard(bytes.size() / 2);
+        std::memcpy(heard.data(), bytes.data(), heard.size() * 2);
+        return heard;
+    }
+
+    TempFolder server;
+};
+
+TEST_F(PulsePlaybackRealTime, ToneFollowsTheSpeedAndTheRampComesBackUnbroken) {
+    if (!PulseServerAvailable() || !Installed("parec")) {
+        GTEST_SKIP() << "PulseAudio, parec or sox is not installed (scripts/install-deps.sh installs them)";
+    }
+    ASSERT_EQ(PulseScript("start " + server.Path() + " 48000 1"), 0);
+    setenv("PULSE_SERVER", ("unix:" + server.Path() + "sock").c_str(), 1);
+    PortAudioSystem system;
+    ASSERT_TRUE(system.Ok());
+    PortAudioHost host(system);
+    DeviceCatalog catalog(&host);
+    DeviceLists devices(settings, catalog, dialogs);
+    devices.RefreshDeviceLists();
+    const int pulse = catalog.OutputPosition("pulse");
+    ASSERT_GT(pulse, 0) << "ALSA's pulse device is not listed";
+    settings.Options0().SetText("Combo9", catalog.Outputs()[static_cast<std::size_t>(pulse)].listName);
+    PlayList list;
+    FilePlaybackContext playback{settings, tasks, dialogs, renderer, averaging, file, devices, list};
+    RegisterFilePlaybackLoop(tasks.Loops(), playback);
+    tasks.SelectTask(3);
+    settings.Form1().SetText("BlockSize", "4096");
+
+    std::vector<int16_t> tone(kRate);
+    for (std::size_t i = 0; i < tone.size(); ++i) {
+        tone[i] = static_cast<int16_t>(
+            std::lround(12000.0 * std::sin(2.0 * std::numbers::pi * 1000.0 * i / kRate)));
+    }
+    WriteWav16(folder.Path() + "tone.wav", 1, kRate, tone);
+    for (const auto& [speed, frequency] : {std::pair{"1", 1000.0}, {"2", 2000.0}, {"0.5", 500.0}}) {
+        SCOPED_TRACE(speed);
+        const std::vector<int16_t> heard = PlayAndRecord(folder.Path() + "tone.wav", speed);
+        const auto start =
+            std::find_if(heard.begin(), heard.end(), [](int16_t s) { return std::abs(s) > 1000; });
+        ASSERT_GT(heard.end() - start, kRate / 4) << "less than a quarter second came back";
+        const std::vector<double> stretch(start + kRate / 20, start + kRate / 4);
+        const double meanSquare = std::inner_product(stretch.begin(), stretch.end(), stretch.begin(), 0.0) /
+                                  static_cast<double>(stretch.size());
+        EXPECT_GT(PowerAt(stretch, frequency, kRate), 0.9 * meanSquare);
+    }
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{});
+
+    std::vector<int16_t> ramp(2 * kRate);
+    for (std::size_t i = 0; i < ramp.size(); ++i) {
+        ramp[i] = static_cast<int16_t>(1000 + i);
+    }
+    WriteWav16(folder.Path() + "ramp.wav", 1, kRate, ramp);
+    const std::vector<int16_t> heard = PlayAndRecord(folder.Path() + "ramp.wav", "1");
+    // The monitor drops the first fragment of a new stream (pacat's too): the ramp must come back from
+    // within its first quarter second to its last sample, each sample once.
+    const auto start = std::find_if(heard.begin(), heard.end(), [](int16_t s) { return s != 0; });
+    ASSERT_NE(start, heard.end()) << "nothing came back";
+    const auto first = std::find(ramp.begin(), ramp.begin() + kRate / 4, *start);
+    ASSERT_NE(first, ramp.begin() + kRate / 4) << "the start was lost";
+    ASSERT_GE(heard.end() - start, ramp.end() - first) << "the end was lost";
+    EXPECT_TRUE(std::equal(first, ramp.end(), start));
+    PulseScript("stop " + server.Path());
+    unsetenv("PULSE_SERVER");
 }
 
 } // namespace
