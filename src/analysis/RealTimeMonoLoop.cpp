@@ -17,6 +17,26 @@
 
 namespace ondrix {
 
+void LimitRunSizes(ControlModel& form, int& blockSize, int& scanStep, int fftSize) {
+    if (blockSize > RealTimeMonoLoop::kMaxBlockSize) {
+        blockSize = RealTimeMonoLoop::kMaxBlockSize;
+        form.SetText("BlockSize", BareNumberText(blockSize));
+    }
+    if (scanStep > blockSize) {
+        scanStep = std::max(blockSize, 1);
+        form.SetText("ScanStep", BareNumberText(scanStep));
+    }
+    if (fftSize > blockSize) {
+        blockSize = fftSize;
+        form.SetText("BlockSize", BareNumberText(fftSize));
+    }
+}
+
+std::string DeviceStoppedText(bool input, const std::string& name) {
+    return std::string(input ? "Sound Input Device [" : "Sound Output Device [") + name +
+           "] stopped working; the session has ended";
+}
+
 RealTimeMonoLoop::RealTimeMonoLoop(RealTimeContext& context) : context_(context) {}
 
 RealTimeMonoLoop::~RealTimeMonoLoop() = default;
@@ -72,18 +92,7 @@ bool RealTimeMonoLoop::ReadSettings() {
         context_.averaging);
     fftSize_ = stream_->Setup().fftSize;
     windowSize_ = stream_->Setup().windowSize;
-    if (blockSize_ > kMaxBlockSize) {
-        blockSize_ = kMaxBlockSize;
-        form.SetText("BlockSize", BareNumberText(blockSize_));
-    }
-    if (scanStep_ > blockSize_) {
-        scanStep_ = blockSize_;
-        form.SetText("ScanStep", BareNumberText(blockSize_));
-    }
-    if (fftSize_ > blockSize_) {
-        blockSize_ = fftSize_;
-        form.SetText("BlockSize", BareNumberText(fftSize_));
-    }
+    LimitRunSizes(form, blockSize_, scanStep_, fftSize_);
     history_ = scanStep_ < fftSize_ ? fftSize_ - scanStep_ : 0;
     spectrumWindow_ = settings.Options2().Checked("SpecFormCheck");
 
@@ -100,14 +109,7 @@ bool RealTimeMonoLoop::ReadSettings() {
     context_.status.channelMode = "M";
 
     settings.UpdateForm();
-    context_.renderer.BeginSession(
-        {.updateRate = updateRate_,
-         .rows = rows_,
-         .scrollMode = advanced.IntValue("ScrollFlag"),
-         .markers = {
-             .enabled = advanced.Checked("Check6"),
-             .rows = {advanced.IntValue("Text12"), advanced.IntValue("Text13"), advanced.IntValue("Text14")},
-             .level = advanced.IntValue("Text1")}});
+    context_.renderer.BeginSession(RunRendererSession(advanced, rows_, true));
     drawing_ = true;
 
     stream_->Begin(blockSize_, scanStep_, SelectedDither(advanced), advanced.Value("txtDither"),
@@ -173,9 +175,7 @@ PassResult RealTimeMonoLoop::Pass() {
         return PassResult::Idle;
     }
     if (device_->Failed()) {
-        context_.interaction.ShowMessage("Sound Input Device [" + device_->Name() +
-                                             "] stopped working; the session has ended",
-                                         MessageIcon::Exclamation);
+        context_.interaction.ShowMessage(DeviceStoppedText(true, device_->Name()), MessageIcon::Exclamation);
         context_.tasks.SetSessionStopped(true);
         return PassResult::Busy;
     }

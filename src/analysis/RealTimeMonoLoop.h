@@ -15,6 +15,16 @@
 
 namespace ondrix {
 
+class ControlModel;
+
+// The block and scan step of a run once the chain has fixed its FFT size: the block at most the largest
+// a loop takes, the step at most the block, the block at least the FFT size. Each change is written
+// back to the Quick Settings list.
+void LimitRunSizes(ControlModel& form, int& blockSize, int& scanStep, int fftSize);
+
+// "Sound Input Device [name] stopped working; the session has ended" and its output twin.
+std::string DeviceStoppedText(bool input, const std::string& name);
+
 class RealTimeMonoLoop : public Session {
 public:
     // Largest block the loop captures: a typed larger "Block Size" is limited to it.

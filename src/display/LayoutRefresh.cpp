@@ -68,4 +68,14 @@ DisplayLayout RefreshDisplayLayout(SettingsModel& settings, MenuModel& menus, Pa
     return layout;
 }
 
+RendererSession RunRendererSession(const ControlModel& advanced, int rows, bool continuous) {
+    return {.updateRate = continuous ? std::max(advanced.IntValue("Combo9"), 0) : 0,
+            .rows = rows,
+            .scrollMode = continuous ? advanced.IntValue("ScrollFlag") : 0,
+            .markers = {.enabled = advanced.Checked("Check6"),
+                        .rows = {advanced.IntValue("Text12"), advanced.IntValue("Text13"),
+                                 advanced.IntValue("Text14")},
+                        .level = advanced.IntValue("Text1")}};
+}
+
 } // namespace ondrix

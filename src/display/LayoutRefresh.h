@@ -2,8 +2,11 @@
 // palette and the RAM-buffer menu entries, all derived from the settings.
 #pragma once
 
+#include "display/SpectrogramRenderer.h"
+
 namespace ondrix {
 
+class ControlModel;
 class MenuModel;
 class Palette;
 class SettingsModel;
@@ -24,6 +27,11 @@ inline constexpr int kMaxDisplayHeight = 1024;
 // "Zoom " + c + "x at bin"), the zoom base range and frequency, the "Channels to zoom" list, the picture
 // geometry (width W, height H = "Display Height") with its strip, the palette of the selected colour
 // scale, and the RAM-buffer menu entries (enabled only with a buffer size).
+// The renderer session of a run from the Advanced Settings: the frequency markers, and for the continuous
+// loops (`continuous`) the block transfer rate and the scroll mode; a file page goes straight onto the
+// picture in sweep mode.
+RendererSession RunRendererSession(const ControlModel& advanced, int rows, bool continuous);
+
 DisplayLayout RefreshDisplayLayout(SettingsModel& settings, MenuModel& menus, Palette& palette,
                                    SpectrogramRenderer& renderer, int pictureWidth);
 

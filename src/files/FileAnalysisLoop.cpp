@@ -95,7 +95,7 @@ void FileAnalysisLoop::ReadSettings() {
     stereo_ = StereoChoiceFrom(settings.Options0());
     context_.status.channelMode = traces_ == kMaxTraces ? "4CH" : ChannelModeText(channels_, stereo_);
 
-    blockSize_ = std::min(form.IntValue("BlockSize"), RealTimeMonoLoop::kMaxBlockSize);
+    blockSize_ = form.IntValue("BlockSize");
     settings.PublicSettings();
     windowSize_ = form.IntValue("WindowSize");
     windowType_ = std::abs(form.ListIndex("WindowType"));
@@ -119,17 +119,7 @@ void FileAnalysisLoop::ReadSettings() {
     }
     fftSize_ = trace_[0].chain->Setup().fftSize;
     windowSize_ = trace_[0].chain->Setup().windowSize;
-    if (form.IntValue("BlockSize") > blockSize_) {
-        form.SetText("BlockSize", BareNumberText(blockSize_));
-    }
-    if (scanStep_ > blockSize_) {
-        scanStep_ = std::max(blockSize_, 1);
-        form.SetText("ScanStep", BareNumberText(scanStep_));
-    }
-    if (fftSize_ > blockSize_) {
-        blockSize_ = fftSize_;
-        form.SetText("BlockSize", BareNumberText(fftSize_));
-    }
+    LimitRunSizes(form, blockSize_, scanStep_, fftSize_);
     startColumn_ = std::min(1 - RoundToInt32(static_cast<double>(fftSize_) / scanStep_), 0);
     spectrumWindow_ = settings.Options2().Checked("SpecFormCheck") && context_.hooks.plotSpectrum;
 
@@ -142,14 +132,7 @@ void FileAnalysisLoop::ReadSettings() {
     settings.UpdateForm();
     width_ = context_.renderer.Width();
     // A page goes straight onto the picture, so every page appears whole and from its first column.
-    context_.renderer.BeginSession(
-        {.updateRate = 0,
-         .rows = rows_,
-         .scrollMode = 0,
-         .markers = {
-             .enabled = advanced.Checked("Check6"),
-             .rows = {advanced.IntValue("Text12"), advanced.IntValue("Text13"), advanced.IntValue("Text14")},
-             .level = advanced.IntValue("Text1")}});
+    context_.renderer.BeginSession(RunRendererSession(advanced, rows_, false));
     drawing_ = true;
 
     raw_.assign(static_cast<std::size_t>(blockSize_) * static_cast<std::size_t>(channels_), 0);

@@ -138,7 +138,7 @@ void FilePlaybackLoop::ReadSettings() {
     ControlModel& form = settings.Form1();
     const ControlModel& advanced = settings.Options1();
     form.SetVisible("Frame4CH", channels_ == kFourChannels);
-    blockSize_ = std::min(form.IntValue("BlockSize"), RealTimeMonoLoop::kMaxBlockSize);
+    blockSize_ = form.IntValue("BlockSize");
     settings.PublicSettings();
     const int windowType = std::abs(form.ListIndex("WindowType"));
     scanStep_ = std::max(form.IntValue("ScanStep"), 1);
@@ -148,17 +148,7 @@ void FilePlaybackLoop::ReadSettings() {
                                                       form.IntValue("WindowSize"), windowType, scanStep_),
                                        context_.averaging);
     const int fftSize = stream_->Setup().fftSize;
-    if (form.IntValue("BlockSize") > blockSize_) {
-        form.SetText("BlockSize", BareNumberText(blockSize_));
-    }
-    if (scanStep_ > blockSize_) {
-        scanStep_ = std::max(blockSize_, 1);
-        form.SetText("ScanStep", BareNumberText(scanStep_));
-    }
-    if (fftSize > blockSize_) {
-        blockSize_ = fftSize;
-        form.SetText("BlockSize", BareNumberText(fftSize));
-    }
+    LimitRunSizes(form, blockSize_, scanStep_, fftSize);
     stream_->Begin(blockSize_, scanStep_, SelectedDither(advanced), advanced.Value("txtDither"),
                    context_.ditherSeed);
     spectrumWindow_ = settings.Options2().Checked("SpecFormCheck") && context_.hooks.plotSpectrum;
@@ -172,14 +162,7 @@ void FilePlaybackLoop::ReadSettings() {
     context_.status.columnMs = scanStep_ * 1000.0 / rate * analysis.tapeSpeedRatio;
 
     settings.UpdateForm();
-    context_.renderer.BeginSession(
-        {.updateRate = std::max(advanced.IntValue("Combo9"), 0),
-         .rows = rows_,
-         .scrollMode = advanced.IntValue("ScrollFlag"),
-         .markers = {
-             .enabled = advanced.Checked("Check6"),
-             .rows = {advanced.IntValue("Text12"), advanced.IntValue("Text13"), advanced.IntValue("Text14")},
-             .level = advanced.IntValue("Text1")}});
+    context_.renderer.BeginSession(RunRendererSession(advanced, rows_, true));
     drawing_ = true;
     raw_.assign(static_cast<std::size_t>(blockSize_) * static_cast<std::size_t>(channels_), 0);
     mono_.assign(static_cast<std::size_t>(blockSize_), 0);
@@ -212,9 +195,7 @@ PassResult FilePlaybackLoop::Pass() {
         return PassResult::Idle;
     }
     if (device_->Failed()) {
-        context_.interaction.ShowMessage("Sound Output Device [" + device_->Name() +
-                                             "] stopped working; the session has ended",
-                                         MessageIcon::Exclamation);
+        context_.interaction.ShowMessage(DeviceStoppedText(false, device_->Name()), MessageIcon::Exclamation);
         context_.tasks.SetSessionStopped(true);
         return PassResult::Busy;
     }
