@@ -9,7 +9,7 @@ packages=(
   libfftw3-dev portaudio19-dev libcdio-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-pulse socat
-  xvfb xauth imagemagick clang-format
+  xvfb xauth imagemagick ghostscript clang-format
 )
 if [ "${1:-}" = bench ]; then
   packages+=(ffmpeg)

@@ -174,4 +174,11 @@ void SpectrogramRenderer::TransferBlock(int x) {
     }
 }
 
+void SpectrogramRenderer::RestoreCopy() {
+    if (!copy_.isNull() && copy_.size() == picture_.size()) {
+        picture_ = copy_;
+    }
+    copy_ = QImage();
+}
+
 } // namespace ondrix

@@ -81,6 +81,10 @@ public:
     void SetX(int x);
 
     const QImage& Picture() const { return picture_; }
+    // The copy kept while a dialog covers the picture: taken, then put back onto a picture of the same
+    // size.
+    void SaveCopy() { copy_ = picture_.copy(); }
+    void RestoreCopy();
     const QImage& Block() const { return block_; }
     const RendererSession& Session() const { return session_; }
 
@@ -95,6 +99,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     QImage picture_;
+    QImage copy_;
     QImage block_;
     RendererSession session_;
     int x_ = 0;

@@ -69,6 +69,9 @@ Application::Application(ApplicationOptions options)
     special_ = new SpecialSettingsWindow(settings_.Options2(), main_.get());
     interaction_.SetParent(main_.get());
     interaction_.SetCaptureQuery([this] { return tasks_->Running(); });
+    snapshots_ =
+        std::make_unique<SnapshotCommands>(settings_, *tasks_, *ui_, *main_, renderer_, currentFile_);
+    snapshots_->Attach(menus_);
 
     SetUpSound();
     SetUpFiles();
@@ -217,6 +220,8 @@ void Application::ConnectRamBuffer() {
         settings_, *ui_,
         RamBufferEnvironment{.clock = [] { return LocalNow(); },
                              .stopRun = [this] { tasks_->SetSessionStopped(true); },
+                             .saveSpecGram = [this] { snapshots_->SaveSpecGram(); },
+                             .restoreSpecGram = [this] { snapshots_->RestoreSpecGram(); },
                              .open = [this](const std::string& path) { OpenFile(path); },
                              .workFolder = programFolder_});
     ramBuffer_->Attach(menus_);

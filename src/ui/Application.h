@@ -26,6 +26,7 @@
 #include "settings/TaskController.h"
 #include "ui/QtEventPump.h"
 #include "ui/QtInteraction.h"
+#include "ui/SnapshotCommands.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -70,6 +71,7 @@ public:
     SettingsFiles& Files() { return *files_; }
     TaskController& Tasks() { return *tasks_; }
     MainWindow& Main() { return *main_; }
+    SnapshotCommands& Snapshots() { return *snapshots_; }
     BasicSettingsWindow& Basic() { return *basic_; }
     AdvancedSettingsWindow& Advanced() { return *advanced_; }
     SpecialSettingsWindow& Special() { return *special_; }
@@ -164,7 +166,8 @@ private:
     DisplayLayout layout_;
     int pictureWidth_ = 0; // W, decided for the screen when the main window is shown
     std::unique_ptr<MainWindow> main_;
-    BasicSettingsWindow* basic_ = nullptr; // the settings windows belong to the main window
+    std::unique_ptr<SnapshotCommands> snapshots_; // pictures of the window as files, clipboard and print
+    BasicSettingsWindow* basic_ = nullptr;        // the settings windows belong to the main window
     AdvancedSettingsWindow* advanced_ = nullptr;
     SpecialSettingsWindow* special_ = nullptr;
     QTimer repaintTimer_;
