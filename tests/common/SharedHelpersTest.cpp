@@ -194,7 +194,8 @@ TEST(PrintLine, CommaMovesToTheNextZoneStrictlyAfterTheColumn) {
 }
 
 // The save dialog asks until a name can be written: a bare name gets the extension, an unwritable folder
-// and a No to "Replace ... ?" ask again, "*" or a cancel end with nothing.
+// and a No to "Replace ... ?" ask again, "*", an empty name or a cancel at any stage end with nothing; the
+// dialog proposes the name with the extension and filters on it.
 TEST(SaveFileDialog, AsksUntilANameCanBeWritten) {
     TempFolder temp;
     const std::string t = temp.Path();
@@ -204,27 +205,38 @@ TEST(SaveFileDialog, AsksUntilANameCanBeWritten) {
         std::deque<std::optional<std::string>> answers;
         std::deque<bool> yesNo;
         std::string result;
+        std::string extension = "wav", proposed = "", shown = " *.wav"; // shown: name and filter offered
     } cases[] = {
         {{t + "new"}, {}, t + "new.wav"},
         {{t + "new.WAV"}, {}, t + "new.WAV"},
         {{"*.wav"}, {}, ""},
+        {{t + "a*b"}, {}, ""},
+        {{""}, {}, ""},
         {{std::nullopt}, {}, ""},
         {{t + "plain/x", t + "a"}, {}, t + "a.wav"},
+        {{t + "plain/x", std::nullopt}, {}, ""},
         {{t + "old", t + "old"}, {false, true}, t + "old.wav"},
+        {{t + "old", std::nullopt}, {false}, ""},
+        {{"relative"}, {}, "relative.wav"}, // the current folder is written to
+        {{t + "new"}, {}, t + "new.wav", "wav", "take", "take.wav *.wav"},
+        {{t + "new"}, {}, t + "new", "", "take", "take *.*"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.result + " " + c.shown);
         ScriptedInteraction dialogs;
         dialogs.textAnswers = c.answers;
         dialogs.yesNoAnswers = c.yesNo;
         std::string chosen = "none";
-        SaveFileDialog(dialogs, "Save", t, "wav", "", [&](const std::string& path) { chosen = path; });
+        SaveFileDialog(dialogs, "Save", t, c.extension, c.proposed,
+                       [&](const std::string& path) { chosen = path; });
         EXPECT_EQ(chosen, c.result);
-        EXPECT_TRUE(dialogs.textAnswers.empty() && dialogs.yesNoAnswers.empty()) << c.result;
+        EXPECT_TRUE(dialogs.textAnswers.empty() && dialogs.yesNoAnswers.empty());
+        EXPECT_EQ(dialogs.dialogs[0].fileName + " " + dialogs.dialogs[0].patterns.at(0), c.shown);
     }
     ScriptedInteraction dialogs;
-    dialogs.textAnswers = {"/data/x", std::nullopt};
+    dialogs.textAnswers = {"/data/x", std::nullopt, ""};
     std::vector<std::string> folders;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         SetPathDialog(dialogs, t, [&](const std::string& folder) { folders.push_back(folder); });
     }
     EXPECT_EQ(folders, std::vector<std::string>{"/data/x/"});

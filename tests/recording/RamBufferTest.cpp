@@ -116,9 +116,19 @@ TEST(RamBuffer, SavesWriteTheNewestSamplesOldestFirst) {
         EXPECT_EQ(c.seconds < 0 ? buffer.SaveWhole(path) : buffer.SaveLastSeconds(path, c.seconds), c.saved);
         ExpectRamp(path, c.first, c.count);
     }
+    // A missing folder, or a folder of the name that the finished file cannot replace: every save fails
+    // and no temporary file is left.
     RamBuffer buffer;
     buffer.Start(1, C, kBlock, 1, kRate);
-    EXPECT_EQ(buffer.SaveWhole(folder.Path() + "no/such/folder.wav"), Failed);
+    Fill(buffer, 3);
+    std::filesystem::create_directory(folder.Path() + "taken.wav");
+    for (const std::string& bad : {folder.Path() + "no/such.wav", folder.Path() + "taken.wav"}) {
+        EXPECT_EQ(std::tuple(buffer.SaveWhole(bad), buffer.SaveLastSeconds(bad, 10),
+                             buffer.SaveLastSeconds(bad, 300)),
+                  std::tuple(Failed, Failed, Failed))
+            << bad;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
 }
 
 // A fill rounded the wrong way or shown unchanged, a full stop-when-full buffer not stopping the run, or a
@@ -141,15 +151,18 @@ TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
     EXPECT_EQ(buffer.WritePosition(), 0);
 }
 
-// The Buffer menu: "Buffer Empty" with nothing to save (and no file written), the name and folder of a
-// save, "Replace ... ?" asked once, no temporary file left, the partial save's answers, the buffer kept after
-// a failed save, the run's description and the stop of a full stop-when-full buffer.
+// The Buffer menu: memory that cannot be had, "Buffer Empty" with nothing to save (and no file written), the
+// name and folder of a save, a save longer than the buffer, "Replace ... ?" asked once, no temporary file
+// left, the partial save's answers, cancels at each dialog, the buffer kept after a failed save, temp.wav in
+// a work folder that cannot be written, the picture shown again after every dialog, the run's description
+// and the stop of a full stop-when-full buffer.
 TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     TempFolder folder;
     SettingsModel settings;
     MenuModel menus;
     ScriptedInteraction dialogs;
     int stops = 0;
+    bool hidden = false; // the picture kept aside while a dialog is open
     std::string opened;
     std::tm now{};
     now.tm_year = 126;
@@ -157,59 +170,77 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     RamBufferCommands commands(settings, dialogs,
                                {.clock = [&] { return now; },
                                 .stopRun = [&] { ++stops; },
+                                .saveSpecGram = [&] { hidden = true; },
+                                .restoreSpecGram = [&] { hidden = false; },
                                 .open = [&](const std::string& path) { opened = path; },
-                                .workFolder = folder.Path()});
+                                .workFolder = folder.Path() + "work"});
     commands.Attach(menus);
     ControlModel& form = settings.Form1();
     settings.Options0().SetText("txtBufferPath", folder.Path() + "buffers");
     std::filesystem::create_directory(folder.Path() + "buffers");
     const std::string saved = folder.Path() + "buffers/buffer end at 20260105_000000.wav";
-    // Off, then allocated but still empty: nothing to save, no file.
+    // Too large to allocate, off, then allocated but still empty: nothing to save, no file.
+    form.SetText("Combo12", "2147483647 Mbytes");
+    EXPECT_EQ(commands.RunStarts(4096, 1, 48000), "");
     form.SetText("Combo12", "off");
     EXPECT_EQ(commands.RunStarts(4096, 1, 48000), "");
     menus.Trigger("SaveBuffer");
     form.SetText("Combo12", "4 Mbytes");
     EXPECT_EQ(commands.RunStarts(4096, 1, 48000), "  Buffer  43.69sec");
-    menus.Trigger("BufferSave60");
-    menus.Trigger("AnalyzeBuffer");
-    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>(3, "Buffer Empty"));
+    for (const char* command :
+         {"BufferSave60", "SaveBufferAs", "SaveBufferPartial", "AnalyzeBuffer", "PlayBuffer"}) {
+        menus.Trigger(command);
+    }
+    std::vector<std::string> texts(7, "Buffer Empty");
+    texts[0] = "Not enough memory for a RAM buffer of 2147483647 Mbytes: the run goes on without it";
+    EXPECT_EQ(dialogs.Texts(), texts);
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path() + "buffers"));
     commands.Append(std::vector<int16_t>(4096, 7));
     EXPECT_EQ(form.Text("BufferLabel"), " 0%");
     menus.Trigger("SaveBuffer");
     EXPECT_EQ(form.Text("StatusLine"), "Saved <" + saved + ">");
     EXPECT_EQ(ReadBytes(saved).size(), 44u + 2 * 4096);
+    menus.Trigger("BufferSave60"); // more than 43.69 s: the whole buffer and a note
+    EXPECT_EQ(dialogs.Texts().back(), "Buffer shorter than requested");
     // The position last received joins the name when names carry it.
     settings.Options0().SetChecked("AddUDP", true);
     form.SetText("UDPTXT", " 4530.1234N_00912.3456E ");
     menus.Trigger("SaveBuffer");
     EXPECT_TRUE(std::filesystem::exists(folder.Path() +
                                         "buffers/buffer end at 20260105_000000 4530.1234N_00912.3456E.wav"));
-    // Save As over an existing file asks once: No shows the dialog again, Yes replaces it.
-    dialogs.textAnswers = {saved, saved};
+    // Save As cancelled; over an existing file it asks once: No shows the dialog again, Yes replaces it.
+    dialogs.textAnswers = {std::nullopt, saved, saved};
     dialogs.yesNoAnswers = {false, true};
+    menus.Trigger("SaveBufferAs");
     menus.Trigger("SaveBufferAs");
     EXPECT_EQ(std::ranges::count(dialogs.Texts(), "Replace " + saved + " ?"), 2);
     // The two buffers saved so far, and no temporary file left beside them.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() + "buffers"), {}), 2);
-    // Partial: an answer that is no number of seconds cancels; a name gets ".wav".
+    // Partial: an answer that is no number of seconds, below one or cancelled cancels, as does the file
+    // dialog; a name gets ".wav".
     dialogs.messages.clear();
     dialogs.dialogs.clear();
-    dialogs.textAnswers = {"abc", "0.5", "2", folder.Path() + "part"};
-    for (int i = 0; i < 3; ++i) {
+    dialogs.textAnswers = {"abc", "0.5", std::nullopt, "2", std::nullopt, "2", folder.Path() + "part"};
+    for (int i = 0; i < 5; ++i) {
         menus.Trigger("SaveBufferPartial");
     }
-    ASSERT_EQ(dialogs.dialogs.size(), 1u);
+    EXPECT_FALSE(hidden);
+    ASSERT_EQ(dialogs.dialogs.size(), 2u);
     EXPECT_EQ(dialogs.dialogs[0].folder, folder.Path() + "buffers/");
     EXPECT_EQ(ReadBytes(folder.Path() + "part.wav").size(), 44u + 2 * 4096); // what was captured
     // A folder that cannot be written: a message, and the buffer is kept for another try.
     settings.Options0().SetText("txtBufferPath", folder.Path() + "missing");
     menus.Trigger("SaveBuffer");
-    ASSERT_EQ(dialogs.messages.size(), 4u);
+    ASSERT_EQ(dialogs.messages.size(), 6u);
     EXPECT_TRUE(dialogs.messages.back().text.starts_with("Cannot write "));
     EXPECT_TRUE(commands.Buffer().HoldsSound());
+    // temp.wav: not in a missing work folder (nothing opened), then in the folder once it is made.
+    menus.Trigger("AnalyzeBuffer");
+    EXPECT_EQ(dialogs.messages.back().text + opened, "Cannot write " + folder.Path() + "work/temp.wav");
+    std::filesystem::create_directory(folder.Path() + "work");
     menus.Trigger("PlayBuffer");
-    EXPECT_EQ(opened, folder.Path() + "temp.wav");
+    EXPECT_EQ(opened, folder.Path() + "work/temp.wav");
+    EXPECT_FALSE(hidden);
     EXPECT_EQ(ReadBytes(opened).size(), 44u + 2 * 4096);
     // Stop when full: the run is stopped at the block that fills the buffer.
     settings.Options0().SetText("RamBufferModeCombo", "2 - stop when full");
