@@ -1,18 +1,141 @@
-// The window's file-analysis task: navigation, pages drawn at their position, the end of the data, the
-// status line and files the loop cannot read; the time stamp of names and the stereo reduction of pages.
-#include "FileAnalysisRig.h"
+// The window's file-analysis task on files in a temporary folder, at 48000 samples/s with FFT and window
+// 512 and step 256: navigation, pages drawn at their position, the end of the data, the status line and
+// files the loop cannot read; the time stamp of names and the stereo reduction of pages; and the headless
+// export: its column table against the column chain, pages that tile the file, inputs only read, and a page
+// identical to what the window's loop draws at the same position.
+#include "TempFolder.h"
+#include "analysis/ColumnChain.h"
+#include "analysis/LoopControls.h"
+#include "analysis/SpectrumAveraging.h"
 #include "common/NumberText.h"
+#include "display/LayoutRefresh.h"
+#include "display/Palette.h"
+#include "display/SpectrogramRenderer.h"
 #include "files/DaytimeStamp.h"
+#include "files/FileAnalysisLoop.h"
+#include "files/FileExport.h"
 #include "files/FileNavigation.h"
 #include "files/FilePageChannels.h"
+#include "settings/MenuModel.h"
+#include "settings/SettingsModel.h"
+#include "settings/TaskController.h"
+#include "support/ScriptedInteraction.h"
+#include "support/ScriptedPump.h"
+#include "support/SoundFileBytes.h"
 
+#include <QImage>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <numeric>
+#include <sstream>
 
 namespace ondrix {
 namespace {
+
+constexpr int kRate = 48000;
+constexpr int kFft = 512;
+constexpr int kStep = 256;
+
+// Interleaved frames where channel c carries a sine on FFT bin bins[c].
+std::vector<int16_t> Tones(int64_t frames, std::vector<int> bins, double amplitude = 12000.0) {
+    const std::size_t channels = bins.size();
+    std::vector<int16_t> samples(static_cast<std::size_t>(frames) * channels);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const std::size_t c = i % channels;
+        const double phase = 2.0 * std::numbers::pi * bins[c] * static_cast<double>(i / channels) / kFft;
+        samples[i] =
+            static_cast<int16_t>(std::lround(amplitude * std::sin(phase + 0.3 * static_cast<double>(c))));
+    }
+    return samples;
+}
+
+class FileAnalysisRig : public ::testing::Test {
+protected:
+    FileAnalysisRig(int width, int rows, bool initialValues = false) : width_(width), rows_(rows) {
+        renderer.SetGeometry(width, rows);
+        FollowSettings();
+        context.hooks.columnValues = [this](int64_t x, std::span<const float> values) {
+            columns.push_back({x, std::vector<float>(values.begin(), values.end())});
+        };
+        RegisterFileAnalysisLoop(tasks.Loops(), context);
+        if (initialValues) {
+            settings.SetMaxSpectrogramHeight(rows);
+            settings.ApplyInitialValues();
+        }
+        const char* names[] = {"SampleRate", "BlockSize", "FFTSize", "WindowSize", "ScanStep", "Combo7"};
+        const int values[] = {kRate, 4096, kFft, kFft, kStep, rows};
+        for (int i = 0; i < 6; ++i) {
+            settings.Form1().SetText(names[i], std::to_string(values[i]));
+        }
+        tasks.SelectTask(4);
+    }
+
+    // The display is laid out again at every settings change, as the window's is.
+    void FollowSettings() {
+        settings.Hooks().updateForm = [this] {
+            RefreshDisplayLayout(settings, menus, palette, renderer, width_);
+        };
+    }
+
+    // A WAV of the samples at 48000/s in the temporary folder, opened.
+    std::string OpenWav(const std::string& name, int channels, const std::vector<int16_t>& samples,
+                        bool closed = true) {
+        WriteWav16(folder.Path() + name, channels, kRate, samples, closed);
+        Open(folder.Path() + name);
+        return folder.Path() + name;
+    }
+
+    void Open(const std::string& path) {
+        file = CurrentFile{};
+        file.name = path;
+        file.info = DetectFileType(path, FileFormatSettings{});
+        tasks.SetCurrentFileName(path);
+    }
+
+    // Runs task 4; the script gets the pump call number and returns false to stop the run.
+    void Run(std::function<bool(int call)> script) {
+        pump.onEvents = [this, script](int call) {
+            if (!script(call) && !tasks.SessionStopped()) {
+                settings.Form1().Click("StartStop");
+            }
+        };
+        settings.Form1().Click("StartStop");
+        pump.onEvents = {};
+    }
+
+    // The column the chain computes on its own from the first FFT-size samples.
+    std::vector<float> ChainColumn(std::span<const int16_t> samples) {
+        SpectrumAveraging own;
+        ColumnChain chain(ChainSetupFrom(settings.Options1(), kFft, kFft, 1, kStep), own);
+        chain.Compute(samples.first(kFft), ReadColumnControls(settings, kFft, rows_));
+        return {chain.Column().begin(), chain.Column().end()};
+    }
+
+    struct Column {
+        int64_t x;
+        std::vector<float> values;
+    };
+
+    int width_, rows_;
+    TempFolder folder;
+    SettingsModel settings;
+    MenuModel menus;
+    ScriptedInteraction dialogs;
+    ScriptedPump pump;
+    TaskController tasks{settings, menus, dialogs, pump};
+    Palette palette;
+    SpectrogramRenderer renderer{palette, 0xffc0c0c0u};
+    SpectrumAveraging averaging;
+    CurrentFile file;
+    FileAnalysisContext context{settings, tasks, dialogs, renderer, averaging, file};
+    std::vector<Column> columns;
+};
 
 constexpr int kWidth = 200;
 
@@ -305,6 +428,127 @@ TEST(DaytimeTest, TwoChannelsBecomeOneWithoutClipping) {
     }
     EXPECT_EQ(ChannelModeText(1, StereoChoice::Right), "M"); // one channel is mono whatever the choice
     EXPECT_EQ(ChannelModeText(2, StereoChoice::LeftMinusRight), "L-R");
+}
+
+constexpr int kExportWidth = 256;
+constexpr int kRows = 128;
+// Two seconds of two tones (on FFT bins 20 and 120, rows 10 and 60), then one second of silence.
+constexpr int kToneFrames = 2 * kRate;
+constexpr int kFrames = 3 * kRate;
+constexpr int64_t kPageBytes = int64_t{kExportWidth} * kStep * 2;
+constexpr int64_t kPages = (int64_t{kFrames} * 2 + kPageBytes - 1) / kPageBytes;
+
+// The lines of a column table, each ending in CR LF, as numbers.
+std::vector<std::vector<double>> ReadTable(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::vector<double>> lines;
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_TRUE(!line.empty() && line.back() == '\r');
+        std::stringstream fields(line);
+        lines.emplace_back();
+        for (std::string field; std::getline(fields, field, ',');) {
+            lines.back().push_back(std::stod(field));
+        }
+    }
+    return lines;
+}
+
+class ExportTest : public FileAnalysisRig {
+protected:
+    ExportTest() : FileAnalysisRig(kExportWidth, kRows, true) {
+        std::vector<int16_t> samples = Tones(kToneFrames, {20}, 9000.0);
+        const std::vector<int16_t> high = Tones(kToneFrames, {120}, 6000.0);
+        for (std::size_t i = 0; i < high.size(); ++i) {
+            samples[i] = static_cast<int16_t>(samples[i] + high[i]);
+        }
+        samples.resize(kFrames, 0);
+        WriteWav16(tones, 1, kRate, samples);
+    }
+    ExportSummary Export(std::vector<std::string> files, bool columns) {
+        return ExportFiles(settings, menus,
+                           {.outFolder = folder.Path() + "out",
+                            .files = std::move(files),
+                            .width = kExportWidth,
+                            .columns = columns},
+                           {.line = [this](const std::string& line) { lines.push_back(line); }});
+    }
+    std::string Out(const std::string& name) const { return folder.Path() + "out/" + name; }
+
+    std::string tones = folder.Path() + "tones.wav";
+    std::vector<std::string> lines;
+};
+
+// One export of the tones and of a read-only copy left with placeholder sizes: the copy is not written
+// and gives the same pages, the pages tile the file, the table holds every column the chain computes,
+// and page 2 is what the window's loop draws at its position, pixel for pixel.
+TEST_F(ExportTest, PagesAndColumnTableMatchTheChainAndTheWindow) {
+    const std::string crashed = folder.Path() + "crashed.wav";
+    std::filesystem::copy_file(tones, crashed);
+    const auto placeholder = WavHeaderBytes(0, 1, kRate);
+    std::fstream(crashed, std::ios::binary | std::ios::in | std::ios::out)
+        .write(reinterpret_cast<const char*>(placeholder.data()), 44);
+    std::filesystem::permissions(crashed, std::filesystem::perms::owner_read);
+    const Bytes before = ReadBytes(crashed);
+    ASSERT_EQ(Export({tones, crashed}, true).filesDone, 2) << lines.back();
+    EXPECT_TRUE(ReadBytes(crashed) == before) << "the input was written";
+    for (int64_t page = 1; page <= kPages + 1; ++page) {
+        const std::string suffix = "-p000" + std::to_string(page) + ".png";
+        SCOPED_TRACE(suffix);
+        ASSERT_EQ(std::filesystem::exists(Out("tones" + suffix)), page <= kPages);
+        EXPECT_TRUE(ReadBytes(Out("crashed" + suffix)) == ReadBytes(Out("tones" + suffix)));
+    }
+    // Every column whose frame lies inside the data, numbered without a gap across the pages; the tones'
+    // rows are the two loudest, and silent frames hold the chain's values of silence.
+    const auto table = ReadTable(Out("tones.csv"));
+    ASSERT_EQ(table.size(), static_cast<std::size_t>((kFrames - kFft) / kStep + 1));
+    const std::vector<float> silent = ChainColumn(std::vector<int16_t>(kFft, 0));
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(table[i].size(), static_cast<std::size_t>(2 + kRows));
+        ASSERT_EQ(table[i][0], static_cast<double>(i));
+        EXPECT_NEAR(table[i][1], static_cast<double>(i) * kStep / kRate, 1e-6);
+        const std::vector<double> values(table[i].begin() + 2, table[i].end());
+        if (i <= (kToneFrames - kFft) / kStep) {
+            std::vector<int> rows(kRows);
+            std::iota(rows.begin(), rows.end(), 0);
+            std::partial_sort(rows.begin(), rows.begin() + 2, rows.end(),
+                              [&](int a, int b) { return values[a] > values[b]; });
+            EXPECT_EQ(std::minmax(rows[0], rows[1]), std::minmax(10, 60));
+        } else if (i * kStep >= kToneFrames) {
+            for (int r = 0; r < kRows; ++r) {
+                ASSERT_FLOAT_EQ(static_cast<float>(values[r]), silent[r]) << r;
+            }
+        }
+    }
+    FollowSettings(); // the export laid out its own picture
+    Open(tones);
+    FileAnalysisLoop loop(context);
+    tasks.SetSessionStopped(false);
+    loop.SetUp();
+    file.filePos = file.info.headerSize + kPageBytes;
+    ASSERT_EQ(loop.Pass(), PassResult::Busy);
+    ASSERT_EQ(file.lastPos, 44 + kPageBytes);
+    const QImage drawn = renderer.Picture().copy(0, renderer.Height() - kRows, kExportWidth, kRows);
+    loop.CleanUp();
+    const QImage saved = QImage(QString::fromStdString(Out("tones-p0002.png")));
+    EXPECT_TRUE(saved.convertToFormat(drawn.format()) == drawn);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A folder, an empty file and an unknown type are reported, and the others exported (without a table).
+TEST_F(ExportTest, FilesThatCannotBeReadAreReportedAndTheOthersDone) {
+    std::ofstream(folder.Path() + "empty.wav").close();
+    const ExportSummary summary =
+        Export({folder.Path(), folder.Path() + "empty.wav", tones, folder.Path() + "x.abc"}, false);
+    EXPECT_EQ(summary.filesDone, 1);
+    EXPECT_EQ(summary.filesFailed, 3);
+    EXPECT_TRUE(std::filesystem::exists(Out("tones-p0001.png")));
+    EXPECT_FALSE(std::filesystem::exists(Out("tones.csv")));
+    for (const char* text : {"a folder, not a sound file", "Unknown File Extension ("}) {
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        })) << text;
+    }
 }
 
 } // namespace
