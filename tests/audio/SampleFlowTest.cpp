@@ -63,22 +63,20 @@ void Write(CaptureRing& ring, int first, int count, int piece) {
 // over.
 TEST(CaptureRing, FillsSlotsInRingOrderAndAFullRingDropsWholeBlocks) {
     CaptureRing ring;
+    const auto slot = [&ring](int i) { return Samples(ring.Slot(i).begin(), ring.Slot(i).end()); };
     ring.Configure(3, 8, 2); // NB 3, B 8, stereo
     Write(ring, 0, 20, 3);
-    EXPECT_TRUE(ring.IsDone(0) && ring.IsDone(1));
-    EXPECT_FALSE(ring.IsDone(2)); // 4 of 8 frames so far
-    EXPECT_EQ(Samples(ring.Slot(0).begin(), ring.Slot(0).end()), Frames(0, 8));
-    EXPECT_EQ(Samples(ring.Slot(1).begin(), ring.Slot(1).end()), Frames(8, 8));
+    EXPECT_TRUE(ring.IsDone(0) && ring.IsDone(1) && !ring.IsDone(2)); // 4 of 8 frames in slot 2 so far
+    EXPECT_EQ(std::tuple(slot(0), slot(1)), std::tuple(Frames(0, 8), Frames(8, 8)));
     EXPECT_TRUE(ring.Wake().Wait(0));
     ring.Requeue(0);
     EXPECT_EQ(ring.NextSlot(), 1);
     Write(ring, 20, 12, 5); // completes slot 2, then fills slot 0 again
-    EXPECT_EQ(Samples(ring.Slot(2).begin(), ring.Slot(2).end()), Frames(16, 8));
-    EXPECT_EQ(Samples(ring.Slot(0).begin(), ring.Slot(0).end()), Frames(24, 8));
-    EXPECT_EQ(ring.DroppedBlocks(), 0u);
+    EXPECT_EQ(std::tuple(slot(2), slot(0), ring.DroppedBlocks()),
+              std::tuple(Frames(16, 8), Frames(24, 8), 0u));
     ring.Requeue(1);
     ring.Write(nullptr, 8);
-    EXPECT_EQ(Samples(ring.Slot(1).begin(), ring.Slot(1).end()), Samples(16, 0));
+    EXPECT_EQ(slot(1), Samples(16, 0));
 
     ring.Configure(2, 4, 2);
     Write(ring, 0, 8, 8); // both slots done
@@ -86,23 +84,19 @@ TEST(CaptureRing, FillsSlotsInRingOrderAndAFullRingDropsWholeBlocks) {
     EXPECT_EQ(ring.DroppedBlocks(), 1u);
     ring.Requeue(0);       // free again in the middle of a dropped block: that block stays dropped
     Write(ring, 14, 2, 1); // the rest of block 3
-    EXPECT_EQ(ring.DroppedBlocks(), 2u);
-    EXPECT_FALSE(ring.IsDone(0));
-    Write(ring, 16, 4, 3); // block 4 lands in slot 0
+    EXPECT_EQ(std::tuple(ring.DroppedBlocks(), ring.IsDone(0)), std::tuple(2u, false));
+    Write(ring, 16, 4, 3); // block 4 lands in slot 0; slot 1 is untouched while done
     EXPECT_TRUE(ring.IsDone(0));
-    EXPECT_EQ(Samples(ring.Slot(0).begin(), ring.Slot(0).end()), Frames(16, 4));
-    EXPECT_EQ(Samples(ring.Slot(1).begin(), ring.Slot(1).end()), Frames(4, 4)); // untouched while done
+    EXPECT_EQ(std::tuple(slot(0), slot(1)), std::tuple(Frames(16, 4), Frames(4, 4)));
     Write(ring, 20, 4, 4); // slot 1 is next and still done: dropped
     EXPECT_EQ(ring.DroppedBlocks(), 3u);
     ring.Requeue(0);
     Write(ring, 24, 4, 4); // slot 0 is free, but slot 1 is next: dropped
-    EXPECT_EQ(ring.DroppedBlocks(), 4u);
-    EXPECT_FALSE(ring.IsDone(0));
+    EXPECT_EQ(std::tuple(ring.DroppedBlocks(), ring.IsDone(0)), std::tuple(4u, false));
     ring.Reset();
-    EXPECT_FALSE(ring.AnyDone());
-    EXPECT_EQ(ring.NextSlot(), 0);
+    EXPECT_EQ(std::tuple(ring.AnyDone(), ring.NextSlot()), std::tuple(false, 0));
     Write(ring, 100, 4, 4);
-    EXPECT_EQ(Samples(ring.Slot(0).begin(), ring.Slot(0).end()), Frames(100, 4));
+    EXPECT_EQ(slot(0), Frames(100, 4));
 }
 
 // Playback: silence before anything is queued (not an underrun), slots in the order queued with a short
@@ -113,8 +107,7 @@ TEST(PlaybackRing, PlaysSlotsInTheOrderQueuedThenSilence) {
     EXPECT_TRUE(ring.IsDone(0) && ring.IsDone(1));
     Samples out(6, 99);
     ring.Read(out.data(), 6);
-    EXPECT_EQ(out, Samples(6, 0));
-    EXPECT_EQ(ring.Underruns(), 0u);
+    EXPECT_EQ(std::tuple(out, ring.Underruns()), std::tuple(Samples(6, 0), 0u));
     std::iota(ring.Slot(1).begin(), ring.Slot(1).end(), 1);
     std::iota(ring.Slot(0).begin(), ring.Slot(0).end(), 5);
     EXPECT_TRUE(ring.Queue(1, 4));
@@ -122,13 +115,11 @@ TEST(PlaybackRing, PlaysSlotsInTheOrderQueuedThenSilence) {
     EXPECT_TRUE(ring.Queue(0, 3));  // a short last block
     out.assign(3, 0);
     ring.Read(out.data(), 3);
-    EXPECT_EQ(out, (Samples{1, 2, 3}));
-    EXPECT_FALSE(ring.IsDone(1));
+    EXPECT_EQ(std::tuple(out, ring.IsDone(1)), std::tuple(Samples{1, 2, 3}, false));
     out.assign(6, 99);
     ring.Read(out.data(), 6);
-    EXPECT_EQ(out, (Samples{4, 5, 6, 7, 0, 0}));
-    EXPECT_TRUE(ring.IsDone(1) && ring.IsDone(0));
-    EXPECT_EQ(ring.Underruns(), 1u);
+    EXPECT_EQ(std::tuple(out, ring.IsDone(1) && ring.IsDone(0), ring.Underruns()),
+              std::tuple(Samples{4, 5, 6, 7, 0, 0}, true, 1u));
     EXPECT_TRUE(ring.Wake().Wait(0));
     ring.Queue(1, 4);
     ring.Reset();
@@ -255,9 +246,8 @@ TEST(RampRealTime, EverySampleArrivesAtTheLowestAndHighestRates) {
         ramp.Consume(*opened.device, blocks);
         opened.device->Stop();
         ramp.Consume(*opened.device, 0);
-        EXPECT_EQ(opened.device->DroppedBlocks(), 0u);
-        EXPECT_EQ(ramp.lost, 0u);
-        EXPECT_FALSE(opened.device->Failed());
+        EXPECT_EQ(std::tuple(opened.device->DroppedBlocks(), ramp.lost, opened.device->Failed()),
+                  std::tuple(0u, 0u, false));
         opened.device->Reset();
         opened.device->Close();
     }
@@ -348,8 +338,7 @@ TEST(PulseCaptureRealTime, RecordsAToneAndReportsTheServerGoingAway) {
         opened.device->Requeue(slot);
     }
     opened.device->Stop();
-    EXPECT_EQ(opened.device->DroppedBlocks(), 0u);
-    EXPECT_FALSE(opened.device->Failed());
+    EXPECT_EQ(std::tuple(opened.device->DroppedBlocks(), opened.device->Failed()), std::tuple(0u, false));
     opened.device->Reset();
     opened.device->Close();
     const double meanSquare = std::inner_product(samples.begin(), samples.end(), samples.begin(), 0.0) /
@@ -442,11 +431,9 @@ TEST_F(DeviceListsTest, RefreshFillsTheListsAndSelectsThePreviousInputAgain) {
     EXPECT_EQ(settings.Options0().At("Combo9").items,
               (Lines{std::string(kDefaultOutputName), "HDA Intel: ALC892 Analog (hw:0,0)", "Speakers",
                      std::string(kNullOutputName)}));
-    EXPECT_EQ(settings.Form1().Text("Combo10"), kDefaultInputName);
-    EXPECT_EQ(settings.Options0().Text("Combo10"), kDefaultInputName);
-    EXPECT_EQ(settings.Options0().Text("Combo9"), kDefaultOutputName);
-    EXPECT_EQ(std::pair(counts.inputs, counts.outputs), std::pair(4, 3));
-    EXPECT_EQ(host.rescans, 1);
+    EXPECT_EQ(std::tuple(settings.Form1().Text("Combo10"), settings.Options0().Text("Combo10"),
+                         settings.Options0().Text("Combo9"), counts.inputs, counts.outputs, host.rescans),
+              std::tuple(kDefaultInputName, kDefaultInputName, kDefaultOutputName, 4, 3, 1));
     host.Add(std::string("Hydrophone\tpreamp"), 1, 0);
     lists.RefreshDeviceLists();
     EXPECT_EQ(settings.Form1().At("Combo10").items[3], "Hydrophone");
@@ -459,12 +446,10 @@ TEST_F(DeviceListsTest, RefreshFillsTheListsAndSelectsThePreviousInputAgain) {
     };
     host.devices.insert(host.devices.begin(), {.index = 9, .name = "New Card", .maxInputChannels = 2});
     lists.RefreshAudioDevices(wait);
-    EXPECT_EQ(waits, std::vector<double>{2.0});
-    EXPECT_EQ(statusWhileWaiting, Lines{"Wait..."});
-    EXPECT_EQ(settings.Form1().Text("StatusLine"), "Ready...");
-    EXPECT_EQ(settings.Form1().ListIndex("Combo10"), 2);
-    EXPECT_EQ(settings.Form1().Text("Combo10"), "USB Microphone");
-    EXPECT_TRUE(interaction.messages.empty());
+    EXPECT_EQ(std::tuple(waits, statusWhileWaiting), std::tuple(std::vector<double>{2.0}, Lines{"Wait..."}));
+    EXPECT_EQ(std::tuple(settings.Form1().Text("StatusLine"), settings.Form1().ListIndex("Combo10"),
+                         settings.Form1().Text("Combo10"), interaction.messages.size()),
+              std::tuple("Ready...", 2, "USB Microphone", 0u));
     host.devices.erase(host.devices.begin() + 1);
     lists.RefreshAudioDevices(wait);
     ASSERT_EQ(interaction.messages.size(), 1u);
@@ -477,15 +462,15 @@ TEST_F(DeviceListsTest, FindDeviceTakesTheLastEqualNameOrShowsTheMessageForAnUnk
     const int twin = host.Add("USB Microphone", 1, 0);
     lists.RefreshDeviceLists();
     EXPECT_EQ(lists.FindInputDevice("USB Microphone"), 3);
-    EXPECT_EQ(settings.Form1().ListIndex("Combo10"), 3);
-    EXPECT_EQ(lists.Catalog().ResolveInput(3).hostIndex, twin);
+    EXPECT_EQ(std::tuple(settings.Form1().ListIndex("Combo10"), lists.Catalog().ResolveInput(3).hostIndex),
+              std::tuple(3, twin));
     EXPECT_EQ(lists.FindInputDevice(std::string(kTestRampName)), 5);
     EXPECT_TRUE(interaction.messages.empty());
     host.Add("Field Recorder", 2, 0); // seen only by the rebuild
     EXPECT_EQ(lists.FindInputDevice("Old Card"), 0);
-    EXPECT_EQ(host.rescans, 2);
-    EXPECT_EQ(settings.Form1().At("Combo10").items[4], "Field Recorder");
-    EXPECT_EQ(settings.Form1().Text("Combo10"), kDefaultInputName);
+    EXPECT_EQ(
+        std::tuple(host.rescans, settings.Form1().At("Combo10").items[4], settings.Form1().Text("Combo10")),
+        std::tuple(2, "Field Recorder", kDefaultInputName));
     EXPECT_EQ(lists.FindOutputDevice("Headphones"), 0);
     EXPECT_EQ(settings.Options0().Text("Combo9"), kDefaultOutputName);
     EXPECT_EQ(lists.FindOutputDevice("Speakers"), 2);
@@ -533,10 +518,9 @@ TEST_F(DeviceListsTest, MatchUA5SelectsTheInterfaceAndReportsTheKnobRate) {
     std::vector<double> waits;
     lists.MatchUA5([&](double seconds) { waits.push_back(seconds); });
     EXPECT_EQ(waits, (std::vector<double>{3.0, 2.0, 2.0, 2.0, 2.0}));
-    EXPECT_EQ(settings.Form1().Text("Combo10"), "Roland UA-5 (hw:2,0)");
-    EXPECT_EQ(settings.Form1().Text("SampleRate"), "48000");
-    EXPECT_EQ(settings.Analysis().channelCount, 2);
-    EXPECT_EQ(settings.Form1().Text("StatusLine"), "UA5 Ready... Knob position48000");
+    EXPECT_EQ(std::tuple(settings.Form1().Text("Combo10"), settings.Form1().Text("SampleRate"),
+                         settings.Analysis().channelCount, settings.Form1().Text("StatusLine")),
+              std::tuple("Roland UA-5 (hw:2,0)", "48000", 2, "UA5 Ready... Knob position48000"));
     host.accepts = [](int, int, int) { return false; };
     settings.Form1().SetText("SampleRate", "22050");
     lists.MatchUA5({});
@@ -562,11 +546,11 @@ TEST_F(DeviceListsTest, UtilitiesCommandsReportTheDevicesAndTheirRates) {
          {"CheckAudioDevices", "CheckSamplingRates", "RefreshAudioDevices", "MatchUA5"}) {
         EXPECT_TRUE(menu.Trigger(command)) << command;
     }
-    EXPECT_EQ(interaction.Texts(), Lines{"Roland UA-5 not connected"});
-    EXPECT_EQ(settings.Form1().Text("StatusLine"), "Ready...");
+    EXPECT_EQ(std::tuple(interaction.Texts(), settings.Form1().Text("StatusLine"),
+                         settings.Analysis().channelCount),
+              std::tuple(Lines{"Roland UA-5 not connected"}, "Ready...", 1));
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_EQ(reports[1], (Lines{" 0", " 8000", " 44100"}));
-    EXPECT_EQ(settings.Analysis().channelCount, 1);
     const Lines& lines = reports[0];
     ASSERT_EQ(lines.size(), 1u + 5u + 1u + 1u + 4u);
     EXPECT_EQ(lines[0], "WaveIn Devices");
@@ -588,8 +572,8 @@ TEST(DeviceCatalog, PositionZeroFallsBackToTheTestSignalWhenTheSystemHasNoUsable
     };
     FakeHost host;
     DeviceCatalog empty(&host);
-    EXPECT_EQ(empty.ResolveInput(0).kind, DeviceKind::TestSignal);
-    EXPECT_EQ(empty.ResolveOutput(0).kind, DeviceKind::NullOutput);
+    EXPECT_EQ(std::tuple(empty.ResolveInput(0).kind, empty.ResolveOutput(0).kind),
+              std::tuple(DeviceKind::TestSignal, DeviceKind::NullOutput));
     OpenedInput opened = empty.OpenInput(0, format(48000, 1));
     ASSERT_EQ(opened.code, 0);
     EXPECT_EQ(opened.device->Name(), kTestSignalName);

@@ -208,10 +208,8 @@ TEST_F(BindingTest, UserOperationsReachTheModelAsTheirOperation) {
         {"Spin", Action::Spun},     {"OptionB", Action::Clicked}, {"OptionB", Action::Clicked}};
     EXPECT_EQ(actions, expected);
     EXPECT_EQ(model.Text("Field") + model.Text("List") + model.Text("Spin"), "4210243");
-    EXPECT_EQ(model.ListIndex("List"), 2);
-    EXPECT_TRUE(model.Checked("Check") && model.Checked("Pause"));
-    EXPECT_TRUE(W<QRadioButton>("OptionB")->isChecked());
-    EXPECT_FALSE(W<QRadioButton>("OptionA")->isChecked());
+    EXPECT_TRUE(model.ListIndex("List") == 2 && model.Checked("Check") && model.Checked("Pause"));
+    EXPECT_TRUE(W<QRadioButton>("OptionB")->isChecked() && !W<QRadioButton>("OptionA")->isChecked());
     EXPECT_EQ(model.Text("OptionA") + model.Text("OptionB"), "0-1");
 }
 
@@ -220,13 +218,11 @@ TEST_F(BindingTest, UserOperationsReachTheModelAsTheirOperation) {
 // the widget cannot show it (a text not in the list, a value beyond the spin range); a caption label must
 // hide and grey out with its control.
 TEST_F(BindingTest, WidgetsFollowTheModelWithoutFiringModelOperations) {
-    EXPECT_EQ(W<QLineEdit>("Field")->toolTip(), "A field");
-    EXPECT_EQ(W<QComboBox>("List")->currentText(), "512");
-    EXPECT_TRUE(W<QComboBox>("List")->isEditable());
-    EXPECT_TRUE(W<QRadioButton>("OptionA")->isChecked());
-    EXPECT_EQ(W<QSpinBox>("Spin")->maximum(), 10);
-    EXPECT_TRUE(W<QPushButton>("Pause")->isCheckable());
-    EXPECT_EQ(W<QPushButton>("Button")->text(), "Start");
+    EXPECT_EQ(std::tuple(W<QLineEdit>("Field")->toolTip(), W<QComboBox>("List")->currentText(),
+                         W<QComboBox>("List")->isEditable(), W<QRadioButton>("OptionA")->isChecked(),
+                         W<QSpinBox>("Spin")->maximum(), W<QPushButton>("Pause")->isCheckable(),
+                         W<QPushButton>("Button")->text()),
+              std::tuple("A field", "512", true, true, 10, true, "Start"));
     EXPECT_NE(binder->Picture("Picture"), nullptr);
     EXPECT_EQ(binder->Widget("Socket"), nullptr);
     model.SetText("Field", "7");
@@ -236,19 +232,15 @@ TEST_F(BindingTest, WidgetsFollowTheModelWithoutFiringModelOperations) {
     model.SetRange("Spin", 0, 4);
     model.SetText("Spin", "9");
     EXPECT_TRUE(actions.empty());
-    EXPECT_EQ(W<QLineEdit>("Field")->text(), "7");
-    EXPECT_EQ(W<QComboBox>("List")->count(), 2);
-    EXPECT_EQ(W<QComboBox>("List")->currentText(), "not an entry");
-    EXPECT_TRUE(W<QCheckBox>("Check")->isChecked());
-    EXPECT_EQ(W<QSpinBox>("Spin")->maximum(), 4);
-    EXPECT_EQ(model.Text("Spin"), "9");
+    EXPECT_EQ(std::tuple(W<QLineEdit>("Field")->text(), W<QComboBox>("List")->count(),
+                         W<QComboBox>("List")->currentText(), W<QCheckBox>("Check")->isChecked(),
+                         W<QSpinBox>("Spin")->maximum(), model.Text("Spin")),
+              std::tuple("7", 2, "not an entry", true, 4, "9"));
     QLabel* label = binder->CaptionLabel("List", &window);
-    EXPECT_EQ(label->text(), "Size");
-    EXPECT_EQ(binder->CaptionLabel("Spin", &window, "Gain")->text(), "Gain");
+    EXPECT_EQ(label->text() + binder->CaptionLabel("Spin", &window, "Gain")->text(), "SizeGain");
     model.SetVisible("List", false);
     model.SetEnabled("List", false);
-    EXPECT_FALSE(label->isVisibleTo(&window));
-    EXPECT_FALSE(label->isEnabled());
+    EXPECT_FALSE(label->isVisibleTo(&window) || label->isEnabled());
 }
 
 // A widget or the whole binder destroyed before the model must not crash later model changes.
@@ -508,9 +500,9 @@ TEST(StartUpTest, SavedFilesApplyInTheirOrderAndEachAddsToTheStatusLine) {
     EXPECT_EQ(form.At("SampleRate").items, (std::vector<std::string>{"8000", "96000", "250000"}));
     EXPECT_EQ(basic.At("SampleRate").items, form.At("SampleRate").items);
     EXPECT_EQ(app.SessionLog(), home.Path() + "RecLog " + DateStampYMD() + ".Log");
-    EXPECT_EQ(app.Tasks().SessionMode(), 1);
-    EXPECT_TRUE(app.Tasks().SessionStopped());
-    EXPECT_TRUE(app.Menus().At("RealTimeAnalysis").checked);
+    EXPECT_EQ(std::tuple(app.Tasks().SessionMode(), app.Tasks().SessionStopped(),
+                         app.Menus().At("RealTimeAnalysis").checked),
+              std::tuple(1, true, true));
 }
 
 // Without saved files nothing must be reported or written, and the Quick Settings must be the defaults
@@ -523,11 +515,11 @@ TEST(StartUpTest, WithoutSavedFilesTheBuiltInDefaultsAndInitialValuesHold) {
     EXPECT_EQ(StatusLine(app), "Ready...");
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
     EXPECT_EQ(Texts(form, {"BlockSize", "SampleRate", "FFTSize", "Combo7"}), "8192 48000 512 256");
-    EXPECT_EQ(form.ListIndex("WindowType"), 1);
-    EXPECT_FALSE(form.At("ZoomFlag").enabled);
-    EXPECT_TRUE(form.At("Frame1").visible);
-    EXPECT_EQ(std::pair(app.Settings().Analysis().sampleRate, app.Settings().Analysis().fftSize),
-              std::pair(48000, 512));
+    EXPECT_EQ(
+        std::tuple(form.ListIndex("WindowType"), form.At("ZoomFlag").enabled, form.At("Frame1").visible),
+        std::tuple(1, false, true));
+    EXPECT_EQ(std::tuple(app.Settings().Analysis().sampleRate, app.Settings().Analysis().fftSize),
+              std::tuple(48000, 512));
     EXPECT_FALSE(std::filesystem::exists(home.Path() + "ondrix.ini"));
 }
 
@@ -554,9 +546,8 @@ TEST(StartUpTest, AnUnusableProgramFolderIsReportedOnce) {
     Application app(Options(folder, dialogs));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find(folder), std::string::npos);
-    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(StatusLine(app), "Ready...");
-    EXPECT_EQ(app.Tasks().SessionMode(), 1);
+    EXPECT_EQ(std::tuple(dialogs.messages[0].icon, StatusLine(app), app.Tasks().SessionMode()),
+              std::tuple(MessageIcon::Exclamation, "Ready...", 1));
 }
 
 // A small screen must be reported and get the small display in a maximised window; a large one the saved
@@ -572,8 +563,8 @@ TEST(StartUpTest, TheScreenWidthPlacesTheMainWindow) {
         EXPECT_EQ(app.Settings().Form1().Text("Combo7"), width < 800 ? "256" : "512");
         EXPECT_EQ(StatusLine(app), "Load Controls. Ready...");
         app.Show();
-        EXPECT_EQ(app.Main().isMaximized(), width < 800);
-        EXPECT_TRUE(app.Main().isVisible());
+        EXPECT_EQ(std::tuple(app.Main().isMaximized(), app.Main().isVisible()),
+                  std::tuple(width < 800, true));
     }
 }
 
@@ -670,11 +661,9 @@ TEST(ExitTest, TheQuestionComesFirstAndNoLeavesEverything) {
     dialogs.yesNoAnswers = {false, false, true};
     app.ExitProgram();
     app.Main().close();
-    EXPECT_TRUE(app.Main().isVisible());
-    EXPECT_FALSE(app.Quitting());
+    EXPECT_TRUE(app.Main().isVisible() && !app.Quitting());
     app.Main().close();
-    EXPECT_FALSE(app.Main().isVisible());
-    EXPECT_TRUE(app.Quitting());
+    EXPECT_TRUE(!app.Main().isVisible() && app.Quitting());
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>(3, kExitQuestion));
     EXPECT_TRUE(
         std::ranges::all_of(dialogs.messages, [](const auto& m) { return m.icon == MessageIcon::Critical; }));
@@ -707,9 +696,8 @@ TEST(ExitTest, DuringARunNoGoesOnAndAQuitCleansUpBeforeTheWindowCloses) {
     EXPECT_EQ(journal, (std::vector<std::string>{"set up in task 1", "pass 1", "pass 2", "pass 3",
                                                  "window open", "clean up"}));
     EXPECT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_FALSE(app.Tasks().Running());
-    EXPECT_FALSE(app.Settings().Form1().Checked("PauseButton"));
-    EXPECT_FALSE(app.Main().isVisible());
+    EXPECT_FALSE(app.Tasks().Running() || app.Settings().Form1().Checked("PauseButton") ||
+                 app.Main().isVisible());
 }
 
 // Every way a run starts against every way it ends, in the event loop as the program runs: the run ends
@@ -784,14 +772,12 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
             QApplication::exec();
             ender.stop();
             QApplication::processEvents(); // the quit CloseAll queued must not end the next case at once
-            EXPECT_FALSE(hung);
-            EXPECT_TRUE(ended);
+            EXPECT_TRUE(ended && !hung);
             if (start.fileToAnalyse) { // the command line's file is opened with its own rate
                 EXPECT_EQ(app.Tasks().CurrentFileName(), sound);
                 EXPECT_EQ(app.Settings().Form1().Text("SampleRate"), "24000");
             }
-            EXPECT_EQ(app.Tasks().RunsStarted(), 1);
-            EXPECT_FALSE(app.Main().isVisible());
+            EXPECT_EQ(std::tuple(app.Tasks().RunsStarted(), app.Main().isVisible()), std::tuple(1, false));
         }
     }
 }
