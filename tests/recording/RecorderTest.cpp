@@ -58,12 +58,9 @@ TEST(WavHeader, BytesAndSizeFieldsForEveryLength) {
         SCOPED_TRACE(c.length);
         const auto h = WavHeaderBytes(c.length, 1, 96000);
         const std::vector<uint8_t> b(h.begin(), h.end());
-        EXPECT_EQ(Le32(b, 4), c.riff);
-        EXPECT_EQ(Le32(b, 40), c.data);
-        EXPECT_EQ(Le32(b, 24), 96000U);
-        EXPECT_EQ(Le32(b, 28), 192000U); // bytes per second
-        EXPECT_EQ(b[22], 1);             // channels
-        EXPECT_EQ(b[32], 2);             // bytes per frame
+        // The two sizes, rate, bytes per second, channels and bytes per frame.
+        EXPECT_EQ(std::tuple(Le32(b, 4), Le32(b, 40), Le32(b, 24), Le32(b, 28), b[22], b[32]),
+                  std::tuple(c.riff, c.data, 96000U, 192000U, 1, 2));
     }
 }
 
@@ -77,10 +74,9 @@ TEST(WavHeader, WrittenOnFilesWithoutChangingTheirData) {
     EXPECT_EQ(Le32(placeholder, 4), 0xFFFFFFF8U);
     WriteBytes(path, std::vector<uint8_t>(444, 0xAB));
     ASSERT_TRUE(WriteWavHeader(path, 2, 48000));
-    const auto closed = ReadBytes(path);
-    ASSERT_EQ(closed.size(), 444U);
-    EXPECT_EQ(std::vector<uint8_t>(closed.begin(), closed.begin() + 44), kStereo48k444);
-    EXPECT_EQ(std::vector<uint8_t>(closed.begin() + 44, closed.end()), std::vector<uint8_t>(400, 0xAB));
+    std::vector<uint8_t> closed = kStereo48k444;
+    closed.resize(444, 0xAB);
+    EXPECT_EQ(ReadBytes(path), closed);
     EXPECT_FALSE(WriteWavHeader(folder.Path() + "missing/x.wav", 1, 8000));
     WriteBytes(path, std::vector<uint8_t>(44 + 3 * 2 * 1000, 0x01)); // 1000 frames of three channels
     ASSERT_TRUE(WriteWavHeader(path, 3, 22050));
@@ -329,9 +325,9 @@ TEST(Recorder, SingleFileWithPlaceholdersUntilClosed) {
     rig.Record(3);
     EXPECT_FALSE(recorder.StopRequested());
     EXPECT_EQ(FileSamples({path}, false), Ramp(0, 12));
-    EXPECT_EQ(recorder.DurationText(), "00:00:00.002"); // 12 frames at 8000/s: 1.5 ms
-    EXPECT_EQ(recorder.SizeText(), " 0 kB");            // 92 bytes
-    EXPECT_EQ(recorder.StatusText(), "  Rec " + path + " (max 680MB)");
+    // 12 frames at 8000/s (1.5 ms) in 92 bytes.
+    EXPECT_EQ(std::tuple(recorder.DurationText(), recorder.SizeText(), recorder.StatusText()),
+              std::tuple("00:00:00.002", " 0 kB", "  Rec " + path + " (max 680MB)"));
     rig.Record(); // passes the limit: a single file asks the run to stop
     EXPECT_TRUE(recorder.StopRequested());
     recorder.End();
@@ -572,9 +568,8 @@ TEST_F(RecordingSettingsRulesTest, SplitsExcludeEachOtherAndFallBackToTheHalfHou
     SetFormat("192000", "2 - stereo");
     basic.Click("Split00");
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{"2GB file size exceeded - split shorter"});
-    EXPECT_FALSE(basic.Checked("Split00"));
-    EXPECT_TRUE(basic.Checked("Split30"));
-    EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "1362.3 MB");
+    EXPECT_EQ(std::tuple(basic.Checked("Split00"), basic.Checked("Split30"), basic.Text("FileMaxSizeCombo")),
+              std::tuple(false, true, "1362.3 MB"));
     basic.Click("Split30"); // switching a split off leaves the size alone
     EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "1362.3 MB");
 }
@@ -610,10 +605,9 @@ TEST_F(RecordingSettingsRulesTest, ARunReadsTheRecorderSettings) {
     basic.SetText("FileModeCombo", "1 - circular");
     basic.SetText("FileMaxSizeCombo", "659.18 MB");
     basic.SetText("MaxNFiles", "3");
-    const auto circular = read();
-    EXPECT_EQ(circular.mode, FileMode::Circular);
-    EXPECT_EQ(circular.maxFileBytes, 691200328U); // 659.18 x 1048576 = 691200327.68
-    EXPECT_EQ(circular.maxFiles, 3);
+    const auto circular = read(); // 659.18 x 1048576 = 691200327.68 bytes
+    EXPECT_EQ(std::tuple(circular.mode, circular.maxFileBytes, circular.maxFiles),
+              std::tuple(FileMode::Circular, 691200328U, 3));
     basic.SetText("FileMaxSizeCombo", "4096 MB");
     EXPECT_EQ(read().maxFileBytes, 2000ULL * 1048576);
     EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "2000 MB");
@@ -747,11 +741,10 @@ TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
     buffer.Start(1, RamBufferMode::Circular, kBlock, 1, kRate);
     full.clear();
     Fill(buffer, 9, &full);
-    EXPECT_EQ(std::count(full.begin(), full.end(), true), 0);
-    EXPECT_EQ(buffer.WritePosition(), kBlock);
+    EXPECT_EQ(std::tuple(std::count(full.begin(), full.end(), true), buffer.WritePosition()),
+              std::tuple(0, kBlock));
     buffer.Empty(); // file playback
-    EXPECT_FALSE(buffer.Wrapped());
-    EXPECT_EQ(buffer.WritePosition(), 0);
+    EXPECT_FALSE(buffer.Wrapped() || buffer.WritePosition() != 0);
 }
 
 // The Buffer menu: memory that cannot be had, "Buffer Empty" with nothing to save (and no file written), the
@@ -895,8 +888,7 @@ TEST(RecordingLoopRealTime, MultipleFilesKeepTheRampWholeAcrossSwitchesAndAPause
         return blocks < total;
     });
     ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages.front().text;
-    EXPECT_EQ(rig.context.status.droppedBlocks, 0);
-    EXPECT_EQ(rig.context.status.fails, 0);
+    EXPECT_EQ(rig.context.status.droppedBlocks + rig.context.status.fails, 0);
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
         files.push_back(entry.path().string());
