@@ -1,6 +1,5 @@
-// The stages around the FFT (window table, block conditioning, fast log, averaging memories, the cutting
-// of frames from the stream) and the column chain: floors, level check, overload, averaging, clamps, and
-// every window, step and row mode against an independent double-precision model built on a plain DFT.
+// The stages around the FFT and the column chain, every window, step and row mode against an independent
+// double-precision model built on a plain DFT.
 #include "analysis/ColumnChain.h"
 #include "analysis/AnalysisLimits.h"
 #include "analysis/BlockConditioner.h"

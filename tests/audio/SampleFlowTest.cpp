@@ -1,7 +1,5 @@
-// How samples flow: slot rings without threads, built-in signals and clock, built-in devices in real time
-// judged by the test ramp, and real capture from a private PulseAudio server through ALSA's "pulse" device
-// (real-time tests hold "RealTime" in their names and run alone); the device lists, their names, reports and
-// commands, and the catalog's choice of devices, on a fake sound system holding the devices each test names.
+// How samples flow: slot rings, built-in signals and clock, built-in devices in real time judged by the test
+// ramp, real capture from a private PulseAudio server; the device lists, reports, commands and catalog.
 #include "audio/BlockClock.h"
 #include "audio/CaptureRing.h"
 #include "audio/DeviceCatalog.h"

@@ -1,8 +1,5 @@
-// The window's file-analysis task on files in a temporary folder, at 48000 samples/s with FFT and window
-// 512 and step 256: navigation, pages drawn at their position, the end of the data, the status line and
-// files the loop cannot read; the time stamp of names and the stereo reduction of pages; and the headless
-// export: its column table against the column chain, pages that tile the file, inputs only read, and a page
-// identical to what the window's loop draws at the same position.
+// The window's file-analysis task on files in a temporary folder (48000 samples/s, FFT and window 512, step
+// 256), the time stamp and stereo reduction of pages, and the headless export against the window's pages.
 #include "TempFolder.h"
 #include "analysis/ColumnChain.h"
 #include "analysis/LoopControls.h"
@@ -204,8 +201,7 @@ TEST_F(FileAnalysisTest, GoToSkipAndPageStepsKeepPositionsOnFrames) {
     form.SetChecked("PauseButton", true);
     form.SetText("Text4", "0:05");
     form.Click("GoToS");
-    EXPECT_EQ(file.filePos, 44 + 5 * kRate * 4);
-    EXPECT_FALSE(form.Checked("PauseButton"));
+    EXPECT_EQ(std::tuple(file.filePos, form.Checked("PauseButton")), std::tuple(44 + 5 * kRate * 4, false));
     const int64_t frameBytes = int64_t{kWidth} * kStep * 2 * 2;
     EXPECT_EQ(navigation.FrameBytes(), frameBytes);
     const struct {
@@ -247,13 +243,12 @@ TEST_F(FileAnalysisTest, EndOfFileThenStartDrawsOnlyTheLastScreenfulAndItsStatus
               std::tuple(frameBytes, file.info.dataEnd - frameBytes, file.info.dataEnd - frameBytes, 1, 2));
     // The screenful holds width x step frames: its last FFT / step - 1 columns would need frames beyond it.
     ASSERT_EQ(columns.size(), static_cast<std::size_t>(kWidth - kFft / kStep + 1));
-    EXPECT_EQ(columns.front().x, 0);
-    EXPECT_EQ(ArgMax(columns[kWidth / 2].values), 90);
+    EXPECT_EQ(std::tuple(columns.front().x, ArgMax(columns[kWidth / 2].values)), std::tuple(0, 90));
     // 618 436 bytes after the RIFF size field: 604 kB, 3.221 s.
-    EXPECT_EQ(status, path + " 604kb 48000s/sec 2ch (R)  Tot 00:00:03.221 16bit");
-    EXPECT_EQ(settings.Form1().Text("Label18"), "16bit");
-    EXPECT_EQ(settings.Form1().Text("StatusLine"), "No timestamp");
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(
+        std::tuple(status, settings.Form1().Text("Label18"), settings.Form1().Text("StatusLine"),
+                   dialogs.messages.size()),
+        std::tuple(path + " 604kb 48000s/sec 2ch (R)  Tot 00:00:03.221 16bit", "16bit", "No timestamp", 0u));
 }
 
 // Whatever forgets the page last drawn makes the running loop draw the page at the same position again;
@@ -368,8 +363,8 @@ TEST_F(FileAnalysisTest, StatusOfTheLinearScaleAndFourStackedChannels) {
     OpenWav("four.wav", 4, Tones(int64_t{kWidth} * kStep, {40, 80, 120, 160}));
     columns.clear();
     status = StatusOfOnePass();
-    EXPECT_TRUE(settings.Form1().At("Frame4CH").visible);
-    EXPECT_NE(status.find("4ch (4CH)"), std::string::npos);
+    EXPECT_TRUE(settings.Form1().At("Frame4CH").visible && status.find("4ch (4CH)") != std::string::npos)
+        << status;
     ASSERT_FALSE(columns.empty());
     const std::span<const float> column = columns[10].values; // 64 rows per channel, four bins per row
     ASSERT_EQ(column.size(), 256u);
@@ -383,8 +378,7 @@ TEST_F(FileAnalysisTest, FilesTheLoopCannotReadEndTheRunWithTheirMessage) {
     bool opened = false;
     tasks.Hooks().openWav = [&] { opened = true; };
     Run([](int) { return true; });
-    EXPECT_TRUE(opened);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(opened && dialogs.messages.empty());
     Open(folder.Path() + "missing.wav");
     file.info.type = kFileWav32Float;
     file.info.channels = 1;
@@ -392,13 +386,12 @@ TEST_F(FileAnalysisTest, FilesTheLoopCannotReadEndTheRunWithTheirMessage) {
     file.info.bytesPerSample = 4;
     file.info.frameAlign = 4;
     Run([](int) { return true; });
-    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"File System Error"}));
-    EXPECT_EQ(settings.Form1().Text("Label18"), "32bitFloat");
+    EXPECT_EQ(std::tuple(dialogs.Texts(), settings.Form1().Text("Label18")),
+              std::tuple(std::vector<std::string>{"File System Error"}, "32bitFloat"));
     file.info.type = 165;
     Run([](int) { return true; });
     EXPECT_EQ(dialogs.Texts().back(), "Unknown file type");
-    EXPECT_TRUE(columns.empty());
-    EXPECT_EQ(settings.Form1().At("StartStop").caption, "Start");
+    EXPECT_EQ(std::tuple(columns.size(), settings.Form1().At("StartStop").caption), std::tuple(0u, "Start"));
 }
 
 // The time of day of a frame comes from the recorder's stamp in the name, found by its date tag.
@@ -540,10 +533,10 @@ TEST_F(ExportTest, FilesThatCannotBeReadAreReportedAndTheOthersDone) {
     std::ofstream(folder.Path() + "empty.wav").close();
     const ExportSummary summary =
         Export({folder.Path(), folder.Path() + "empty.wav", tones, folder.Path() + "x.abc"}, false);
-    EXPECT_EQ(summary.filesDone, 1);
-    EXPECT_EQ(summary.filesFailed, 3);
-    EXPECT_TRUE(std::filesystem::exists(Out("tones-p0001.png")));
-    EXPECT_FALSE(std::filesystem::exists(Out("tones.csv")));
+    EXPECT_EQ(std::tuple(summary.filesDone, summary.filesFailed,
+                         std::filesystem::exists(Out("tones-p0001.png")),
+                         std::filesystem::exists(Out("tones.csv"))),
+              std::tuple(1, 3, true, false));
     for (const char* text : {"a folder, not a sound file", "Unknown File Extension ("}) {
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
             return line.find(text) != std::string::npos;

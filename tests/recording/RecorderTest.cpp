@@ -1,8 +1,5 @@
-// The recording files' header bytes and names, the volumes they go to, the recorder over real files with
-// scripted volumes and clock, and the recording choices of the Basic Settings window that give it its
-// settings; the RAM buffer (capacity in whole blocks, the fill shown with round-half-even, wrap-around, and
-// every save writing exactly the samples it should, oldest first, under a header that counts them) and the
-// Buffer menu over a real buffer and real files; the test ramp recorded through the real-time loop.
+// The recording files' header bytes and names, their volumes, the recorder over real files with scripted
+// volumes and clock, its settings rules, the RAM buffer and its Buffer menu, and a real-time recording run.
 #include "recording/Recorder.h"
 #include "TempFolder.h"
 #include "audio/DeviceNames.h"

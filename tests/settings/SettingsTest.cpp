@@ -1,6 +1,5 @@
-// The rules of the Quick Settings panel and the Basic Settings window (coupled picks, repaired typed edits,
-// the checks before a run and the analysis settings derived from the windows), and the files of the settings:
-// control states, presets, the default paths, and the dialogs that choose them.
+// The rules of the Quick and Basic Settings (coupled picks, repaired edits, checks before a run, derived
+// analysis settings) and the files of the settings: control states, presets and default paths.
 #include "support/SettingsFixture.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,5 @@
-// The Qt dialogs, answered before returning while idle and through the event loop while a capture runs;
-// the binding of widgets to a control model and of menu actions to the menu model; the real windows of the
-// program, offscreen: every control present, tasks chosen from the menu, the settings windows and a run of a
-// loop; start-up of the whole program in a temporary program folder (the saved files in their order, the
-// program folder, the screen width, the command line), the exit question, the quit path, the splash and the
-// signals that end the program.
+// The Qt dialogs, the binding of widgets and menu actions to their models, the real windows offscreen, the
+// whole program's start-up in a temporary folder, its exit question, quit path, splash and signals.
 #include "ui/MainWindow.h"
 #include "TempFolder.h"
 #include "common/Clock.h"
