@@ -100,8 +100,8 @@ TEST(BlockConditioner, OffsetGainAndDitherSaturateAndDitherIsRepeatableAndCarrie
             std::all_of(dithered.begin(), dithered.end(), [&](int16_t s) { return std::abs(s) <= bound; }));
     }
     const Samples top = Conditioned(Samples(100, 32767), {}, DitherType::Rectangular, 100.0);
-    EXPECT_EQ(*std::max_element(top.begin(), top.end()), 32767);
-    EXPECT_LT(*std::min_element(top.begin(), top.end()), 32767);
+    const auto [low, high] = std::minmax_element(top.begin(), top.end());
+    EXPECT_TRUE(*high == 32767 && *low < 32767);
 
     std::mt19937 random(5);
     double p = 0.0;
@@ -176,8 +176,7 @@ TEST(SpectrumAveraging, EveryModeKeepsItsOwnMemory) {
     averaging.apply(AveragingMode::Off, column, 0.5f);
     averaging.apply(AveragingMode::HoldMaxDecay, column, 0.5f);
     averaging.apply(AveragingMode::Average, column, 0.5f);
-    EXPECT_EQ(column[kColumnCapacity - 1], 2.0f);
-    EXPECT_EQ(column.back(), 4.0f);
+    EXPECT_EQ(std::tuple(column[kColumnCapacity - 1], column.back()), std::tuple(2.0f, 4.0f));
 }
 
 // Column k starts at stream sample k x step behind the leading zeros of history, whether or not the
@@ -263,17 +262,14 @@ TEST(ColumnChain, OverloadStartsOneBeyondThirtyTwoThousandAndTheLevelCheckExamin
     Frame frame(1024, 0);
     frame[10] = 32000;
     frame[20] = -32000;
-    ColumnResult result = chain.Compute(frame, Direct(256));
-    EXPECT_FALSE(result.overloaded);
-    EXPECT_EQ(result.highMark, 72); // round(31.25 + 41)
-    EXPECT_EQ(result.lowMark, 9);   // round(-31.25 + 40)
+    ColumnResult result = chain.Compute(frame, Direct(256)); // marks round(31.25 + 41), round(-31.25 + 40)
+    EXPECT_EQ(std::tuple(result.overloaded, result.highMark, result.lowMark), std::tuple(false, 72, 9));
     frame[10] = 32001;
     EXPECT_TRUE(chain.Compute(frame, Direct(256)).overloaded);
     frame[10] = 1536; // 1.5 + 41 -> 42, -0.5 + 40 -> 40
     frame[20] = -512;
     result = chain.Compute(frame, Direct(256));
-    EXPECT_EQ(result.highMark, 42);
-    EXPECT_EQ(result.lowMark, 40);
+    EXPECT_EQ(std::tuple(result.highMark, result.lowMark), std::tuple(42, 40));
     frame[20] = -32001;
     EXPECT_TRUE(chain.Compute(frame, Direct(0)).overloaded);
     EXPECT_EQ(chain.OverloadCount(), 2);
@@ -321,13 +317,12 @@ TEST(ColumnClamp, SessionSizesRowsControlsAndShortFramesAreClamped) {
         const auto& clamped = chain.Setup();
         EXPECT_EQ((std::array{clamped.fftSize, clamped.windowSize, clamped.scanStep, chain.Order()}), out);
     }
-    EXPECT_TRUE(DirectRows(1024, 512, false));
-    EXPECT_FALSE(DirectRows(1024, 511, false));
-    EXPECT_TRUE(DirectRows(16384, 100, true));
-    EXPECT_EQ(CompressionFactor(1024, 200), 3); // 2.56
-    EXPECT_EQ(CompressionFactor(16384, 256), 32);
-    EXPECT_EQ(CompressionFactor(1024, 2048), 1); // round(0.25) = 0 would divide nothing
-    EXPECT_EQ(CompressionFactor(1024, 0), 1);
+    EXPECT_TRUE(DirectRows(1024, 512, false) && !DirectRows(1024, 511, false) &&
+                DirectRows(16384, 100, true));
+    // 2.56 rounds to 3; round(0.25) = 0 would divide nothing.
+    EXPECT_EQ(std::tuple(CompressionFactor(1024, 200), CompressionFactor(16384, 256),
+                         CompressionFactor(1024, 2048), CompressionFactor(1024, 0)),
+              std::tuple(3, 32, 1, 1));
     ColumnChain chain(ChainSetup(16384, 16384, WindowType::Hanning, 256), averaging);
     for (const auto& controls : {Direct(100000), Compressed(100000, 3)}) {
         EXPECT_EQ(chain.Compute(RandomFrame(16384, 15), controls).rows, kMaxDisplayRows);

@@ -41,10 +41,9 @@ TEST(Clock, ClockTextsAndStamps) {
     EXPECT_DOUBLE_EQ(ClockToSeconds("x:y"), 0);
     std::tm when{};
     strptime("2026-12-06 23:05:01", "%Y-%m-%d %H:%M:%S", &when);
-    EXPECT_EQ(DateStampYMD(when), "20261206");
-    EXPECT_EQ(FileTimeStamp(when), "20261206_230501");
-    EXPECT_EQ(ShortDateText(when), "2026-12-06");
-    EXPECT_EQ(ShortTimeText(when), "23:05:01");
+    EXPECT_EQ(DateStampYMD(when) + " " + FileTimeStamp(when) + " " + ShortDateText(when) + " " +
+                  ShortTimeText(when),
+              "20261206 20261206_230501 2026-12-06 23:05:01");
 }
 
 // Names, folders and extensions of paths with and without folders.
@@ -76,8 +75,7 @@ TEST(Paths, EnsureFolderAndWriteTestLeaveTheFolderAsItWas) {
     const std::string user = made + "killme.tmp";
     const std::string content("keep\0me", 7);
     WriteFile(user, content);
-    EXPECT_TRUE(IsFolderWritable(made));
-    EXPECT_TRUE(IsFolderWritable(made + "new"));
+    EXPECT_TRUE(IsFolderWritable(made) && IsFolderWritable(made + "new"));
     EXPECT_EQ(ReadFile(user), content);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(made), {}), 2); // the user's file and "new"
     EXPECT_TRUE(std::filesystem::is_empty(made + "new"));
@@ -145,12 +143,10 @@ TEST(NumberText, PrintsAsTheClassicRuntime) {
         EXPECT_EQ(NumberText(value), text);
     }
     // A single keeps seven digits.
-    EXPECT_EQ(NumberText(1073741824.0, Precision::Single), " 1.073742E+09");
-    EXPECT_EQ(NumberText(1e20, Precision::Single), " 1E+20");
-    EXPECT_EQ(NumberText(1.0 / 3.0, Precision::Single), " .3333333");
-    EXPECT_EQ(BareNumberText(-2048), "-2048");
-    EXPECT_EQ(LogItemText(12.5), " 12.5 ");
-    EXPECT_EQ(LogItemText(-3), "-3 ");
+    EXPECT_EQ(std::tuple(NumberText(1073741824.0, Precision::Single), NumberText(1e20, Precision::Single),
+                         NumberText(1.0 / 3.0, Precision::Single)),
+              std::tuple(" 1.073742E+09", " 1E+20", " .3333333"));
+    EXPECT_EQ(BareNumberText(-2048) + "|" + LogItemText(12.5) + "|" + LogItemText(-3), "-2048| 12.5 |-3 ");
 }
 
 // Only the leading number counts: "4 Mbytes" is 4, hex and words are 0, a second dot ends the number.
@@ -172,9 +168,8 @@ TEST(Rounding, HalfToEvenSaturationAndTruncation) {
     for (auto [value, rounded] : toInt) {
         EXPECT_EQ(RoundToInt32(value), rounded) << value;
     }
-    EXPECT_EQ(TextToInt32("44100.5"), 44100);
-    EXPECT_EQ(TextToInt32("99999999999999999999999"), INT32_MAX);
-    EXPECT_EQ(RoundToInt64(1e30), INT64_MAX);
+    EXPECT_EQ(std::tuple(TextToInt32("44100.5"), TextToInt32("99999999999999999999999"), RoundToInt64(1e30)),
+              std::tuple(44100, INT32_MAX, INT64_MAX));
     EXPECT_DOUBLE_EQ(RoundTo(1000.0 * 1024 / 48000, 3), 21.333);
     EXPECT_DOUBLE_EQ(RoundTo(2.5, 0), 3);
     EXPECT_DOUBLE_EQ(RoundTo(-2.5, 0), -2); // Fix(-2.0)

@@ -134,9 +134,9 @@ TEST_F(QtInteractionTest, DuringACaptureTheAnswerComesFromTheEventLoop) {
     events.push_back("returned");
     auto* box = window.findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
-    EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::No));
-    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(
+        std::tuple(box->windowModality(), static_cast<QAbstractButton*>(box->defaultButton()), box->icon()),
+        std::tuple(Qt::WindowModal, box->button(QMessageBox::No), QMessageBox::Critical));
     box->button(QMessageBox::Yes)->click();
     EXPECT_EQ(events, (std::vector<std::string>{"returned", "yes"}));
     // The closed dialog goes away with the next events.
