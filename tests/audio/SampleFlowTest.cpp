@@ -1,21 +1,30 @@
-// How samples flow: slot rings without threads, built-in signals and clock, built-in devices in real time
-// judged by the test ramp, and real capture from a private PulseAudio server through ALSA's "pulse"
-// device. Real-time tests hold "RealTime" in their names and run alone.
+// How samples flow: slot rings, built-in signals and clock, built-in devices in real time judged by the test
+// ramp, real capture from a private PulseAudio server; the device lists, reports, commands and catalog.
 #include "audio/BlockClock.h"
 #include "audio/CaptureRing.h"
 #include "audio/DeviceCatalog.h"
+#include "audio/DeviceCommands.h"
+#include "audio/DeviceLists.h"
 #include "audio/DeviceNames.h"
+#include "audio/DeviceReports.h"
+#include "audio/DeviceResult.h"
+#include "audio/GeneratorInput.h"
+#include "audio/HostAudio.h"
 #include "audio/NullOutput.h"
 #include "audio/PlaybackRing.h"
 #include "audio/PortAudioHost.h"
+#include "audio/PortAudioSystem.h"
 #include "audio/TestRamp.h"
 #include "audio/TestScene.h"
+#include "common/PrintLine.h"
 #include "support/PulseServer.h"
+#include "support/ScriptedInteraction.h"
 #include "support/ToneMeasure.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -53,22 +62,20 @@ void Write(CaptureRing& ring, int first, int count, int piece) {
 // over.
 TEST(CaptureRing, FillsSlotsInRingOrderAndAFullRingDropsWholeBlocks) {
     CaptureRing ring;
+    const auto slot = [&ring](int i) { return Samples(ring.Slot(i).begin(), ring.Slot(i).end()); };
     ring.Configure(3, 8, 2); // NB 3, B 8, stereo
     Write(ring, 0, 20, 3);
-    EXPECT_TRUE(ring.IsDone(0) && ring.IsDone(1));
-    EXPECT_FALSE(ring.IsDone(2)); // 4 of 8 frames so far
-    EXPECT_EQ(Samples(ring.Slot(0).begin(), ring.Slot(0).end()), Frames(0, 8));
-    EXPECT_EQ(Samples(ring.Slot(1).begin(), ring.Slot(1).end()), Frames(8, 8));
+    EXPECT_TRUE(ring.IsDone(0) && ring.IsDone(1) && !ring.IsDone(2)); // 4 of 8 frames in slot 2 so far
+    EXPECT_EQ(std::tuple(slot(0), slot(1)), std::tuple(Frames(0, 8), Frames(8, 8)));
     EXPECT_TRUE(ring.Wake().Wait(0));
     ring.Requeue(0);
     EXPECT_EQ(ring.NextSlot(), 1);
     Write(ring, 20, 12, 5); // completes slot 2, then fills slot 0 again
-    EXPECT_EQ(Samples(ring.Slot(2).begin(), ring.Slot(2).end()), Frames(16, 8));
-    EXPECT_EQ(Samples(ring.Slot(0).begin(), ring.Slot(0).end()), Frames(24, 8));
-    EXPECT_EQ(ring.DroppedBlocks(), 0u);
+    EXPECT_EQ(std::tuple(slot(2), slot(0), ring.DroppedBlocks()),
+              std::tuple(Frames(16, 8), Frames(24, 8), 0u));
     ring.Requeue(1);
     ring.Write(nullptr, 8);
-    EXPECT_EQ(Samples(ring.Slot(1).begin(), ring.Slot(1).end()), Samples(16, 0));
+    EXPECT_EQ(slot(1), Samples(16, 0));
 
     ring.Configure(2, 4, 2);
     Write(ring, 0, 8, 8); // both slots done
@@ -76,23 +83,19 @@ TEST(CaptureRing, FillsSlotsInRingOrderAndAFullRingDropsWholeBlocks) {
     EXPECT_EQ(ring.DroppedBlocks(), 1u);
     ring.Requeue(0);       // free again in the middle of a dropped block: that block stays dropped
     Write(ring, 14, 2, 1); // the rest of block 3
-    EXPECT_EQ(ring.DroppedBlocks(), 2u);
-    EXPECT_FALSE(ring.IsDone(0));
-    Write(ring, 16, 4, 3); // block 4 lands in slot 0
+    EXPECT_EQ(std::tuple(ring.DroppedBlocks(), ring.IsDone(0)), std::tuple(2u, false));
+    Write(ring, 16, 4, 3); // block 4 lands in slot 0; slot 1 is untouched while done
     EXPECT_TRUE(ring.IsDone(0));
-    EXPECT_EQ(Samples(ring.Slot(0).begin(), ring.Slot(0).end()), Frames(16, 4));
-    EXPECT_EQ(Samples(ring.Slot(1).begin(), ring.Slot(1).end()), Frames(4, 4)); // untouched while done
+    EXPECT_EQ(std::tuple(slot(0), slot(1)), std::tuple(Frames(16, 4), Frames(4, 4)));
     Write(ring, 20, 4, 4); // slot 1 is next and still done: dropped
     EXPECT_EQ(ring.DroppedBlocks(), 3u);
     ring.Requeue(0);
     Write(ring, 24, 4, 4); // slot 0 is free, but slot 1 is next: dropped
-    EXPECT_EQ(ring.DroppedBlocks(), 4u);
-    EXPECT_FALSE(ring.IsDone(0));
+    EXPECT_EQ(std::tuple(ring.DroppedBlocks(), ring.IsDone(0)), std::tuple(4u, false));
     ring.Reset();
-    EXPECT_FALSE(ring.AnyDone());
-    EXPECT_EQ(ring.NextSlot(), 0);
+    EXPECT_EQ(std::tuple(ring.AnyDone(), ring.NextSlot()), std::tuple(false, 0));
     Write(ring, 100, 4, 4);
-    EXPECT_EQ(Samples(ring.Slot(0).begin(), ring.Slot(0).end()), Frames(100, 4));
+    EXPECT_EQ(slot(0), Frames(100, 4));
 }
 
 // Playback: silence before anything is queued (not an underrun), slots in the order queued with a short
@@ -103,8 +106,7 @@ TEST(PlaybackRing, PlaysSlotsInTheOrderQueuedThenSilence) {
     EXPECT_TRUE(ring.IsDone(0) && ring.IsDone(1));
     Samples out(6, 99);
     ring.Read(out.data(), 6);
-    EXPECT_EQ(out, Samples(6, 0));
-    EXPECT_EQ(ring.Underruns(), 0u);
+    EXPECT_EQ(std::tuple(out, ring.Underruns()), std::tuple(Samples(6, 0), 0u));
     std::iota(ring.Slot(1).begin(), ring.Slot(1).end(), 1);
     std::iota(ring.Slot(0).begin(), ring.Slot(0).end(), 5);
     EXPECT_TRUE(ring.Queue(1, 4));
@@ -112,13 +114,11 @@ TEST(PlaybackRing, PlaysSlotsInTheOrderQueuedThenSilence) {
     EXPECT_TRUE(ring.Queue(0, 3));  // a short last block
     out.assign(3, 0);
     ring.Read(out.data(), 3);
-    EXPECT_EQ(out, (Samples{1, 2, 3}));
-    EXPECT_FALSE(ring.IsDone(1));
+    EXPECT_EQ(std::tuple(out, ring.IsDone(1)), std::tuple(Samples{1, 2, 3}, false));
     out.assign(6, 99);
     ring.Read(out.data(), 6);
-    EXPECT_EQ(out, (Samples{4, 5, 6, 7, 0, 0}));
-    EXPECT_TRUE(ring.IsDone(1) && ring.IsDone(0));
-    EXPECT_EQ(ring.Underruns(), 1u);
+    EXPECT_EQ(std::tuple(out, ring.IsDone(1) && ring.IsDone(0), ring.Underruns()),
+              std::tuple(Samples{4, 5, 6, 7, 0, 0}, true, 1u));
     EXPECT_TRUE(ring.Wake().Wait(0));
     ring.Queue(1, 4);
     ring.Reset();
@@ -245,9 +245,8 @@ TEST(RampRealTime, EverySampleArrivesAtTheLowestAndHighestRates) {
         ramp.Consume(*opened.device, blocks);
         opened.device->Stop();
         ramp.Consume(*opened.device, 0);
-        EXPECT_EQ(opened.device->DroppedBlocks(), 0u);
-        EXPECT_EQ(ramp.lost, 0u);
-        EXPECT_FALSE(opened.device->Failed());
+        EXPECT_EQ(std::tuple(opened.device->DroppedBlocks(), ramp.lost, opened.device->Failed()),
+                  std::tuple(0u, 0u, false));
         opened.device->Reset();
         opened.device->Close();
     }
@@ -324,8 +323,7 @@ TEST(PulseCaptureRealTime, RecordsAToneAndReportsTheServerGoingAway) {
         opened.device->Requeue(slot);
     }
     opened.device->Stop();
-    EXPECT_EQ(opened.device->DroppedBlocks(), 0u);
-    EXPECT_FALSE(opened.device->Failed());
+    EXPECT_EQ(std::tuple(opened.device->DroppedBlocks(), opened.device->Failed()), std::tuple(0u, false));
     opened.device->Reset();
     opened.device->Close();
     const double meanSquare = std::inner_product(samples.begin(), samples.end(), samples.begin(), 0.0) /
@@ -346,6 +344,240 @@ TEST(PulseCaptureRealTime, RecordsAToneAndReportsTheServerGoingAway) {
     }));
     EXPECT_FALSE(opened.device->WaitForBlock(0));
     opened.device->Close();
+}
+
+using Lines = std::vector<std::string>;
+
+// Fixed devices, a default input and a predicate for the formats each takes; its inputs capture the
+// test ramp, or do not open at all (a listed device that is busy or gone).
+class FakeHost : public HostAudio {
+public:
+    std::vector<HostDevice> devices;
+    int defaultInput = -1;
+    std::function<bool(int index, int rate, int channels)> accepts = [](int, int, int) { return true; };
+    bool opens = true;
+    int rescans = 0;
+    int Add(const std::string& name, int inputs, int outputs) {
+        devices.push_back({static_cast<int>(devices.size()), name, inputs, outputs, 44100, 0});
+        return devices.back().index;
+    }
+    void Rescan() override { ++rescans; }
+    std::vector<HostDevice> Devices() const override { return devices; }
+    int DefaultInput() const override { return defaultInput; }
+    int DefaultOutput() const override { return -1; }
+    int QueryFormat(int index, bool, int rate, int channels) const override {
+        return accepts(index, rate, channels) ? device_result::kOk : device_result::kBadFormat;
+    }
+    std::unique_ptr<InputDevice> MakeInput(int index) override {
+        auto ramp = [](const StreamFormat& f) { return std::make_unique<TestRamp>(f.channels); };
+        return opens ? std::make_unique<GeneratorInput>(devices.at(index).name, ramp) : nullptr;
+    }
+    std::unique_ptr<OutputDevice> MakeOutput(int index) override {
+        return std::make_unique<NullOutput>(devices.at(index).name);
+    }
+};
+
+class DeviceListsTest : public ::testing::Test {
+protected:
+    DeviceListsTest() {
+        mic = host.Add("USB Microphone", 2, 0);
+        host.Add("HDA Intel: ALC892 Analog (hw:0,0)", 2, 2);
+        host.Add("Speakers", 0, 2);
+    }
+    FakeHost host;
+    int mic = 0;
+    SettingsModel settings;
+    DeviceCatalog catalog{&host};
+    ScriptedInteraction interaction;
+    DeviceLists lists{settings, catalog, interaction};
+};
+
+// A list name is cut at a control character or a byte beyond "}" (a "~", DEL or UTF-8), or after 48.
+TEST(DeviceNames, ListNameIsCutAtAControlCharacterOrAfter48Characters) {
+    EXPECT_EQ(ListName("Line In\x01garbage"), "Line In");
+    EXPECT_EQ(ListName("Mic {left} ~x"), "Mic {left} ");
+    EXPECT_EQ(ListName("Caf\xc3\xa9 Mic"), "Caf");
+    EXPECT_EQ(ListName(std::string(60, 'a')), std::string(48, 'a'));
+    EXPECT_EQ(ListName(std::string(47, 'b') + "\x7f"), std::string(47, 'b'));
+    EXPECT_EQ(ListName(""), "");
+}
+
+// The two input lists and the output list hold the system default, the devices and the built-in ones, and
+// show position 0; a name with a control character is listed cut. Refreshing the devices waits two seconds
+// showing "Wait...", then selects the previous input again at its new position, or the system default with
+// the message once it is gone.
+TEST_F(DeviceListsTest, RefreshFillsTheListsAndSelectsThePreviousInputAgain) {
+    settings.Form1().SetText("Combo10", "old");
+    const DeviceLists::Counts counts = lists.RefreshDeviceLists();
+    const Lines inputs{std::string(kDefaultInputName), "USB Microphone", "HDA Intel: ALC892 Analog (hw:0,0)",
+                       std::string(kTestSignalName), std::string(kTestRampName)};
+    EXPECT_EQ(settings.Form1().At("Combo10").items, inputs);
+    EXPECT_EQ(settings.Options0().At("Combo10").items, inputs);
+    EXPECT_EQ(settings.Options0().At("Combo9").items,
+              (Lines{std::string(kDefaultOutputName), "HDA Intel: ALC892 Analog (hw:0,0)", "Speakers",
+                     std::string(kNullOutputName)}));
+    EXPECT_EQ(std::tuple(settings.Form1().Text("Combo10"), settings.Options0().Text("Combo10"),
+                         settings.Options0().Text("Combo9"), counts.inputs, counts.outputs, host.rescans),
+              std::tuple(kDefaultInputName, kDefaultInputName, kDefaultOutputName, 4, 3, 1));
+    host.Add(std::string("Hydrophone\tpreamp"), 1, 0);
+    lists.RefreshDeviceLists();
+    EXPECT_EQ(settings.Form1().At("Combo10").items[3], "Hydrophone");
+    lists.FindInputDevice("USB Microphone");
+    std::vector<double> waits;
+    Lines statusWhileWaiting;
+    const WaitWithEvents wait = [&](double seconds) {
+        waits.push_back(seconds);
+        statusWhileWaiting.push_back(settings.Form1().Text("StatusLine"));
+    };
+    host.devices.insert(host.devices.begin(), {.index = 9, .name = "New Card", .maxInputChannels = 2});
+    lists.RefreshAudioDevices(wait);
+    EXPECT_EQ(std::tuple(waits, statusWhileWaiting), std::tuple(std::vector<double>{2.0}, Lines{"Wait..."}));
+    EXPECT_EQ(std::tuple(settings.Form1().Text("StatusLine"), settings.Form1().ListIndex("Combo10"),
+                         settings.Form1().Text("Combo10"), interaction.messages.size()),
+              std::tuple("Ready...", 2, "USB Microphone", 0u));
+    host.devices.erase(host.devices.begin() + 1);
+    lists.RefreshAudioDevices(wait);
+    ASSERT_EQ(interaction.messages.size(), 1u);
+    EXPECT_EQ(settings.Form1().Text("Combo10"), kDefaultInputName);
+}
+
+// Of two equal names the last is taken, and it opens that device. An unknown saved name shows its message,
+// rebuilds the lists and selects position 0, for inputs and outputs; an open error shows its message too.
+TEST_F(DeviceListsTest, FindDeviceTakesTheLastEqualNameOrShowsTheMessageForAnUnknownOne) {
+    const int twin = host.Add("USB Microphone", 1, 0);
+    lists.RefreshDeviceLists();
+    EXPECT_EQ(lists.FindInputDevice("USB Microphone"), 3);
+    EXPECT_EQ(std::tuple(settings.Form1().ListIndex("Combo10"), lists.Catalog().ResolveInput(3).hostIndex),
+              std::tuple(3, twin));
+    EXPECT_EQ(lists.FindInputDevice(std::string(kTestRampName)), 5);
+    EXPECT_TRUE(interaction.messages.empty());
+    host.Add("Field Recorder", 2, 0); // seen only by the rebuild
+    EXPECT_EQ(lists.FindInputDevice("Old Card"), 0);
+    EXPECT_EQ(
+        std::tuple(host.rescans, settings.Form1().At("Combo10").items[4], settings.Form1().Text("Combo10")),
+        std::tuple(2, "Field Recorder", kDefaultInputName));
+    EXPECT_EQ(lists.FindOutputDevice("Headphones"), 0);
+    EXPECT_EQ(settings.Options0().Text("Combo9"), kDefaultOutputName);
+    EXPECT_EQ(lists.FindOutputDevice("Speakers"), 2);
+    lists.ReportOpenError(32);
+    EXPECT_EQ(OpenErrorText(4), "Couldn't open wave device due to Error  4"); // the name only for 32
+    EXPECT_EQ((std::array{DeviceResultOf(paInvalidSampleRate), DeviceResultOf(paNoError),
+                          DeviceResultOf(paDeviceUnavailable), DeviceResultOf(paUnanticipatedHostError)}),
+              (std::array{32, 0, 4, 1})); // PortAudio's errors as the classic result codes
+    EXPECT_EQ(interaction.Texts(), (Lines{"Sound Input Device [Old Card] not existent or not connected\r\n"
+                                          "Please select one among those listed in the Quick or Basic "
+                                          "Settings panels\r\nthen save the updated configuration",
+                                          "Sound Output Device [Headphones] not existent or not connected\r\n"
+                                          "Please select one among those listed in the Basic Settings panel",
+                                          "Couldn't open wave device due to Error  32 BADFORMAT"}));
+    for (const auto& message : interaction.messages) {
+        EXPECT_EQ(message.icon, MessageIcon::Exclamation);
+    }
+}
+
+// Fourteen accepted rates to a line, counted across the series (ten of the first, six of the second, none
+// of the third, two of the fourth); the whole series is 366 rates.
+TEST(SamplingRateLines, FourteenRatesPerLineCountedAcrossTheSeries) {
+    const std::vector<int> taken{4000,  5000,  6000,  7000,  8000,  9000,  10000, 11000, 12000,
+                                 13000, 11025, 22050, 33075, 44100, 55125, 66150, 4096,  6144};
+    const auto accepts = [&](int rate) { return std::find(taken.begin(), taken.end(), rate) != taken.end(); };
+    EXPECT_EQ(SamplingRateLines(-1, accepts),
+              (Lines{"-1", " 4000 5000 6000 7000 8000 9000 10000 11000 12000 13000",
+                     " 11025 22050 33075 44100", " 55125 66150", " 4096 6144"}));
+    int count = 0;
+    const Lines all = SamplingRateLines(0, [&](int) { return ++count > 0; });
+    EXPECT_EQ(count, 189 + 16 + 100 + 61);
+    EXPECT_EQ(all.front(), " 0");
+    EXPECT_EQ(all[1].substr(0, 20), " 4000 5000 6000 7000");
+    EXPECT_EQ(all.back(), " 124928 126976"); // 26 full lines, then two
+}
+
+// With the UA-5 the match selects the interface in stereo at the highest rate it takes (the knob), after a
+// 3 s wait and one of 2 s per rate tried; a rate refused leaves the rate alone.
+TEST_F(DeviceListsTest, MatchUA5SelectsTheInterfaceAndReportsTheKnobRate) {
+    const int ua5 = host.Add("Roland UA-5 (hw:2,0)", 2, 2);
+    host.accepts = [&](int index, int rate, int channels) {
+        return index == ua5 && channels == 2 && (rate == 44100 || rate == 48000);
+    };
+    lists.RefreshDeviceLists();
+    std::vector<double> waits;
+    lists.MatchUA5([&](double seconds) { waits.push_back(seconds); });
+    EXPECT_EQ(waits, (std::vector<double>{3.0, 2.0, 2.0, 2.0, 2.0}));
+    EXPECT_EQ(std::tuple(settings.Form1().Text("Combo10"), settings.Form1().Text("SampleRate"),
+                         settings.Analysis().channelCount, settings.Form1().Text("StatusLine")),
+              std::tuple("Roland UA-5 (hw:2,0)", "48000", 2, "UA5 Ready... Knob position48000"));
+    host.accepts = [](int, int, int) { return false; };
+    settings.Form1().SetText("SampleRate", "22050");
+    lists.MatchUA5({});
+    EXPECT_EQ(settings.Form1().Text("StatusLine"), "UA5 Ready... Knob position22050");
+    EXPECT_TRUE(interaction.messages.empty());
+}
+
+// The Utilities commands reach the lists through the menu. The device report lists inputs then outputs in
+// zoned fields, the defaults named by their devices; the rate check asks the selected device in mono and
+// leaves the run in mono (a line per series).
+TEST_F(DeviceListsTest, UtilitiesCommandsReportTheDevicesAndTheirRates) {
+    host.defaultInput = mic;
+    host.accepts = [&](int index, int rate, int channels) {
+        return index == mic && channels == 1 && (rate == 8000 || rate == 44100);
+    };
+    lists.RefreshDeviceLists();
+    lists.FindInputDevice("USB Microphone");
+    settings.Analysis().channelCount = 2;
+    MenuModel menu;
+    std::vector<Lines> reports;
+    AttachDeviceCommands(menu, lists, {{}, [&](const auto& lines) { reports.push_back(lines); }});
+    for (const char* command :
+         {"CheckAudioDevices", "CheckSamplingRates", "RefreshAudioDevices", "MatchUA5"}) {
+        EXPECT_TRUE(menu.Trigger(command)) << command;
+    }
+    EXPECT_EQ(std::tuple(interaction.Texts(), settings.Form1().Text("StatusLine"),
+                         settings.Analysis().channelCount),
+              std::tuple(Lines{"Roland UA-5 not connected"}, "Ready...", 1));
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1], (Lines{" 0", " 8000", " 44100"}));
+    const Lines& lines = reports[0];
+    ASSERT_EQ(lines.size(), 1u + 5u + 1u + 1u + 4u);
+    EXPECT_EQ(lines[0], "WaveIn Devices");
+    EXPECT_EQ(lines[1].substr(0, 14), "-1            ");
+    EXPECT_NE(lines[1].find("System Default Input (USB Microphone)"), std::string::npos);
+    EXPECT_EQ(lines[2], ZoneFields({" 0", "USB Microphone", " 2", " 44100", " 0"}));
+    EXPECT_EQ(lines[6], "");
+    EXPECT_EQ(lines[7], "WaveOut Devices");
+    EXPECT_NE(lines[8].find("System Default Output (Ondrix Null Output)"), std::string::npos);
+    EXPECT_EQ(lines[11], ZoneFields({" 2", "Ondrix Null Output", " 2", " 48000", "-1"}));
+}
+
+// Position 0 is the system's default input when it takes its own rate in mono, else the test signal; a
+// usable default reports a format it refuses, gives way when it will not open, and reports that when
+// chosen by name.
+TEST(DeviceCatalog, PositionZeroFallsBackToTheTestSignalWhenTheSystemHasNoUsableInput) {
+    const auto format = [](int rate, int channels) {
+        return StreamFormat{.sampleRate = rate, .channels = channels, .slotCount = 2, .framesPerSlot = 256};
+    };
+    FakeHost host;
+    DeviceCatalog empty(&host);
+    EXPECT_EQ(std::tuple(empty.ResolveInput(0).kind, empty.ResolveOutput(0).kind),
+              std::tuple(DeviceKind::TestSignal, DeviceKind::NullOutput));
+    OpenedInput opened = empty.OpenInput(0, format(48000, 1));
+    ASSERT_EQ(opened.code, 0);
+    EXPECT_EQ(opened.device->Name(), kTestSignalName);
+    const int card = host.Add("default", 2, 2);
+    host.defaultInput = card;
+    host.accepts = [](int, int, int) { return false; };
+    EXPECT_EQ(DeviceCatalog(&host).ResolveInput(0).kind, DeviceKind::TestSignal);
+    host.accepts = [](int, int rate, int) { return rate <= 48000; };
+    DeviceCatalog usable(&host);
+    EXPECT_EQ(usable.ResolveInput(0).hostIndex, card);
+    EXPECT_EQ(usable.OpenInput(0, format(2'000'000, 1)).code, device_result::kBadFormat);
+    EXPECT_EQ(usable.QueryInputFormat(0, 96000, 1), device_result::kBadFormat);
+    EXPECT_EQ(usable.QueryInputFormat(3, 1'000'000, 2), 0); // the test ramp
+    EXPECT_EQ(usable.QueryInputFormat(3, 1'000'001, 2), device_result::kBadFormat);
+    host.opens = false;
+    opened = usable.OpenInput(0, format(48000, 2));
+    ASSERT_EQ(opened.code, 0);
+    EXPECT_EQ(opened.device->Name(), kTestSignalName);
+    EXPECT_EQ(usable.OpenInput(1, format(48000, 2)).code, device_result::kBadDeviceId);
 }
 
 } // namespace

@@ -41,10 +41,9 @@ TEST(Clock, ClockTextsAndStamps) {
     EXPECT_DOUBLE_EQ(ClockToSeconds("x:y"), 0);
     std::tm when{};
     strptime("2026-12-06 23:05:01", "%Y-%m-%d %H:%M:%S", &when);
-    EXPECT_EQ(DateStampYMD(when), "20261206");
-    EXPECT_EQ(FileTimeStamp(when), "20261206_230501");
-    EXPECT_EQ(ShortDateText(when), "2026-12-06");
-    EXPECT_EQ(ShortTimeText(when), "23:05:01");
+    EXPECT_EQ(DateStampYMD(when) + " " + FileTimeStamp(when) + " " + ShortDateText(when) + " " +
+                  ShortTimeText(when),
+              "20261206 20261206_230501 2026-12-06 23:05:01");
 }
 
 // Names, folders and extensions of paths with and without folders.
@@ -76,8 +75,7 @@ TEST(Paths, EnsureFolderAndWriteTestLeaveTheFolderAsItWas) {
     const std::string user = made + "killme.tmp";
     const std::string content("keep\0me", 7);
     WriteFile(user, content);
-    EXPECT_TRUE(IsFolderWritable(made));
-    EXPECT_TRUE(IsFolderWritable(made + "new"));
+    EXPECT_TRUE(IsFolderWritable(made) && IsFolderWritable(made + "new"));
     EXPECT_EQ(ReadFile(user), content);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(made), {}), 2); // the user's file and "new"
     EXPECT_TRUE(std::filesystem::is_empty(made + "new"));
@@ -145,12 +143,10 @@ TEST(NumberText, PrintsAsTheClassicRuntime) {
         EXPECT_EQ(NumberText(value), text);
     }
     // A single keeps seven digits.
-    EXPECT_EQ(NumberText(1073741824.0, Precision::Single), " 1.073742E+09");
-    EXPECT_EQ(NumberText(1e20, Precision::Single), " 1E+20");
-    EXPECT_EQ(NumberText(1.0 / 3.0, Precision::Single), " .3333333");
-    EXPECT_EQ(BareNumberText(-2048), "-2048");
-    EXPECT_EQ(LogItemText(12.5), " 12.5 ");
-    EXPECT_EQ(LogItemText(-3), "-3 ");
+    EXPECT_EQ(std::tuple(NumberText(1073741824.0, Precision::Single), NumberText(1e20, Precision::Single),
+                         NumberText(1.0 / 3.0, Precision::Single)),
+              std::tuple(" 1.073742E+09", " 1E+20", " .3333333"));
+    EXPECT_EQ(BareNumberText(-2048) + "|" + LogItemText(12.5) + "|" + LogItemText(-3), "-2048| 12.5 |-3 ");
 }
 
 // Only the leading number counts: "4 Mbytes" is 4, hex and words are 0, a second dot ends the number.
@@ -172,9 +168,8 @@ TEST(Rounding, HalfToEvenSaturationAndTruncation) {
     for (auto [value, rounded] : toInt) {
         EXPECT_EQ(RoundToInt32(value), rounded) << value;
     }
-    EXPECT_EQ(TextToInt32("44100.5"), 44100);
-    EXPECT_EQ(TextToInt32("99999999999999999999999"), INT32_MAX);
-    EXPECT_EQ(RoundToInt64(1e30), INT64_MAX);
+    EXPECT_EQ(std::tuple(TextToInt32("44100.5"), TextToInt32("99999999999999999999999"), RoundToInt64(1e30)),
+              std::tuple(44100, INT32_MAX, INT64_MAX));
     EXPECT_DOUBLE_EQ(RoundTo(1000.0 * 1024 / 48000, 3), 21.333);
     EXPECT_DOUBLE_EQ(RoundTo(2.5, 0), 3);
     EXPECT_DOUBLE_EQ(RoundTo(-2.5, 0), -2); // Fix(-2.0)
@@ -194,7 +189,8 @@ TEST(PrintLine, CommaMovesToTheNextZoneStrictlyAfterTheColumn) {
 }
 
 // The save dialog asks until a name can be written: a bare name gets the extension, an unwritable folder
-// and a No to "Replace ... ?" ask again, "*" or a cancel end with nothing.
+// and a No to "Replace ... ?" ask again, "*", an empty name or a cancel at any stage end with nothing; the
+// dialog proposes the name with the extension and filters on it.
 TEST(SaveFileDialog, AsksUntilANameCanBeWritten) {
     TempFolder temp;
     const std::string t = temp.Path();
@@ -204,27 +200,38 @@ TEST(SaveFileDialog, AsksUntilANameCanBeWritten) {
         std::deque<std::optional<std::string>> answers;
         std::deque<bool> yesNo;
         std::string result;
+        std::string extension = "wav", proposed = "", shown = " *.wav"; // shown: name and filter offered
     } cases[] = {
         {{t + "new"}, {}, t + "new.wav"},
         {{t + "new.WAV"}, {}, t + "new.WAV"},
         {{"*.wav"}, {}, ""},
+        {{t + "a*b"}, {}, ""},
+        {{""}, {}, ""},
         {{std::nullopt}, {}, ""},
         {{t + "plain/x", t + "a"}, {}, t + "a.wav"},
+        {{t + "plain/x", std::nullopt}, {}, ""},
         {{t + "old", t + "old"}, {false, true}, t + "old.wav"},
+        {{t + "old", std::nullopt}, {false}, ""},
+        {{"relative"}, {}, "relative.wav"}, // the current folder is written to
+        {{t + "new"}, {}, t + "new.wav", "wav", "take", "take.wav *.wav"},
+        {{t + "new"}, {}, t + "new", "", "take", "take *.*"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.result + " " + c.shown);
         ScriptedInteraction dialogs;
         dialogs.textAnswers = c.answers;
         dialogs.yesNoAnswers = c.yesNo;
         std::string chosen = "none";
-        SaveFileDialog(dialogs, "Save", t, "wav", "", [&](const std::string& path) { chosen = path; });
+        SaveFileDialog(dialogs, "Save", t, c.extension, c.proposed,
+                       [&](const std::string& path) { chosen = path; });
         EXPECT_EQ(chosen, c.result);
-        EXPECT_TRUE(dialogs.textAnswers.empty() && dialogs.yesNoAnswers.empty()) << c.result;
+        EXPECT_TRUE(dialogs.textAnswers.empty() && dialogs.yesNoAnswers.empty());
+        EXPECT_EQ(dialogs.dialogs[0].fileName + " " + dialogs.dialogs[0].patterns.at(0), c.shown);
     }
     ScriptedInteraction dialogs;
-    dialogs.textAnswers = {"/data/x", std::nullopt};
+    dialogs.textAnswers = {"/data/x", std::nullopt, ""};
     std::vector<std::string> folders;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         SetPathDialog(dialogs, t, [&](const std::string& folder) { folders.push_back(folder); });
     }
     EXPECT_EQ(folders, std::vector<std::string>{"/data/x/"});

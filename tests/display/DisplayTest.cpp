@@ -155,13 +155,12 @@ TEST_F(Layout, GeometryPaletteAndBufferMenu) {
     const DisplayLayout layout = Refresh();
     EXPECT_EQ(std::tuple(layout.displayHeight, renderer.Height(), renderer.Width(), layout.colourScale),
               std::tuple(kMaxDisplayHeight, kMaxDisplayHeight, 800, 8));
-    EXPECT_EQ(palette.EntryRgb(63), (Rgb{255, 255, 0}));
-    EXPECT_FALSE(menus.At("SaveBuffer").enabled);
+    EXPECT_EQ(std::tuple(palette.EntryRgb(63), menus.At("SaveBuffer").enabled),
+              std::tuple(Rgb{255, 255, 0}, false));
     form.SetText("Combo12", "4 Mbytes");
     form.SetText("Combo8", "no number");
     EXPECT_EQ(Refresh().colourScale, 0);
-    EXPECT_TRUE(menus.At("SaveBuffer").enabled);
-    EXPECT_FALSE(menus.At("SaveBufferAs").enabled); // no action attached yet
+    EXPECT_TRUE(menus.At("SaveBuffer").enabled && !menus.At("SaveBufferAs").enabled); // no action for Save As
 }
 
 // A small spectrogram (W = 10, H = 8) drawn through scale 13, whose entry i is (i, 0, 0), so every
@@ -302,8 +301,7 @@ TEST_F(Renderer, ResizingClearingAndSessions) {
     Start(0, 8, 0);
     Draw(0, 7);
     renderer.SetGeometry(6, H + 2);
-    ASSERT_EQ(renderer.Picture().size(), QSize(6, H + 2 + 97));
-    EXPECT_EQ(renderer.X(), 1);
+    ASSERT_EQ(std::tuple(renderer.Picture().size(), renderer.X()), std::tuple(QSize(6, H + 2 + 97), 1));
     ExpectShown({0, 1, 2, 3, 4, 5});
     EXPECT_EQ(Pixel(0, H + 97), Border); // below the old picture
     renderer.SetGeometry(W, H);

@@ -1,15 +1,37 @@
-// The window's file-analysis task: navigation, pages drawn at their position, the end of the data, the
-// status line and files the loop cannot read; the time stamp of names and the stereo reduction of pages.
-#include "FileAnalysisRig.h"
+// The window's file-analysis task on files in a temporary folder (48000 samples/s, FFT and window 512, step
+// 256), the time stamp and stereo reduction of pages, and the headless export against the window's pages.
+#include "TempFolder.h"
+#include "support/FileTaskRig.h"
+#include "analysis/ColumnChain.h"
+#include "analysis/LoopControls.h"
+#include "analysis/SpectrumAveraging.h"
 #include "common/NumberText.h"
+#include "display/LayoutRefresh.h"
+#include "display/Palette.h"
+#include "display/SpectrogramRenderer.h"
 #include "files/DaytimeStamp.h"
+#include "files/FileAnalysisLoop.h"
+#include "files/FileExport.h"
 #include "files/FileNavigation.h"
 #include "files/FilePageChannels.h"
+#include "settings/MenuModel.h"
+#include "settings/SettingsModel.h"
+#include "settings/TaskController.h"
+#include "support/ScriptedInteraction.h"
+#include "support/ScriptedPump.h"
+#include "support/SoundFileBytes.h"
 
+#include <QImage>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <numeric>
+#include <sstream>
 
 namespace ondrix {
 namespace {
@@ -81,8 +103,7 @@ TEST_F(FileAnalysisTest, GoToSkipAndPageStepsKeepPositionsOnFrames) {
     form.SetChecked("PauseButton", true);
     form.SetText("Text4", "0:05");
     form.Click("GoToS");
-    EXPECT_EQ(file.filePos, 44 + 5 * kRate * 4);
-    EXPECT_FALSE(form.Checked("PauseButton"));
+    EXPECT_EQ(std::tuple(file.filePos, form.Checked("PauseButton")), std::tuple(44 + 5 * kRate * 4, false));
     const int64_t frameBytes = int64_t{kWidth} * kStep * 2 * 2;
     EXPECT_EQ(navigation.FrameBytes(), frameBytes);
     const struct {
@@ -124,13 +145,12 @@ TEST_F(FileAnalysisTest, EndOfFileThenStartDrawsOnlyTheLastScreenfulAndItsStatus
               std::tuple(frameBytes, file.info.dataEnd - frameBytes, file.info.dataEnd - frameBytes, 1, 2));
     // The screenful holds width x step frames: its last FFT / step - 1 columns would need frames beyond it.
     ASSERT_EQ(columns.size(), static_cast<std::size_t>(kWidth - kFft / kStep + 1));
-    EXPECT_EQ(columns.front().x, 0);
-    EXPECT_EQ(ArgMax(columns[kWidth / 2].values), 90);
+    EXPECT_EQ(std::tuple(columns.front().x, ArgMax(columns[kWidth / 2].values)), std::tuple(0, 90));
     // 618 436 bytes after the RIFF size field: 604 kB, 3.221 s.
-    EXPECT_EQ(status, path + " 604kb 48000s/sec 2ch (R)  Tot 00:00:03.221 16bit");
-    EXPECT_EQ(settings.Form1().Text("Label18"), "16bit");
-    EXPECT_EQ(settings.Form1().Text("StatusLine"), "No timestamp");
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(
+        std::tuple(status, settings.Form1().Text("Label18"), settings.Form1().Text("StatusLine"),
+                   dialogs.messages.size()),
+        std::tuple(path + " 604kb 48000s/sec 2ch (R)  Tot 00:00:03.221 16bit", "16bit", "No timestamp", 0u));
 }
 
 // Whatever forgets the page last drawn makes the running loop draw the page at the same position again;
@@ -245,8 +265,8 @@ TEST_F(FileAnalysisTest, StatusOfTheLinearScaleAndFourStackedChannels) {
     OpenWav("four.wav", 4, Tones(int64_t{kWidth} * kStep, {40, 80, 120, 160}));
     columns.clear();
     status = StatusOfOnePass();
-    EXPECT_TRUE(settings.Form1().At("Frame4CH").visible);
-    EXPECT_NE(status.find("4ch (4CH)"), std::string::npos);
+    EXPECT_TRUE(settings.Form1().At("Frame4CH").visible && status.find("4ch (4CH)") != std::string::npos)
+        << status;
     ASSERT_FALSE(columns.empty());
     const std::span<const float> column = columns[10].values; // 64 rows per channel, four bins per row
     ASSERT_EQ(column.size(), 256u);
@@ -260,8 +280,7 @@ TEST_F(FileAnalysisTest, FilesTheLoopCannotReadEndTheRunWithTheirMessage) {
     bool opened = false;
     tasks.Hooks().openWav = [&] { opened = true; };
     Run([](int) { return true; });
-    EXPECT_TRUE(opened);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(opened && dialogs.messages.empty());
     Open(folder.Path() + "missing.wav");
     file.info.type = kFileWav32Float;
     file.info.channels = 1;
@@ -269,13 +288,12 @@ TEST_F(FileAnalysisTest, FilesTheLoopCannotReadEndTheRunWithTheirMessage) {
     file.info.bytesPerSample = 4;
     file.info.frameAlign = 4;
     Run([](int) { return true; });
-    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"File System Error"}));
-    EXPECT_EQ(settings.Form1().Text("Label18"), "32bitFloat");
+    EXPECT_EQ(std::tuple(dialogs.Texts(), settings.Form1().Text("Label18")),
+              std::tuple(std::vector<std::string>{"File System Error"}, "32bitFloat"));
     file.info.type = 165;
     Run([](int) { return true; });
     EXPECT_EQ(dialogs.Texts().back(), "Unknown file type");
-    EXPECT_TRUE(columns.empty());
-    EXPECT_EQ(settings.Form1().At("StartStop").caption, "Start");
+    EXPECT_EQ(std::tuple(columns.size(), settings.Form1().At("StartStop").caption), std::tuple(0u, "Start"));
 }
 
 // The time of day of a frame comes from the recorder's stamp in the name, found by its date tag.
@@ -305,6 +323,127 @@ TEST(DaytimeTest, TwoChannelsBecomeOneWithoutClipping) {
     }
     EXPECT_EQ(ChannelModeText(1, StereoChoice::Right), "M"); // one channel is mono whatever the choice
     EXPECT_EQ(ChannelModeText(2, StereoChoice::LeftMinusRight), "L-R");
+}
+
+constexpr int kExportWidth = 256;
+constexpr int kRows = 128;
+// Two seconds of two tones (on FFT bins 20 and 120, rows 10 and 60), then one second of silence.
+constexpr int kToneFrames = 2 * kRate;
+constexpr int kFrames = 3 * kRate;
+constexpr int64_t kPageBytes = int64_t{kExportWidth} * kStep * 2;
+constexpr int64_t kPages = (int64_t{kFrames} * 2 + kPageBytes - 1) / kPageBytes;
+
+// The lines of a column table, each ending in CR LF, as numbers.
+std::vector<std::vector<double>> ReadTable(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::vector<double>> lines;
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_TRUE(!line.empty() && line.back() == '\r');
+        std::stringstream fields(line);
+        lines.emplace_back();
+        for (std::string field; std::getline(fields, field, ',');) {
+            lines.back().push_back(std::stod(field));
+        }
+    }
+    return lines;
+}
+
+class ExportTest : public FileAnalysisRig {
+protected:
+    ExportTest() : FileAnalysisRig(kExportWidth, kRows, true) {
+        std::vector<int16_t> samples = Tones(kToneFrames, {20}, 9000.0);
+        const std::vector<int16_t> high = Tones(kToneFrames, {120}, 6000.0);
+        for (std::size_t i = 0; i < high.size(); ++i) {
+            samples[i] = static_cast<int16_t>(samples[i] + high[i]);
+        }
+        samples.resize(kFrames, 0);
+        WriteWav16(tones, 1, kRate, samples);
+    }
+    ExportSummary Export(std::vector<std::string> files, bool columns) {
+        return ExportFiles(settings, menus,
+                           {.outFolder = folder.Path() + "out",
+                            .files = std::move(files),
+                            .width = kExportWidth,
+                            .columns = columns},
+                           {.line = [this](const std::string& line) { lines.push_back(line); }});
+    }
+    std::string Out(const std::string& name) const { return folder.Path() + "out/" + name; }
+
+    std::string tones = folder.Path() + "tones.wav";
+    std::vector<std::string> lines;
+};
+
+// One export of the tones and of a read-only copy left with placeholder sizes: the copy is not written
+// and gives the same pages, the pages tile the file, the table holds every column the chain computes,
+// and page 2 is what the window's loop draws at its position, pixel for pixel.
+TEST_F(ExportTest, PagesAndColumnTableMatchTheChainAndTheWindow) {
+    const std::string crashed = folder.Path() + "crashed.wav";
+    std::filesystem::copy_file(tones, crashed);
+    const auto placeholder = WavHeaderBytes(0, 1, kRate);
+    std::fstream(crashed, std::ios::binary | std::ios::in | std::ios::out)
+        .write(reinterpret_cast<const char*>(placeholder.data()), 44);
+    std::filesystem::permissions(crashed, std::filesystem::perms::owner_read);
+    const Bytes before = ReadBytes(crashed);
+    ASSERT_EQ(Export({tones, crashed}, true).filesDone, 2) << lines.back();
+    EXPECT_TRUE(ReadBytes(crashed) == before) << "the input was written";
+    for (int64_t page = 1; page <= kPages + 1; ++page) {
+        const std::string suffix = "-p000" + std::to_string(page) + ".png";
+        SCOPED_TRACE(suffix);
+        ASSERT_EQ(std::filesystem::exists(Out("tones" + suffix)), page <= kPages);
+        EXPECT_TRUE(ReadBytes(Out("crashed" + suffix)) == ReadBytes(Out("tones" + suffix)));
+    }
+    // Every column whose frame lies inside the data, numbered without a gap across the pages; the tones'
+    // rows are the two loudest, and silent frames hold the chain's values of silence.
+    const auto table = ReadTable(Out("tones.csv"));
+    ASSERT_EQ(table.size(), static_cast<std::size_t>((kFrames - kFft) / kStep + 1));
+    const std::vector<float> silent = ChainColumn(std::vector<int16_t>(kFft, 0));
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(table[i].size(), static_cast<std::size_t>(2 + kRows));
+        ASSERT_EQ(table[i][0], static_cast<double>(i));
+        EXPECT_NEAR(table[i][1], static_cast<double>(i) * kStep / kRate, 1e-6);
+        const std::vector<double> values(table[i].begin() + 2, table[i].end());
+        if (i <= (kToneFrames - kFft) / kStep) {
+            std::vector<int> rows(kRows);
+            std::iota(rows.begin(), rows.end(), 0);
+            std::partial_sort(rows.begin(), rows.begin() + 2, rows.end(),
+                              [&](int a, int b) { return values[a] > values[b]; });
+            EXPECT_EQ(std::minmax(rows[0], rows[1]), std::minmax(10, 60));
+        } else if (i * kStep >= kToneFrames) {
+            for (int r = 0; r < kRows; ++r) {
+                ASSERT_FLOAT_EQ(static_cast<float>(values[r]), silent[r]) << r;
+            }
+        }
+    }
+    FollowSettings(); // the export laid out its own picture
+    Open(tones);
+    FileAnalysisLoop loop(context);
+    tasks.SetSessionStopped(false);
+    loop.SetUp();
+    file.filePos = file.info.headerSize + kPageBytes;
+    ASSERT_EQ(loop.Pass(), PassResult::Busy);
+    ASSERT_EQ(file.lastPos, 44 + kPageBytes);
+    const QImage drawn = renderer.Picture().copy(0, renderer.Height() - kRows, kExportWidth, kRows);
+    loop.CleanUp();
+    const QImage saved = QImage(QString::fromStdString(Out("tones-p0002.png")));
+    EXPECT_TRUE(saved.convertToFormat(drawn.format()) == drawn);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A folder, an empty file and an unknown type are reported, and the others exported (without a table).
+TEST_F(ExportTest, FilesThatCannotBeReadAreReportedAndTheOthersDone) {
+    std::ofstream(folder.Path() + "empty.wav").close();
+    const ExportSummary summary =
+        Export({folder.Path(), folder.Path() + "empty.wav", tones, folder.Path() + "x.abc"}, false);
+    EXPECT_EQ(std::tuple(summary.filesDone, summary.filesFailed,
+                         std::filesystem::exists(Out("tones-p0001.png")),
+                         std::filesystem::exists(Out("tones.csv"))),
+              std::tuple(1, 3, true, false));
+    for (const char* text : {"a folder, not a sound file", "Unknown File Extension ("}) {
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        })) << text;
+    }
 }
 
 } // namespace

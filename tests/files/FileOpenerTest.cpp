@@ -8,6 +8,7 @@
 #include "settings/SettingsFiles.h"
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
+#include "support/JournalSession.h"
 #include "support/ScriptedInteraction.h"
 #include "support/ScriptedPump.h"
 #include "support/SoundFileBytes.h"
@@ -18,28 +19,6 @@
 
 namespace ondrix {
 namespace {
-
-// A run that journals its set-up and clean-up with the file current at each, and stops itself after
-// `passes` passes (0: only when asked).
-struct JournalLoop : Session {
-    JournalLoop(std::string name, TaskController& tasks, std::vector<std::string>& journal, int passes)
-        : name(std::move(name)), tasks(tasks), journal(journal), passes(passes) {}
-    void SetUp() override { Note(" set-up "); }
-    PassResult Pass() override {
-        if (++done == passes || done > 10000) {
-            tasks.SetSessionStopped(true);
-        }
-        return PassResult::Busy;
-    }
-    void CleanUp() override { Note(" clean-up "); }
-    void Note(const char* what) {
-        journal.push_back(name + what + std::filesystem::path(tasks.CurrentFileName()).filename().string());
-    }
-    std::string name;
-    TaskController& tasks;
-    std::vector<std::string>& journal;
-    int passes, done = 0;
-};
 
 class FileOpenerTest : public ::testing::Test {
 protected:
@@ -62,9 +41,22 @@ protected:
     ControlModel& form() { return settings.Form1(); }
     ControlModel& basic() { return settings.Options0(); }
     void Answer(std::optional<std::string> name) { interaction.textAnswers.push_back(std::move(name)); }
-    void RegisterLoop(LoopSlot slot, std::string name, int passes) {
-        tasks.Loops().Register(slot, [this, name, passes] {
-            return std::make_unique<JournalLoop>(name, tasks, journal, passes);
+    // A run that stops itself after `passes` passes (0: only when asked), noting the file current in its
+    // first pass and at its clean-up.
+    void RegisterLoop(LoopSlot slot, int passes) {
+        tasks.Loops().Register(slot, [this, passes] {
+            const auto note = [this] {
+                journal.push_back(std::filesystem::path(tasks.CurrentFileName()).filename().string());
+            };
+            auto session = std::make_unique<JournalSession>(
+                tasks, journal,
+                [note](int pass) {
+                    if (pass == 1)
+                        note();
+                },
+                passes);
+            session->onCleanUp = note;
+            return session;
         });
     }
 
@@ -109,9 +101,8 @@ TEST_F(FileOpenerTest, StereoWavBecomesCurrentWithItsRateChannelsAndStatus) {
     EXPECT_EQ(basic().Text("NchanCombo"), "1 - mono");
     EXPECT_EQ(tasks.SessionMode(), 4);
     opener.OpenFile(Wav("four.wav", 4, 96000, 10));
-    EXPECT_TRUE(current.IsOpen());
-    EXPECT_EQ(basic().Text("NchanCombo"), "4 - 4 channels");
-    EXPECT_TRUE(interaction.messages.empty());
+    EXPECT_EQ(std::tuple(current.IsOpen(), basic().Text("NchanCombo"), interaction.messages.size()),
+              std::tuple(true, "4 - 4 channels", 0u));
 }
 
 // Three or five channels and unknown types are refused and leave no file open.
@@ -161,9 +152,8 @@ TEST_F(FileOpenerTest, LinkedPresetLoadsBeforeTheFileRate) {
     EXPECT_EQ(form().Text("WindowSize"), "512");
     basic().SetChecked("PresetAutoloadFlag", true);
     opener.OpenFile(wav);
-    EXPECT_EQ(form().Text("StatusLine"), "Loaded Settings for " + wav);
-    EXPECT_EQ(form().Text("WindowSize"), "1024");
-    EXPECT_EQ(form().Text("SampleRate"), "32000");
+    EXPECT_EQ(std::tuple(form().Text("StatusLine"), form().Text("WindowSize"), form().Text("SampleRate")),
+              std::tuple("Loaded Settings for " + wav, "1024", "32000"));
 }
 
 // The open dialog asks again for a name of another extension, and remembers the folder of a file taken.
@@ -178,8 +168,7 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
     for (const FileDialogRequest& request : interaction.dialogs) {
         EXPECT_EQ(request.folder, temp.Path());
     }
-    EXPECT_EQ(current.name, wav);
-    EXPECT_EQ(basic().Text("DefPlayPathField"), folder);
+    EXPECT_EQ(std::tuple(current.name, basic().Text("DefPlayPathField")), std::tuple(wav, folder));
     // Any name passes "m??"; a missing file or a cancel opens nothing and keeps the folder.
     std::vector<std::string> chosen;
     const auto take = [&chosen](const std::string& name) { chosen.push_back(name); };
@@ -195,17 +184,15 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
     opener.OpenFileDialog("wav", take);
     Answer(std::nullopt);
     opener.OpenFileDialog("wav", take);
-    EXPECT_EQ(chosen.size(), 2u);
-    EXPECT_EQ(interaction.dialogs.size(), 6u);
+    EXPECT_EQ(std::tuple(chosen.size(), interaction.dialogs.size()), std::tuple(2u, 6u));
     // "Open .mxx" opens an S48 file with its 256-byte header.
     std::ofstream(Path("z.S48"), std::ios::binary) << std::string(256 + 64, ' ');
     Answer(Path("z.S48"));
     ASSERT_TRUE(menu.Trigger("OpenFileMxx"));
     EXPECT_EQ(std::tuple(current.name, current.info.type), std::tuple(Path("z.S48"), kFileSxx));
     EXPECT_TRUE(interaction.textAnswers.empty() && interaction.messages.empty());
-    EXPECT_TRUE(NameFitsExtension("/a/b.Dap", "dap"));
-    EXPECT_FALSE(NameFitsExtension("/a/b.wav", "dap"));
-    EXPECT_FALSE(NameFitsExtension("av", "wav"));
+    EXPECT_TRUE(NameFitsExtension("/a/b.Dap", "dap") && !NameFitsExtension("/a/b.wav", "dap") &&
+                !NameFitsExtension("av", "wav"));
 }
 
 // "Close all" and a real-time task forget the file; the file task is applied again.
@@ -232,7 +219,7 @@ TEST_F(FileOpenerTest, OpeningDuringARunStopsItAndOpensAfterItsCleanUp) {
     const std::string second = Wav("second.wav", 2, 16000, 10);
     tasks.SelectTask(4);
     opener.OpenFile(first);
-    RegisterLoop(LoopSlot::FileAnalysis, "analysis", 0);
+    RegisterLoop(LoopSlot::FileAnalysis, 0);
     pump.onEvents = [this, &first, &second](int call) {
         if (call == 2) {
             ASSERT_TRUE(menu.Trigger("OpenFilewav")); // no dialog while the loop runs
@@ -245,8 +232,8 @@ TEST_F(FileOpenerTest, OpeningDuringARunStopsItAndOpensAfterItsCleanUp) {
         }
     };
     form().Click("StartStop");
-    EXPECT_EQ(journal,
-              (std::vector<std::string>{"analysis set-up first.wav", "analysis clean-up first.wav"}));
+    EXPECT_EQ(journal, (std::vector<std::string>{"set up in task 4", "pass 1", "first.wav", "pass 2",
+                                                 "pass 3", "first.wav", "clean up"}));
     EXPECT_TRUE(interaction.dialogs.empty());
     EXPECT_EQ(std::tuple(tasks.Running(), current.name, tasks.CurrentFileName(), form().Text("SampleRate"),
                          tasks.SessionMode()),
@@ -256,13 +243,15 @@ TEST_F(FileOpenerTest, OpeningDuringARunStopsItAndOpensAfterItsCleanUp) {
 // "Play on open" and "analysis on open" run both tasks in turn; Start without a file asks for one.
 TEST_F(FileOpenerTest, PlayAndAnalysisOnOpenRunBothTasksInTurn) {
     const std::string wav = Wav("auto.wav", 1, 8000, 10);
-    RegisterLoop(LoopSlot::FilePlayback, "play", 1);
-    RegisterLoop(LoopSlot::FileAnalysis, "analysis", 1);
+    RegisterLoop(LoopSlot::FilePlayback, 1);
+    RegisterLoop(LoopSlot::FileAnalysis, 1);
     basic().SetChecked("ImmediatePlayCheck", true);
     basic().SetChecked("CheckAnalysisOnOpen", true);
     opener.OpenFile(wav);
-    EXPECT_EQ(journal, (std::vector<std::string>{"play set-up auto.wav", "play clean-up auto.wav",
-                                                 "analysis set-up auto.wav", "analysis clean-up auto.wav"}));
+    const std::vector<std::string> play = {"set up in task 3", "pass 1", "auto.wav", "auto.wav", "clean up"};
+    std::vector<std::string> both = play;
+    both.insert(both.end(), {"set up in task 4", "pass 1", "auto.wav", "auto.wav", "clean up"});
+    EXPECT_EQ(journal, both);
     EXPECT_EQ(tasks.SessionMode(), 4);
     EXPECT_TRUE(interaction.messages.empty());
     basic().SetChecked("CheckAnalysisOnOpen", false);
@@ -271,7 +260,7 @@ TEST_F(FileOpenerTest, PlayAndAnalysisOnOpenRunBothTasksInTurn) {
     journal.clear();
     Answer(wav);
     form().Click("StartStop");
-    EXPECT_EQ(journal, (std::vector<std::string>{"play set-up auto.wav", "play clean-up auto.wav"}));
+    EXPECT_EQ(journal, play);
     EXPECT_EQ(interaction.dialogs.size(), 1u);
 }
 

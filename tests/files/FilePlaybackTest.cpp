@@ -1,6 +1,6 @@
 // The playback task: the output format of each variant and speed, the sound sent out (exactly the frames
 // read, with the gain), the play list, jumps and pause during play, and a format the device refuses.
-#include "FileAnalysisRig.h"
+#include "support/FileTaskRig.h"
 #include "audio/DeviceLists.h"
 #include "audio/PortAudioHost.h"
 #include "files/FilePlaybackLoop.h"

@@ -1,24 +1,30 @@
-// The recording files' header bytes and names, the volumes they go to, the recorder over real files with
-// scripted volumes and clock, and the recording choices of the Basic Settings window that give it its
-// settings.
+// The recording files' header bytes and names, their volumes, the recorder over real files with scripted
+// volumes and clock, its settings rules, the RAM buffer and its Buffer menu, and a real-time recording run.
 #include "recording/Recorder.h"
+#include "TempFolder.h"
+#include "audio/DeviceNames.h"
+#include "common/Clock.h"
 #include "recording/FileNaming.h"
+#include "recording/RamBuffer.h"
+#include "recording/RamBufferCommands.h"
 #include "recording/RecordingSettingsRules.h"
 #include "recording/Volumes.h"
 #include "recording/WavHeader.h"
+#include "settings/MenuModel.h"
 #include "settings/SettingNames.h"
 #include "settings/SettingsModel.h"
+#include "support/ByteFiles.h"
+#include "support/RealTimeLoopRig.h"
 #include "support/ScriptedInteraction.h"
 
-#include "TempFolder.h"
-#include "support/ByteFiles.h"
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
 #include <ctime>
 #include <filesystem>
 #include <functional>
-#include <gtest/gtest.h>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <ranges>
@@ -49,12 +55,9 @@ TEST(WavHeader, BytesAndSizeFieldsForEveryLength) {
         SCOPED_TRACE(c.length);
         const auto h = WavHeaderBytes(c.length, 1, 96000);
         const std::vector<uint8_t> b(h.begin(), h.end());
-        EXPECT_EQ(Le32(b, 4), c.riff);
-        EXPECT_EQ(Le32(b, 40), c.data);
-        EXPECT_EQ(Le32(b, 24), 96000U);
-        EXPECT_EQ(Le32(b, 28), 192000U); // bytes per second
-        EXPECT_EQ(b[22], 1);             // channels
-        EXPECT_EQ(b[32], 2);             // bytes per frame
+        // The two sizes, rate, bytes per second, channels and bytes per frame.
+        EXPECT_EQ(std::tuple(Le32(b, 4), Le32(b, 40), Le32(b, 24), Le32(b, 28), b[22], b[32]),
+                  std::tuple(c.riff, c.data, 96000U, 192000U, 1, 2));
     }
 }
 
@@ -68,10 +71,9 @@ TEST(WavHeader, WrittenOnFilesWithoutChangingTheirData) {
     EXPECT_EQ(Le32(placeholder, 4), 0xFFFFFFF8U);
     WriteBytes(path, std::vector<uint8_t>(444, 0xAB));
     ASSERT_TRUE(WriteWavHeader(path, 2, 48000));
-    const auto closed = ReadBytes(path);
-    ASSERT_EQ(closed.size(), 444U);
-    EXPECT_EQ(std::vector<uint8_t>(closed.begin(), closed.begin() + 44), kStereo48k444);
-    EXPECT_EQ(std::vector<uint8_t>(closed.begin() + 44, closed.end()), std::vector<uint8_t>(400, 0xAB));
+    std::vector<uint8_t> closed = kStereo48k444;
+    closed.resize(444, 0xAB);
+    EXPECT_EQ(ReadBytes(path), closed);
     EXPECT_FALSE(WriteWavHeader(folder.Path() + "missing/x.wav", 1, 8000));
     WriteBytes(path, std::vector<uint8_t>(44 + 3 * 2 * 1000, 0x01)); // 1000 frames of three channels
     ASSERT_TRUE(WriteWavHeader(path, 3, 22050));
@@ -320,9 +322,9 @@ TEST(Recorder, SingleFileWithPlaceholdersUntilClosed) {
     rig.Record(3);
     EXPECT_FALSE(recorder.StopRequested());
     EXPECT_EQ(FileSamples({path}, false), Ramp(0, 12));
-    EXPECT_EQ(recorder.DurationText(), "00:00:00.002"); // 12 frames at 8000/s: 1.5 ms
-    EXPECT_EQ(recorder.SizeText(), " 0 kB");            // 92 bytes
-    EXPECT_EQ(recorder.StatusText(), "  Rec " + path + " (max 680MB)");
+    // 12 frames at 8000/s (1.5 ms) in 92 bytes.
+    EXPECT_EQ(std::tuple(recorder.DurationText(), recorder.SizeText(), recorder.StatusText()),
+              std::tuple("00:00:00.002", " 0 kB", "  Rec " + path + " (max 680MB)"));
     rig.Record(); // passes the limit: a single file asks the run to stop
     EXPECT_TRUE(recorder.StopRequested());
     recorder.End();
@@ -563,9 +565,8 @@ TEST_F(RecordingSettingsRulesTest, SplitsExcludeEachOtherAndFallBackToTheHalfHou
     SetFormat("192000", "2 - stereo");
     basic.Click("Split00");
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{"2GB file size exceeded - split shorter"});
-    EXPECT_FALSE(basic.Checked("Split00"));
-    EXPECT_TRUE(basic.Checked("Split30"));
-    EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "1362.3 MB");
+    EXPECT_EQ(std::tuple(basic.Checked("Split00"), basic.Checked("Split30"), basic.Text("FileMaxSizeCombo")),
+              std::tuple(false, true, "1362.3 MB"));
     basic.Click("Split30"); // switching a split off leaves the size alone
     EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "1362.3 MB");
 }
@@ -601,15 +602,320 @@ TEST_F(RecordingSettingsRulesTest, ARunReadsTheRecorderSettings) {
     basic.SetText("FileModeCombo", "1 - circular");
     basic.SetText("FileMaxSizeCombo", "659.18 MB");
     basic.SetText("MaxNFiles", "3");
-    const auto circular = read();
-    EXPECT_EQ(circular.mode, FileMode::Circular);
-    EXPECT_EQ(circular.maxFileBytes, 691200328U); // 659.18 x 1048576 = 691200327.68
-    EXPECT_EQ(circular.maxFiles, 3);
+    const auto circular = read(); // 659.18 x 1048576 = 691200327.68 bytes
+    EXPECT_EQ(std::tuple(circular.mode, circular.maxFileBytes, circular.maxFiles),
+              std::tuple(FileMode::Circular, 691200328U, 3));
     basic.SetText("FileMaxSizeCombo", "4096 MB");
     EXPECT_EQ(read().maxFileBytes, 2000ULL * 1048576);
     EXPECT_EQ(basic.Text("FileMaxSizeCombo"), "2000 MB");
     basic.SetText("FileMaxSizeCombo", "big");
     EXPECT_EQ(read().maxFileBytes, 1048576U);
+}
+
+constexpr int kBlock = 65536;    // values per block: 1 MB holds 8 blocks
+constexpr uint32_t kRate = 2048; // mono: one second is one save step of 2048 values
+
+// Value k of a ramp that differs from block to block.
+int16_t RampValue(int64_t k) {
+    return static_cast<int16_t>(k % 65521);
+}
+
+// Appends `blocks` blocks of the ramp; gives the fills shown and, in `full`, each block's full flag.
+std::vector<int> Fill(RamBuffer& buffer, int blocks, std::vector<bool>* full = nullptr) {
+    std::vector<int> percents;
+    std::vector<int16_t> block(kBlock);
+    for (int b = 0; b < blocks; ++b) {
+        std::ranges::generate(block, [k = int64_t{b} * kBlock]() mutable { return RampValue(k++); });
+        const RamBuffer::Appended appended = buffer.AppendBlock(block);
+        if (appended.percent) {
+            percents.push_back(*appended.percent);
+        }
+        if (full) {
+            full->push_back(appended.full);
+        }
+    }
+    return percents;
+}
+
+// The saved file holds `count` ramp values starting at ramp index `first`, under a header saying so.
+void ExpectRamp(const std::string& path, int64_t first, int64_t count) {
+    const std::vector<uint8_t> file = ReadBytes(path);
+    ASSERT_EQ(static_cast<int64_t>(file.size()), 44 + 2 * count);
+    EXPECT_EQ(Le32(file, 4), file.size() - 8);
+    EXPECT_EQ(Le32(file, 40), file.size() - 44);
+    EXPECT_EQ(Le32(file, 24), kRate);
+    for (int64_t k = 0; k < count; ++k) {
+        const auto at = static_cast<std::size_t>(44 + 2 * k);
+        const auto value = static_cast<int16_t>(file[at] | file[at + 1] << 8);
+        if (value != RampValue(first + k)) {
+            FAIL() << "value " << k << " is " << value;
+        }
+    }
+}
+
+// A capacity that is no whole number of blocks, or an "off" buffer that takes blocks.
+TEST(RamBuffer, CapacityIsWholeBlocksAndOffHoldsNothing) {
+    RamBuffer buffer;
+    const struct {
+        int megabytes, block;
+        int64_t capacity;
+    } cases[] = {{4, 4096, 2097152}, {1, 3000, 522000}, {0, 4096, 0}, {-4, 4096, 0}, {4, 0, 0}};
+    for (const auto& c : cases) {
+        EXPECT_TRUE(buffer.Start(c.megabytes, RamBufferMode::Circular, c.block, 1, kRate));
+        EXPECT_EQ(buffer.Capacity(), c.capacity) << c.megabytes << " MB, block " << c.block;
+        EXPECT_EQ(buffer.On(), c.capacity > 0);
+    }
+    EXPECT_TRUE(Fill(buffer, 1).empty());
+    EXPECT_EQ(buffer.WritePosition(), 0);
+    // Stereo at 48 kHz, 4 MB: about 21.8 seconds (empty until a block comes: the Buffer menu's test).
+    buffer.Start(4, RamBufferMode::Circular, 8192, 2, 48000);
+    EXPECT_EQ(buffer.Capacity(), 2097152);
+    EXPECT_NEAR(buffer.Seconds(), 21.845, 0.001);
+}
+
+// Saves must hold the newest samples oldest first (also across the wrap), in whole steps, within what the
+// buffer holds, replacing a longer file of the name.
+TEST(RamBuffer, SavesWriteTheNewestSamplesOldestFirst) {
+    TempFolder folder;
+    const std::string path = folder.Path() + "buffer.wav";
+    constexpr int64_t kFull = 8 * kBlock;
+    constexpr auto C = RamBufferMode::Circular;
+    using enum RamBuffer::Saved;
+    const struct {
+        const char* name;
+        RamBufferMode mode;
+        int blocks;
+        double seconds; // < 0: the whole buffer
+        RamBuffer::Saved saved;
+        int64_t first, count; // ramp index of the first value saved, values saved
+    } cases[] = {
+        {"part of three blocks", C, 3, 10, Requested, 3 * kBlock - 20480, 20480},
+        {"fractions of a step are dropped", C, 3, 10.9, Requested, 3 * kBlock - 20480, 20480},
+        {"more than recorded", C, 3, 200, Requested, 0, 3 * kBlock},
+        {"whole before wrapping", C, 3, -1, Whole, 0, 3 * kBlock},
+        {"across the wrap", C, 11, 200, Requested, 11 * kBlock - 409600, 409600},
+        {"within the newest", C, 11, 10, Requested, 11 * kBlock - 20480, 20480},
+        {"whole after wrapping", C, 11, -1, Whole, 3 * kBlock, kFull},
+        {"more than it holds", C, 11, 300, Shorter, 3 * kBlock, kFull},
+        {"full stops taking blocks", RamBufferMode::StopWhenFull, 11, -1, Whole, 0, kFull},
+        {"newest of a full buffer", RamBufferMode::StopWhenFull, 11, 10, Requested, kFull - 20480, 20480},
+        {"nothing asked", C, 3, 0, Requested, 0, 0},
+    };
+    WriteBytes(path, std::vector<uint8_t>(3 * kFull, 0x55));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RamBuffer buffer;
+        buffer.Start(1, c.mode, kBlock, 1, kRate);
+        Fill(buffer, c.blocks);
+        EXPECT_EQ(c.seconds < 0 ? buffer.SaveWhole(path) : buffer.SaveLastSeconds(path, c.seconds), c.saved);
+        ExpectRamp(path, c.first, c.count);
+    }
+    // A missing folder, or a folder of the name that the finished file cannot replace: every save fails
+    // and no temporary file is left.
+    RamBuffer buffer;
+    buffer.Start(1, C, kBlock, 1, kRate);
+    Fill(buffer, 3);
+    std::filesystem::create_directory(folder.Path() + "taken.wav");
+    for (const std::string& bad : {folder.Path() + "no/such.wav", folder.Path() + "taken.wav"}) {
+        EXPECT_EQ(std::tuple(buffer.SaveWhole(bad), buffer.SaveLastSeconds(bad, 10),
+                             buffer.SaveLastSeconds(bad, 300)),
+                  std::tuple(Failed, Failed, Failed))
+            << bad;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+}
+
+// A fill rounded the wrong way or shown unchanged, a full stop-when-full buffer not stopping the run, or a
+// circular one stopping it.
+TEST(RamBuffer, FillIsShownWhenItChangesAndAFullBufferStopsTheRun) {
+    RamBuffer buffer;
+    buffer.Start(1, RamBufferMode::StopWhenFull, kBlock, 1, kRate);
+    std::vector<bool> full;
+    // Eighths of the buffer, rounded half to even: 12.5 -> 12, 37.5 -> 38.
+    EXPECT_EQ(Fill(buffer, 9, &full), (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88, 100}));
+    EXPECT_EQ(full, (std::vector<bool>{false, false, false, false, false, false, false, true, true}));
+    EXPECT_TRUE(buffer.Wrapped());
+    buffer.Start(1, RamBufferMode::Circular, kBlock, 1, kRate);
+    full.clear();
+    Fill(buffer, 9, &full);
+    EXPECT_EQ(std::tuple(std::count(full.begin(), full.end(), true), buffer.WritePosition()),
+              std::tuple(0, kBlock));
+    buffer.Empty(); // file playback
+    EXPECT_FALSE(buffer.Wrapped() || buffer.WritePosition() != 0);
+}
+
+// The Buffer menu: memory that cannot be had, "Buffer Empty" with nothing to save (and no file written), the
+// name and folder of a save, a save longer than the buffer, "Replace ... ?" asked once, no temporary file
+// left, the partial save's answers, cancels at each dialog, the buffer kept after a failed save, temp.wav in
+// a work folder that cannot be written, the picture shown again after every dialog, the run's description
+// and the stop of a full stop-when-full buffer.
+TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
+    TempFolder folder;
+    SettingsModel settings;
+    MenuModel menus;
+    ScriptedInteraction dialogs;
+    int stops = 0;
+    bool hidden = false; // the picture kept aside while a dialog is open
+    std::string opened;
+    std::tm now{};
+    now.tm_year = 126;
+    now.tm_mday = 5;
+    RamBufferCommands commands(settings, dialogs,
+                               {.clock = [&] { return now; },
+                                .stopRun = [&] { ++stops; },
+                                .saveSpecGram = [&] { hidden = true; },
+                                .restoreSpecGram = [&] { hidden = false; },
+                                .open = [&](const std::string& path) { opened = path; },
+                                .workFolder = folder.Path() + "work"});
+    commands.Attach(menus);
+    ControlModel& form = settings.Form1();
+    settings.Options0().SetText("txtBufferPath", folder.Path() + "buffers");
+    std::filesystem::create_directory(folder.Path() + "buffers");
+    const std::string saved = folder.Path() + "buffers/buffer end at 20260105_000000.wav";
+    // Too large to allocate, off, then allocated but still empty: nothing to save, no file.
+    form.SetText("Combo12", "2147483647 Mbytes");
+    EXPECT_EQ(commands.RunStarts(4096, 1, 48000), "");
+    form.SetText("Combo12", "off");
+    EXPECT_EQ(commands.RunStarts(4096, 1, 48000), "");
+    menus.Trigger("SaveBuffer");
+    form.SetText("Combo12", "4 Mbytes");
+    EXPECT_EQ(commands.RunStarts(4096, 1, 48000), "  Buffer  43.69sec");
+    for (const char* command :
+         {"BufferSave60", "SaveBufferAs", "SaveBufferPartial", "AnalyzeBuffer", "PlayBuffer"}) {
+        menus.Trigger(command);
+    }
+    std::vector<std::string> texts(7, "Buffer Empty");
+    texts[0] = "Not enough memory for a RAM buffer of 2147483647 Mbytes: the run goes on without it";
+    EXPECT_EQ(dialogs.Texts(), texts);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path() + "buffers"));
+    commands.Append(std::vector<int16_t>(4096, 7));
+    EXPECT_EQ(form.Text("BufferLabel"), " 0%");
+    menus.Trigger("SaveBuffer");
+    EXPECT_EQ(form.Text("StatusLine"), "Saved <" + saved + ">");
+    EXPECT_EQ(ReadBytes(saved).size(), 44u + 2 * 4096);
+    menus.Trigger("BufferSave60"); // more than 43.69 s: the whole buffer and a note
+    EXPECT_EQ(dialogs.Texts().back(), "Buffer shorter than requested");
+    // The position last received joins the name when names carry it.
+    settings.Options0().SetChecked("AddUDP", true);
+    form.SetText("UDPTXT", " 4530.1234N_00912.3456E ");
+    menus.Trigger("SaveBuffer");
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() +
+                                        "buffers/buffer end at 20260105_000000 4530.1234N_00912.3456E.wav"));
+    // Save As cancelled; over an existing file it asks once: No shows the dialog again, Yes replaces it.
+    dialogs.textAnswers = {std::nullopt, saved, saved};
+    dialogs.yesNoAnswers = {false, true};
+    menus.Trigger("SaveBufferAs");
+    menus.Trigger("SaveBufferAs");
+    EXPECT_EQ(std::ranges::count(dialogs.Texts(), "Replace " + saved + " ?"), 2);
+    // The two buffers saved so far, and no temporary file left beside them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() + "buffers"), {}), 2);
+    // Partial: an answer that is no number of seconds, below one or cancelled cancels, as does the file
+    // dialog; a name gets ".wav".
+    dialogs.messages.clear();
+    dialogs.dialogs.clear();
+    dialogs.textAnswers = {"abc", "0.5", std::nullopt, "2", std::nullopt, "2", folder.Path() + "part"};
+    for (int i = 0; i < 5; ++i) {
+        menus.Trigger("SaveBufferPartial");
+    }
+    EXPECT_FALSE(hidden);
+    ASSERT_EQ(dialogs.dialogs.size(), 2u);
+    EXPECT_EQ(dialogs.dialogs[0].folder, folder.Path() + "buffers/");
+    EXPECT_EQ(ReadBytes(folder.Path() + "part.wav").size(), 44u + 2 * 4096); // what was captured
+    // A folder that cannot be written: a message, and the buffer is kept for another try.
+    settings.Options0().SetText("txtBufferPath", folder.Path() + "missing");
+    menus.Trigger("SaveBuffer");
+    ASSERT_EQ(dialogs.messages.size(), 6u);
+    EXPECT_TRUE(dialogs.messages.back().text.starts_with("Cannot write "));
+    EXPECT_TRUE(commands.Buffer().HoldsSound());
+    // temp.wav: not in a missing work folder (nothing opened), then in the folder once it is made.
+    menus.Trigger("AnalyzeBuffer");
+    EXPECT_EQ(dialogs.messages.back().text + opened, "Cannot write " + folder.Path() + "work/temp.wav");
+    std::filesystem::create_directory(folder.Path() + "work");
+    menus.Trigger("PlayBuffer");
+    EXPECT_EQ(opened, folder.Path() + "work/temp.wav");
+    EXPECT_FALSE(hidden);
+    EXPECT_EQ(ReadBytes(opened).size(), 44u + 2 * 4096);
+    // Stop when full: the run is stopped at the block that fills the buffer.
+    settings.Options0().SetText("RamBufferModeCombo", "2 - stop when full");
+    commands.RunStarts(1048576, 1, 48000);
+    for (int block = 0; block < 3; ++block) {
+        commands.Append(std::vector<int16_t>(1048576));
+    }
+    EXPECT_EQ(stops, 2);
+    EXPECT_EQ(form.Text("BufferLabel"), " 100%");
+}
+
+// "Ondrix Test Ramp" recorded through the real-time loop in multiple-file mode with 1 MB files, with a
+// recording pause in the middle: the data of all files, concatenated, is the ramp with not one sample lost,
+// repeated or reordered across the file switches, apart from the one block of silence the pause writes.
+TEST(RecordingLoopRealTime, MultipleFilesKeepTheRampWholeAcrossSwitchesAndAPause) {
+    constexpr int kRate = 192000;
+    constexpr int kBlock = 16384;
+    constexpr double kSeconds = 15.0;
+    TempFolder folder;
+    RealTimeLoopRig rig(nullptr);
+    LocalVolumes volumes;
+    std::unique_ptr<Recorder> recorder;
+    rig.settings.ApplyInitialValues();
+    rig.devices.RefreshDeviceLists();
+    rig.SelectInput(kTestRampName);
+    ControlModel& form = rig.settings.Form1();
+    form.SetText("SampleRate", std::to_string(kRate));
+    form.SetText("BlockSize", std::to_string(kBlock));
+    rig.settings.Options2().SetText("Combo2", "8");
+    ControlModel& basic = rig.settings.Options0();
+    basic.SetText("FileModeCombo", "3 - multiple file");
+    basic.SetText("FileMaxSizeCombo", "1 MB");
+    basic.SetText("FileRecPathField", folder.Path());
+    RealTimeHooks& hooks = rig.context.hooks;
+    hooks.prepareRecording = [&] {
+        recorder = std::make_unique<Recorder>(
+            RecorderSettingsFromSettings(rig.settings, 1, kRate, form.Text("Combo10"), kBlock),
+            RecorderEnvironment{.volumes = volumes, .clock = [] { return LocalNow(); }, .log = [](auto&) {}});
+        return recorder->Begin().empty();
+    };
+    hooks.recordBlock = [&](auto block, bool paused) { recorder->RecordBlock(block, paused); };
+    hooks.endRecording = [&] { recorder->End(); };
+    rig.tasks.SelectTask(2);
+    const int64_t total = static_cast<int64_t>(kSeconds * kRate / kBlock);
+    rig.Session([&](int) {
+        const int64_t blocks = rig.context.status.blocks;
+        // Rec Pause held for a few blocks in the middle of the run.
+        form.SetChecked("RecPauseFlag", blocks >= total / 2 && blocks < total / 2 + 4);
+        return blocks < total;
+    });
+    ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages.front().text;
+    EXPECT_EQ(rig.context.status.droppedBlocks + rig.context.status.fails, 0);
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        files.push_back(entry.path().string());
+    }
+    std::ranges::sort(files); // the progressive number orders them
+    ASSERT_GE(files.size(), 5u);
+    std::vector<uint16_t> data;
+    for (const std::string& file : files) { // each closed with its sizes; the header bytes are WavHeader's
+        const std::vector<uint8_t> bytes = ReadBytes(file);
+        ASSERT_GE(bytes.size(), 44u) << file;
+        EXPECT_EQ(Le32(bytes, 40), bytes.size() - 44) << file;
+        for (std::size_t at = 44; at + 1 < bytes.size(); at += 2) {
+            data.push_back(static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8));
+        }
+    }
+    // The ramp from 0 with exactly one break: one block of zeros, then the ramp again from where capture
+    // resumed.
+    int breaks = 0;
+    for (std::size_t i = 0, expected = 0; i < data.size(); ++i, ++expected) {
+        if (data[i] != static_cast<uint16_t>(expected)) {
+            ASSERT_EQ(++breaks, 1) << "second break at sample " << i;
+            ASSERT_LT(i + kBlock, data.size());
+            EXPECT_EQ(std::count(data.begin() + i, data.begin() + i + kBlock, 0), kBlock)
+                << "silence at " << i;
+            i += kBlock;
+            expected = data[i];
+        }
+    }
+    EXPECT_EQ(breaks, 1);
+    EXPECT_GE(data.size(), static_cast<std::size_t>((total - 4) * kBlock));
 }
 
 } // namespace

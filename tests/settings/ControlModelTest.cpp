@@ -1,10 +1,14 @@
-// The control model of a window, the menu commands and the inventory of the four settings windows.
+// The control model of a window, the menu commands and the inventory of the four settings windows; the
+// analysis parameters and the recording duration shown on the Basic Settings window.
 #include "settings/ControlModel.h"
+#include "settings/AnalysisInfo.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <cstdint>
 #include <map>
 #include <stdexcept>
@@ -48,26 +52,21 @@ protected:
 // Handlers see what the user did (typed, picked, clicked, spun); bad picks, toggles, groups, ranges.
 TEST_F(ControlModelTest, UserOperationsReachTheHandlersAsWhatTheUserDid) {
     model.Type("Size", "2048");
-    EXPECT_EQ(model.ListIndex("Size"), -1);
-    EXPECT_FALSE(model.Pick("Size", 3));
-    EXPECT_FALSE(model.Pick("Size", -1));
-    EXPECT_EQ(model.Text("Size"), "2048");
+    EXPECT_FALSE(model.Pick("Size", 3) || model.Pick("Size", -1));
+    EXPECT_EQ(model.Text("Size") + " " + std::to_string(model.ListIndex("Size")), "2048 -1");
     model.Pick("Size", 2);
-    EXPECT_EQ(model.Text("Size"), "1024");
-    EXPECT_EQ(model.ListIndex("Size"), 2);
+    EXPECT_EQ(model.Text("Size") + " " + std::to_string(model.ListIndex("Size")), "1024 2");
     model.Type("Size", "1024");
     model.Click("Flag");
-    EXPECT_EQ(model.Text("Flag"), "1");
+    const std::string once = model.Text("Flag");
     model.Click("Flag");
-    EXPECT_EQ(model.Text("Flag"), "0");
+    EXPECT_EQ(once + model.Text("Flag"), "10");
     model.Click("B");
-    EXPECT_EQ(model.Text("B"), "-1");
-    EXPECT_EQ(model.Text("A"), "0");
-    EXPECT_EQ(model.Text("Other"), "-1");
+    EXPECT_EQ(model.Text("A") + model.Text("B") + model.Text("Other"), "0-1-1");
     model.Spin("Spin", 15);
-    EXPECT_EQ(model.Text("Spin"), "10");
+    const std::string high = model.Text("Spin");
     model.Spin("Spin", -3);
-    EXPECT_EQ(model.Text("Spin"), "0");
+    EXPECT_EQ(high + " " + model.Text("Spin"), "10 0");
     model.Click("Go");
     const std::vector<std::pair<std::string, Action>> expected = {
         {"Size", Action::Typed},   {"Size", Action::Picked},  {"Size", Action::Typed},
@@ -95,20 +94,17 @@ TEST_F(ControlModelTest, ProgramWritesNotifyListenersButRunNoHandlers) {
     EXPECT_EQ(changes, expected);
     model.SetText("Size", "256 ");
     EXPECT_EQ(model.ListIndex("Size"), -1);
-    model.SetListIndex("Scale", 2);
-    EXPECT_EQ(model.ListIndex("Scale"), 2);
-    EXPECT_EQ(model.Text("Scale"), "15");
-    model.SetListIndex("Scale", -1);
-    EXPECT_EQ(model.ListIndex("Scale"), -1);
-    EXPECT_EQ(model.Text("Scale"), "15");
+    for (const int index : {2, -1}) { // of equal entries the one set, and none: the text stays
+        model.SetListIndex("Scale", index);
+        EXPECT_EQ(model.Text("Scale") + " " + std::to_string(model.ListIndex("Scale")),
+                  "15 " + std::to_string(index));
+    }
     model.SetChecked("A", true);
     EXPECT_EQ(model.Text("B"), "0");
-    model.SetText("Field", "4 Mbytes");
-    EXPECT_DOUBLE_EQ(model.Value("Field"), 4.0);
-    model.SetText("Field", "2.5");
-    EXPECT_EQ(model.IntValue("Field"), 2);
-    model.SetText("Field", "3.5");
-    EXPECT_EQ(model.IntValue("Field"), 4);
+    for (const auto& [text, value] : {std::pair{"4 Mbytes", 4}, {"2.5", 2}, {"3.5", 4}}) {
+        model.SetText("Field", text);
+        EXPECT_EQ(model.IntValue("Field"), value) << text;
+    }
     model.SetNumber("Field", 2048);
     EXPECT_EQ(model.Text("Field"), "2048");
     model.SetNumber("Spin", 9);
@@ -183,6 +179,79 @@ TEST(Inventory, EveryWindowKeepsItsControlOrderSavedSetAndStartState) {
             EXPECT_EQ(count, 1) << group;
         }
     }
+}
+
+// The six lines: overlap or skipped samples; a single-precision bandwidth factor (60.937, not .938).
+TEST(AnalysisInfo, LinesForOverlapSkipAndBandwidth) {
+    // Rate, channels, FFT size, window size, window type and its list position, scan step.
+    AnalysisInfoInput input{48000, 1, 1024, 1024, "Hanning", 1, 512};
+    const std::vector<std::string> expected = {
+        "Sampling rate  48000 samples/sec  Channels  1",   "FFT size  1024 =  21.333 msec",
+        "Window Size  1024 =  21.333 msec   Type Hanning", "Frequency resolution  46.875  Bandwidth  67.5 Hz",
+        "Scan Step  512 =  10.667 msec   Overlap  50%",    "FFT x sec  93.75 x channel",
+    };
+    EXPECT_EQ(AnalysisInfoLines(input), expected);
+    input.scanStep = 2048;
+    const std::vector<std::string> lines = AnalysisInfoLines(input);
+    EXPECT_EQ(lines[4], "Scan Step  2048 =  42.667 msec   Skip  1024 samples every  1024");
+    EXPECT_EQ(lines[5], "FFT x sec  23.438 x channel");
+    input.windowTypeIndex = 2;
+    input.windowTypeText = "Hamming";
+    EXPECT_EQ(AnalysisInfoLines(input)[3], "Frequency resolution  46.875  Bandwidth  60.937 Hz");
+    input.windowTypeIndex = -1;
+    input.windowTypeText = "hanning";
+    EXPECT_EQ(AnalysisInfoLines(input)[3], "Frequency resolution  46.875  Bandwidth  0 Hz");
+}
+
+// Zero or huge settings (typed by the user) never print "inf" or "nan"; zero prints zeros. One file of
+// the maximum size lasts so long at the rate and channel count; none at no channels.
+TEST(AnalysisInfo, ZeroOrHugeValuesNeverPrintInfinityAndRecordingDuration) {
+    for (double bad : {0.0, DBL_MAX}) {
+        std::vector<std::string> lines = AnalysisInfoLines({bad, bad, bad, bad, "", 1, bad});
+        lines.push_back(RecDurationText(bad, bad, bad));
+        for (const std::string& line : lines) {
+            for (const char* word : {"inf", "INF", "nan", "NAN"}) {
+                EXPECT_EQ(line.find(word), std::string::npos) << line;
+            }
+        }
+    }
+    const std::vector<std::string> zero = AnalysisInfoLines({});
+    EXPECT_EQ(zero[1], "FFT size  0 =  0 msec");
+    EXPECT_EQ(zero[4], "Scan Step  0 =  0 msec   Overlap  0%");
+    EXPECT_EQ(RecDurationText(680, 48000, 1), "= 02:03:47.400");
+    EXPECT_EQ(RecDurationText(2000, 44100, 2), "= 03:18:08.600");
+    EXPECT_EQ(RecDurationText(680, 48000, 0), "= 00:00:00.000");
+    EXPECT_EQ(RecDurationText(-5, 48000, 1), "= 00:00:00.000");
+}
+
+// The Basic window shows its own info and file duration; split choices only for multiple files.
+TEST(AnalysisInfo, BasicWindowShowsItsInfoDurationAndSplitChoices) {
+    SettingsModel settings;
+    ControlModel& basic = settings.Options0();
+    basic.SetText("FFTSize", "1024");
+    basic.SetText("WindowSize", "1024");
+    basic.Type("NchanCombo", "2 - stereo");
+    const std::vector<std::string> lines = settings.InfoLines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "Sampling rate  48000 samples/sec  Channels  2");
+    EXPECT_EQ(lines[2], "Window Size  1024 =  21.333 msec   Type Hanning");
+    EXPECT_EQ(basic.Text("AnalysisParameters").substr(0, lines[0].size() + 1), lines[0] + "\n");
+    EXPECT_EQ(basic.Text("RecDurationLabel"), "= 01:01:53.700");
+    basic.Type("FileMaxSizeCombo", "1 MB");
+    EXPECT_EQ(basic.Text("RecDurationLabel"), "= 00:00:05.500");
+
+    auto splitChoices = [&] {
+        return std::ranges::count_if(std::vector<std::string>{"Split00", "Split30", "SpanDiskCheck"},
+                                     [&](const std::string& name) { return basic.At(name).enabled; });
+    };
+    basic.Pick("FileModeCombo", 2);
+    EXPECT_EQ(splitChoices(), 3);
+    basic.Type("FileModeCombo", "1 - circular");
+    EXPECT_EQ(splitChoices(), 0);
+    // Without window hooks (no windows at all) "Apply" and a colour pick still run their rules.
+    basic.Click("ApplyButton");
+    settings.Form1().Pick("Combo8", 1);
+    EXPECT_EQ(settings.Form1().Text("FFTSize"), "1024");
 }
 
 } // namespace

@@ -59,12 +59,10 @@ protected:
         return before;
     }
     void ExpectIdle(const std::string& caption) {
-        EXPECT_TRUE(tasks.SessionStopped());
-        EXPECT_FALSE(tasks.Running());
-        EXPECT_EQ(form().At("StartStop").caption, caption);
-        EXPECT_EQ(form().Text("Label4"), "");
-        EXPECT_TRUE(form().At("Frame1").enabled);
-        EXPECT_FALSE(form().Checked("PauseButton"));
+        EXPECT_EQ(std::tuple(tasks.SessionStopped(), tasks.Running(), form().At("StartStop").caption,
+                             form().Text("Label4"), form().At("Frame1").enabled,
+                             form().Checked("PauseButton")),
+                  std::tuple(true, false, caption, "", true, false));
     }
 
     SettingsModel settings;
@@ -97,15 +95,14 @@ TEST_F(TaskControllerTest, EachTaskSetsItsMenuCheckStatusCaptionColourAndControl
         for (const char* command : commands) {
             EXPECT_EQ(menu.At(command).checked, command == commands[mode - 1]) << command;
         }
-        EXPECT_EQ(form().Text("Label4"), status);
-        EXPECT_EQ(form().At("StartStop").caption, caption);
-        EXPECT_EQ(form().At("StartStop").background, colour);
+        EXPECT_EQ(std::tuple(form().Text("Label4"), form().At("StartStop").caption,
+                             form().At("StartStop").background),
+                  std::tuple(status, caption, colour));
         EXPECT_EQ((std::array<bool, 5>{form().At("RecPauseFlag").visible, form().At("GoToS").enabled,
                                        form().At("Text4").enabled, form().At("QuickRecButton").enabled,
                                        form().At("Frame4").visible}),
                   controls);
-        EXPECT_FALSE(form().Checked("RecPauseFlag"));
-        EXPECT_EQ(form().Text("L25") + form().Text("CounterLabel"), "");
+        EXPECT_EQ(form().Text("RecPauseFlag") + form().Text("L25") + form().Text("CounterLabel"), "0");
         // The real-time tasks also write their default block size, as typed: a second re-layout.
         EXPECT_EQ(journal, (mode <= 2 ? Journal{"clear picture", "UpdateForm", "close all", "UpdateForm"}
                                       : Journal{"clear picture", "UpdateForm"}));
@@ -119,15 +116,14 @@ TEST_F(TaskControllerTest, TaskSelectionSetsTheDefaultBlockSizeAsWritten) {
         tasks.SelectTask(mode);
         return form().Text("BlockSize");
     };
-    // Defaults: real-time 4096, recording 16384, playback 8192; every task compares the recording default.
-    EXPECT_EQ(blockAfter(1, "2048"), "4096");
-    EXPECT_EQ(blockAfter(1, "8192"), "4096"); // below the recording default: even a smaller one is set
-    EXPECT_EQ(blockAfter(1, "32768"), "32768");
-    EXPECT_EQ(blockAfter(2, "2048"), "16384");
-    EXPECT_EQ(blockAfter(2, "16384"), "16384");
-    EXPECT_EQ(blockAfter(3, "2048"), "8192");
-    EXPECT_EQ(blockAfter(3, "32768"), "32768");
-    EXPECT_EQ(blockAfter(4, "2048"), "2048");
+    // Defaults: real-time 4096, recording 16384, playback 8192; every task compares the recording default
+    // (below it even a smaller default is set).
+    const std::tuple<int16_t, const char*, const char*> cases[] = {
+        {1, "2048", "4096"},   {1, "8192", "4096"}, {1, "32768", "32768"}, {2, "2048", "16384"},
+        {2, "16384", "16384"}, {3, "2048", "8192"}, {3, "32768", "32768"}, {4, "2048", "2048"}};
+    for (const auto& [mode, typed, set] : cases) {
+        EXPECT_EQ(blockAfter(mode, typed), set) << mode << " " << typed;
+    }
     settings.Options1().SetText("DefBlockSizeRecCombo", "2048");
     EXPECT_EQ(blockAfter(1, "1024"), "4096");
     EXPECT_EQ(blockAfter(2, "2048"), "2048");
@@ -162,10 +158,10 @@ TEST_F(TaskControllerTest, SecondClickOrQuickRecStopsARunOnceAndQuickRecSwitches
         }
         EXPECT_EQ(journal, expected);
         EXPECT_EQ(seen, std::vector<std::string>(5, from == 2 ? "REC Stop" : "Stop"));
-        EXPECT_EQ(tasks.SessionMode(), to);
-        EXPECT_TRUE(tasks.SessionStopped());
-        EXPECT_EQ(form().At("StartStop").caption, to == 2 ? "REC Start" : "Start");
-        EXPECT_EQ(form().Text("Label4"), to == 2 ? "Recording to /data/rec/" : "Real-Time display");
+        EXPECT_EQ(std::tuple(tasks.SessionMode(), tasks.SessionStopped(), form().At("StartStop").caption,
+                             form().Text("Label4")),
+                  std::tuple(to, true, to == 2 ? "REC Start" : "Start",
+                             to == 2 ? "Recording to /data/rec/" : "Real-Time display"));
         tasks.QuickRecButton(); // idle: at once
         EXPECT_EQ(tasks.SessionMode(), from);
     }
@@ -184,8 +180,7 @@ TEST_F(TaskControllerTest, ALoopEndingItselfReturnsToIdleAndIdlePassesWaitForEve
     journal.clear();
     form().Click("Command23");
     EXPECT_EQ(journal, Run(4, 3, {"reset file view"}));
-    EXPECT_EQ(pump.calls, 3);
-    EXPECT_EQ(pump.waits, 1); // pass 2 only: pass 3 stopped the run
+    EXPECT_EQ(std::tuple(pump.calls, pump.waits), std::tuple(3, 1)); // a wait in pass 2 only: pass 3 stopped
     ExpectIdle("Start");
 }
 
@@ -321,8 +316,7 @@ TEST_F(TaskControllerTest, PauseRedrawAndQuickSettingsDuringARun) {
 // Waiting processes events even for no time and never waits longer than asked.
 TEST_F(TaskControllerTest, WaitWithEventsNeverWaitsLongerThanAsked) {
     tasks.WaitWithEvents(0.0f);
-    EXPECT_EQ(pump.waits, 1); // events are processed even for no time
-    EXPECT_EQ(pump.longestWait.count(), 0);
+    EXPECT_EQ(std::tuple(pump.waits, pump.longestWait.count()), std::tuple(1, 0)); // events even for no time
     tasks.WaitWithEvents(0.01f);
     EXPECT_GE(pump.waits, 2);
     EXPECT_LE(pump.longestWait.count(), 10);
@@ -369,13 +363,13 @@ TEST(RatesFileTest, ItemsReplaceBothSampleRateListsInFileOrder) {
     ASSERT_TRUE(LoadRatesFile(path, settings));
     const std::vector<std::string> expected = {"96000", "11025", "8000", "22050", "384000"};
     EXPECT_NE(builtIn, expected);
-    EXPECT_EQ(settings.Form1().At("SampleRate").items, expected);
-    EXPECT_EQ(settings.Options0().At("SampleRate").items, expected);
-    EXPECT_EQ(settings.Form1().Text("SampleRate"), "48000");
+    EXPECT_EQ(std::tuple(settings.Form1().At("SampleRate").items, settings.Options0().At("SampleRate").items,
+                         settings.Form1().Text("SampleRate")),
+              std::tuple(expected, expected, "48000"));
     WriteFile(path, "");
     ASSERT_TRUE(LoadRatesFile(path, settings));
-    EXPECT_TRUE(settings.Form1().At("SampleRate").items.empty());
-    EXPECT_TRUE(settings.Options0().At("SampleRate").items.empty());
+    EXPECT_TRUE(settings.Form1().At("SampleRate").items.empty() &&
+                settings.Options0().At("SampleRate").items.empty());
 }
 
 } // namespace

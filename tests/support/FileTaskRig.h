@@ -1,5 +1,5 @@
-// The window's file-analysis task on files in a temporary folder, at 48000 samples/s with FFT and window
-// 512 and step 256: settings, display, dialogs, task controller and the columns the loop computes.
+// The window's file tasks on files in a temporary folder, at 48000 samples/s with FFT and window 512 and
+// step 256: settings, display, dialogs, task controller and the columns the file-analysis loop computes.
 #pragma once
 
 #include "TempFolder.h"
@@ -10,6 +10,7 @@
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
 #include "files/FileAnalysisLoop.h"
+#include "files/SoundFileFormat.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
@@ -20,7 +21,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
+#include <string>
+#include <vector>
 
 namespace ondrix {
 
