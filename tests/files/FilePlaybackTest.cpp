@@ -289,7 +289,7 @@ TEST_F(PulsePlaybackRealTime, ToneFollowsTheSpeedAndTheRampComesBackUnbroken) {
     }
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{});
 
-    std::vector<int16_t> ramp(2 * kRate);
+    std::vector<int16_t> ramp(kRate);
     for (std::size_t i = 0; i < ramp.size(); ++i) {
         ramp[i] = static_cast<int16_t>(1000 + i);
     }
