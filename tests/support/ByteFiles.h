@@ -41,21 +41,35 @@ inline uint32_t Le32(const std::vector<uint8_t>& b, std::size_t at) {
            static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
+// What a shell command prints on its standard output; nothing when it fails.
+inline std::optional<std::string> CommandOutput(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[256];
+    while (pipe != nullptr && fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    return pipe != nullptr && pclose(pipe) == 0 ? std::optional(output) : std::nullopt;
+}
+
+// How often `part` occurs in `text`.
+inline int CountOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
+        ++count;
+    }
+    return count;
+}
+
 // soxi's rate, channels, samples and bits of a WAV file, one a line; "" when sox cannot read the file,
 // nothing when sox is not installed.
 inline std::optional<std::string> SoxInfo(const std::string& path) {
     if (std::system("command -v soxi >/dev/null 2>&1") != 0) {
         return std::nullopt;
     }
-    std::string output;
     const std::string q = "'" + path + "'";
-    FILE* pipe =
-        popen(("soxi -r " + q + " && soxi -c " + q + " && soxi -s " + q + " && soxi -b " + q).c_str(), "r");
-    char buffer[256];
-    while (pipe != nullptr && fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        output += buffer;
-    }
-    return pipe != nullptr && pclose(pipe) == 0 ? output : std::string();
+    return CommandOutput("soxi -r " + q + " && soxi -c " + q + " && soxi -s " + q + " && soxi -b " + q)
+        .value_or(std::string());
 }
 
 } // namespace ondrix

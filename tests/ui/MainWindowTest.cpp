@@ -33,6 +33,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -647,6 +648,56 @@ TEST(FileTaskTest, StartInTaskFourAsksForAFileAndDrawsItsPages) {
     EXPECT_TRUE(varied);
 }
 
+// A snapshot's picture region, read back by ImageMagick, is the picture pixel for pixel; in a file task it
+// goes beside the sound file; a cancelled save-as keeps the snapshot folder; a printout is one page with
+// its heading (read by Ghostscript).
+TEST(SnapshotTest, BitmapsHoldThePictureAndAPrintoutItsHeading) {
+    TempFolder home;
+    ScriptedInteraction dialogs;
+    Application app(Options(home.Path(), dialogs));
+    app.Show();
+    const std::string pictures = home.Path() + "pictures/";
+    std::filesystem::create_directories(pictures);
+    app.Settings().Options1().SetText("DefSavePath", pictures);
+    app.Renderer().PrintLines({"snapshot test", "wSpec"});
+    const std::string path = app.Snapshots().Snapshot();
+    ASSERT_EQ(path.substr(0, pictures.size() + 6), pictures + "wSpec ");
+    const std::string back = home.Path() + "back.ppm";
+    ASSERT_EQ(std::system(("convert '" + path + "' '" + back + "'").c_str()), 0);
+    const QImage read(QString::fromStdString(back));
+    const QImage& picture = app.Renderer().Picture();
+    const QPoint at = app.Snapshots().PictureOffset();
+    ASSERT_TRUE(read.rect().contains(QRect(at, picture.size()))) << read.width() << "x" << read.height();
+    int64_t differing = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            differing += (read.pixel(at.x() + x, at.y() + y) ^ picture.pixel(x, y)) & 0xffffffu ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+
+    WriteWav16(home.Path() + "whale.wav", 1, 8000, std::vector<int16_t>(8000));
+    app.OpenFile(home.Path() + "whale.wav");
+    app.Settings().Form1().SetText("Label3", "00:01:05.250");
+    EXPECT_EQ(app.Snapshots().Snapshot().substr(0, home.Path().size() + 28),
+              home.Path() + "wSpec whale at 000105.250 20");
+    dialogs.textAnswers = {std::nullopt};
+    app.Menus().Trigger("SaveSpectrogram");
+    EXPECT_EQ(std::tuple(app.Settings().Options1().Text("DefSavePath"), dialogs.dialogs.back().fileName),
+              std::tuple(pictures, "wSpec whale 000105.250.bmp"));
+
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(home.Path() + "window.pdf"));
+    app.Snapshots().Print(CaptureKind::Window, printer);
+    const std::string gs = "gs -q -dNOPAUSE -dBATCH -dSAFER -sOutputFile=- ",
+                      pdf = " '" + home.Path() + "window.pdf'";
+    std::string text = CommandOutput(gs + "-sDEVICE=txtwrite" + pdf).value_or(""); // words apart by tabs
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    EXPECT_NE(text.find("Ondrix 2.0j Real-Time Spectrograph"), std::string::npos) << text;
+    EXPECT_EQ(CountOf(CommandOutput(gs + "-sDEVICE=bbox" + pdf + " 2>&1").value_or(""), "%%BoundingBox"), 1);
+}
+
 // Idle, the exit question must come first on Exit and on closing the window; "No" leaves everything, "Yes"
 // ends the program.
 TEST(ExitTest, TheQuestionComesFirstAndNoLeavesEverything) {
@@ -802,7 +853,8 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
                 EXPECT_EQ(app.Tasks().CurrentFileName(), sound);
                 EXPECT_EQ(app.Settings().Form1().Text("SampleRate"), "24000");
             }
-            EXPECT_EQ(std::tuple(app.Tasks().RunsStarted(), app.Main().isVisible()), std::tuple(start.runs, false))
+            EXPECT_EQ(std::tuple(app.Tasks().RunsStarted(), app.Main().isVisible()),
+                      std::tuple(start.runs, false))
                 << ::testing::PrintToString(dialogs.Texts());
         }
     }
