@@ -95,6 +95,7 @@ bool FilePlaybackLoop::StartEntry() {
     ShowPosition(true);
     ++context_.status.files;
     nextSlot_ = 0;
+    pausedUnderruns_ = 0;
     phase_ = Phase::Playing;
     Refill();
     if (context_.tasks.SessionStopped()) {
@@ -246,7 +247,7 @@ void FilePlaybackLoop::Refill() {
         }
         nextSlot_ = (nextSlot_ + 1) % kSlots;
     }
-    context_.status.underruns = device_->Underruns();
+    context_.status.underruns = device_->Underruns() - pausedUnderruns_;
 }
 
 // Reads the next block, analyses and draws it, and queues the frames read.
@@ -412,12 +413,17 @@ bool FilePlaybackLoop::HoldForPause() {
     if (context_.tasks.PauseButton()) {
         if (!paused_) {
             paused_ = true;
+            underrunsAtPause_ = device_->Underruns();
             ControlModel& form = context_.settings.Form1();
             form.SetText("StatusLine", form.Text("StatusLine") + "P");
         }
         return true;
     }
-    paused_ = false;
+    if (paused_) {
+        // Running dry while paused is the pause, not a gap in the sound.
+        pausedUnderruns_ += device_->Underruns() - underrunsAtPause_;
+        paused_ = false;
+    }
     return false;
 }
 

@@ -54,7 +54,7 @@ struct FilePlaybackStatus {
     std::string channelMode; // "M", "L", "R", "L+R", "L-R"; "4CH" for four channels
     int64_t blocks = 0;      // blocks queued to the device
     int64_t files = 0;       // files played (the entries of a play list)
-    uint64_t underruns = 0;  // times the device ran out of sound
+    uint64_t underruns = 0;  // times the device ran out of sound while playing (pauses left out)
     double binWidth = 0.0;
     double columnMs = 0.0;
 };
@@ -150,6 +150,8 @@ private:
     int64_t filePosSet_ = 0; // the file position as the loop last set it: another value is a jump
     int nextSlot_ = 0;
     bool paused_ = false;
+    uint64_t underrunsAtPause_ = 0;
+    uint64_t pausedUnderruns_ = 0;                                  // the device ran dry while paused
     std::optional<std::chrono::steady_clock::time_point> playedAt_; // draining: when the last slot was done
     std::vector<int16_t> raw_;                                      // one block of interleaved frames
     std::vector<int16_t> mono_;                                     // the analysed trace of the block
