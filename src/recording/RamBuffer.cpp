@@ -1,18 +1,15 @@
 #include "recording/RamBuffer.h"
 
 #include "common/Clock.h"
-#include "common/FileAccess.h"
 #include "common/Rounding.h"
 #include "common/TextLines.h"
-#include "recording/WavHeader.h"
+#include "recording/NewWavFile.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ondrix {
 
@@ -113,27 +110,12 @@ RamBuffer::Saved RamBuffer::SaveLastSeconds(const std::string& path, double seco
     return Write(path, ranges) ? Saved::Requested : Saved::Failed;
 }
 
-// Written to a new file beside the target and renamed over it once complete: an old file of that name is
-// replaced only by a whole new one, and a longer old file's tail never counts as data.
 bool RamBuffer::Write(const std::string& path, const Ranges& ranges) const {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = true;
-    int64_t offset = kWavHeaderBytes;
+    NewWavFile file(path);
     for (const std::span<const int16_t> range : ranges) {
-        ok = ok && WriteAt(fd, range.data(), range.size_bytes(), offset);
-        offset += static_cast<int64_t>(range.size_bytes());
+        file.Append(range);
     }
-    // An empty buffer still gives a whole header.
-    ok = ok && ftruncate(fd, offset) == 0 && WriteWavHeader(fd, channels_, rate_) && fchmod(fd, 0644) == 0;
-    ok = close(fd) == 0 && ok && rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        unlink(temporary.c_str());
-    }
-    return ok;
+    return file.Finish(channels_, rate_);
 }
 
 std::string RamBufferFileName(const std::tm& when, std::string_view position) {

@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "common/SessionLog.h"
 #include "display/ScalePreview.h"
+#include "files/FileUtilityCommands.h"
 #include "files/WavHeaderCommands.h"
 #include "settings/CommandLine.h"
 #include "settings/ProgramFolder.h"
@@ -134,6 +135,7 @@ void Application::SetUpFiles() {
     opener_->AttachFileCommands(menus_);
     fileOpener_ = [this](const std::string& path) { opener_->OpenFile(path); };
     AttachWavHeaderCommands(menus_, *ui_, [this] { return settings_.Options0().Text("DefPlayPathField"); });
+    AttachFileUtilities(menus_, settings_, *tasks_, *ui_);
     navigation_ = std::make_unique<FileNavigation>(settings_, *tasks_, *ui_, currentFile_, renderer_);
     fileAnalysis_ = std::unique_ptr<FileAnalysisContext>(
         new FileAnalysisContext{settings_, *tasks_, *ui_, renderer_, averaging_, currentFile_});
