@@ -42,6 +42,7 @@ namespace ondrix {
 class AdvancedSettingsWindow;
 class BasicSettingsWindow;
 class MainWindow;
+class RemoteControl;
 class SpecialSettingsWindow;
 
 struct ApplicationOptions {
@@ -170,9 +171,10 @@ private:
     QTimer repaintTimer_;
     WindowPlacement placement_ = WindowPlacement::Normal;
     std::function<void(const std::string&)> fileOpener_;
-    bool exitAsked_ = false; // the exit question is open
-    bool quitting_ = false;  // the program is ending (a run may still be cleaning up)
-    bool closing_ = false;   // the main window may close
+    bool exitAsked_ = false;                // the exit question is open
+    bool quitting_ = false;                 // the program is ending (a run may still be cleaning up)
+    bool closing_ = false;                  // the main window may close
+    std::unique_ptr<RemoteControl> remote_; // commands in UDP datagrams ("Remote Control" settings)
 };
 
 } // namespace ondrix
