@@ -81,16 +81,19 @@ TEST(RemoteSentence, StatusTextsAndReplyAddresses) {
     }
 }
 
-// A remote control on a free port, replying to the controller; runs of task 1 are journals.
+// A remote control on a free port, replying to the controller; runs of task 1 are journals that end by
+// themselves after a guard's number of passes when no command ends them.
 class RemoteControlTest : public ::testing::Test {
 protected:
+    static constexpr int kGuardPasses = 3000;
+
     RemoteControlTest() {
         ControlModel& options = settings.Options0();
         options.SetText("LocalPort2", std::to_string(port));
         options.SetText("RemoteIP2", "127.0.0.1");
         options.SetText("RemotePort2", std::to_string(controller.Port()));
         tasks.Loops().Register(LoopSlot::RealTimeMono, [this] {
-            auto session = std::make_unique<JournalSession>(tasks, journal);
+            auto session = std::make_unique<JournalSession>(tasks, journal, nullptr, kGuardPasses);
             session->idleFrom = 1;
             return session;
         });
