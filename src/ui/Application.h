@@ -171,10 +171,12 @@ private:
     QTimer repaintTimer_;
     WindowPlacement placement_ = WindowPlacement::Normal;
     std::function<void(const std::string&)> fileOpener_;
-    bool exitAsked_ = false;                // the exit question is open
-    bool quitting_ = false;                 // the program is ending (a run may still be cleaning up)
-    bool closing_ = false;                  // the main window may close
-    std::unique_ptr<RemoteControl> remote_; // commands in UDP datagrams ("Remote Control" settings)
+    bool exitAsked_ = false; // the exit question is open
+    bool quitting_ = false;  // the program is ending (a run may still be cleaning up)
+    bool closing_ = false;   // the main window may close
+
+    // Commands in UDP datagrams (the "Remote Control" settings); destroyed first, before what it drives.
+    std::unique_ptr<RemoteControl> remote_;
 };
 
 } // namespace ondrix
