@@ -8,6 +8,7 @@
 #include "display/ScalePreview.h"
 #include "files/FileUtilityCommands.h"
 #include "files/WavHeaderCommands.h"
+#include "remote/RemoteControl.h"
 #include "settings/CommandLine.h"
 #include "settings/ProgramFolder.h"
 #include "settings/ProgramIdentity.h"
@@ -78,6 +79,17 @@ Application::Application(ApplicationOptions options)
     SetUpFiles();
     ConnectHooks();
     AttachMenuCommands();
+    // Before the saved settings apply: a saved "Enable on Port" opens the command socket.
+    remote_ = std::make_unique<RemoteControl>(RemoteEnvironment{
+        .settings = settings_,
+        .menus = menus_,
+        .tasks = *tasks_,
+        .interaction = *ui_,
+        .log = [this](const std::string& line) { AppendSessionLog(sessionLog_, {line}); },
+        .snapshot = [this] { snapshots_->Snapshot(); },
+        .recordingFile = [this] { return recorder_ ? recorder_->FileName() : std::string(); },
+        .fails = [this] { return realTime_->status.fails; },
+        .overloads = [this] { return realTime_->status.overloads; }});
     // Every handler is attached: a button none of them acts on is disabled, as a menu command without one is.
     for (ControlModel* window :
          {&settings_.Form1(), &settings_.Options0(), &settings_.Options1(), &settings_.Options2()}) {

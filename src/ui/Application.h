@@ -43,6 +43,7 @@ namespace ondrix {
 class AdvancedSettingsWindow;
 class BasicSettingsWindow;
 class MainWindow;
+class RemoteControl;
 class SpecialSettingsWindow;
 
 struct ApplicationOptions {
@@ -176,6 +177,9 @@ private:
     bool exitAsked_ = false; // the exit question is open
     bool quitting_ = false;  // the program is ending (a run may still be cleaning up)
     bool closing_ = false;   // the main window may close
+
+    // Commands in UDP datagrams (the "Remote Control" settings); destroyed first, before what it drives.
+    std::unique_ptr<RemoteControl> remote_;
 };
 
 } // namespace ondrix
