@@ -38,6 +38,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -794,7 +795,21 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
             app.Settings().Form1().Click("StartStop");
         });
     };
-    const std::vector<Start> starts = {{"Start", false, clickStart},
+    // The remote controller: sentences to the command port of the case's program (replies go nowhere).
+    int commandPort = 0;
+    const auto command = [&commandPort](const std::string& sentence) {
+        QUdpSocket socket;
+        socket.writeDatagram(sentence.data(), static_cast<qint64>(sentence.size()), QHostAddress::LocalHost,
+                             static_cast<quint16>(commandPort));
+    };
+    const auto remoteStart = [&command](Application& app, const std::string&) {
+        QTimer::singleShot(0, &app.Main(), [&command] {
+            command("$ONDRIX,RECMODE");
+            command("$ONDRIX,START");
+        });
+    };
+    const std::vector<Start> starts = {{"RECMODE then START", false, remoteStart},
+                                       {"Start", false, clickStart},
                                        {"--start", false, startSwitch},
                                        {"file with Analysis on open", true, {}},
                                        {"--start file with Analysis on open", true, startSwitch},
@@ -805,7 +820,8 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
         {"Stop", [](Application& app) { app.Settings().Form1().Click("StartStop"); }, false},
         {"Exit", [](Application& app) { app.ExitProgram(); }, true},
         {"SIGTERM", [](Application&) { ASSERT_EQ(raise(SIGTERM), 0); }, true},
-        {"--quit-after", [](Application& app) { app.Quit(); }, true}};
+        {"--quit-after", [](Application& app) { app.Quit(); }, true},
+        {"STOP command", [&command](Application&) { command("$ONDRIX,STOP"); }, false}};
     constexpr int kIdleTicks = 30;
     TempFolder home;
     const std::string sound = home.Path() + "night.wav";
@@ -818,7 +834,18 @@ TEST(RunEndTest, EveryWayOfEndingEndsARunHoweverItStarted) {
             Application app(
                 Options(home.Path(), dialogs, 1280,
                         start.fileToAnalyse ? std::vector<std::string>{sound} : std::vector<std::string>{}));
-            app.Settings().Options0().SetChecked("CheckAnalysisOnOpen", start.fileToAnalyse);
+            ControlModel& basic = app.Settings().Options0();
+            basic.SetChecked("CheckAnalysisOnOpen", start.fileToAnalyse);
+            basic.SetText("FileRecPathField", home.Path());
+            QUdpSocket replies, free; // replies land unread; the command port is one nobody held just now
+            ASSERT_TRUE(replies.bind(QHostAddress::LocalHost, 0) && free.bind(QHostAddress::LocalHost, 0));
+            const int freePort = free.localPort();
+            free.close();
+            basic.SetText("RemoteIP2", "127.0.0.1");
+            basic.SetText("RemotePort2", std::to_string(replies.localPort()));
+            basic.SetText("LocalPort2", std::to_string(freePort));
+            basic.SetChecked("chkUDPSlave", true);
+            commandPort = std::stoi(basic.Text("LocalPort2")); // moved on when that port was taken meanwhile
             TerminationSignals quitSignals;
             quitSignals.SetHandler([&app](int) { app.Quit(); });
             app.Show();
