@@ -2,6 +2,7 @@
 // analysis and drawing, and reports the loop thread's CPU time per second of sound and the underruns;
 // then fills the RAM buffer from "Ondrix Test Ramp" at 1 000 000 samples/s in a real-time run, saves it
 // whole and reads the file back: every sample must continue the ramp.
+#include "LoopRunSupport.h"
 #include "analysis/RealTimeMonoLoop.h"
 #include "analysis/SpectrumAveraging.h"
 #include "audio/DeviceCatalog.h"
@@ -22,7 +23,6 @@
 #include "settings/TaskController.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -38,28 +38,6 @@
 
 namespace ondrix {
 namespace {
-
-// Waits on the device's wake-up descriptor, as the window's event wait does.
-class PollingPump : public EventPump {
-public:
-    std::function<void()> onEvents;
-    int fd = -1;
-
-    void ProcessEvents() override { onEvents(); }
-    void WaitForEvents(std::chrono::milliseconds timeout) override {
-        if (fd >= 0) {
-            pollfd watched{fd, POLLIN, 0};
-            poll(&watched, 1, static_cast<int>(timeout.count()));
-        }
-        onEvents();
-    }
-};
-
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
-}
 
 double WallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();

@@ -2,6 +2,7 @@
 // Start/Stop action as the window, and reports the loop thread's CPU time per second of sound and
 // whether every sample of the ramp arrived at the higher rates; and the same while recording, with the ramp
 // read back from the file.
+#include "LoopRunSupport.h"
 #include "analysis/RealTimeMonoLoop.h"
 #include "analysis/SpectrumAveraging.h"
 #include "audio/DeviceCatalog.h"
@@ -17,7 +18,6 @@
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
 
-#include <poll.h>
 #include <time.h>
 
 #include <cstdio>
@@ -28,29 +28,6 @@
 
 namespace ondrix {
 namespace {
-
-// Waits on the capture device's wake-up descriptor, as the window's event wait does, and ends the run
-// after the given seconds of sound.
-class PollingPump : public EventPump {
-public:
-    std::function<void()> onEvents;
-    int fd = -1;
-
-    void ProcessEvents() override { onEvents(); }
-    void WaitForEvents(std::chrono::milliseconds timeout) override {
-        if (fd >= 0) {
-            pollfd watched{fd, POLLIN, 0};
-            poll(&watched, 1, static_cast<int>(timeout.count()));
-        }
-        onEvents();
-    }
-};
-
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
-}
 
 struct RunResult {
     double cpuPerSecond = 0.0; // loop thread CPU seconds per second of sound
