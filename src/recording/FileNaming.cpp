@@ -1,5 +1,7 @@
 #include "recording/FileNaming.h"
 
+#include <filesystem>
+
 #include "common/Clock.h"
 #include "common/Paths.h"
 #include "settings/SettingsModel.h"
@@ -104,6 +106,20 @@ FileNameOptions FileNameOptionsFromSettings(SettingsModel& settings) {
             .addPosition = basic.Checked("AddUDP"),
             .addParameters = basic.Checked("AddHeader"),
             .postfix = basic.Text("FileNamePostfix")};
+}
+
+std::string FirstFreeName(const std::string& base, std::string_view extension, std::string_view separator,
+                          const std::function<bool(const std::string&)>& taken) {
+    const auto inUse = [&taken](const std::string& name) {
+        std::error_code error;
+        return taken ? taken(name) : std::filesystem::exists(name, error);
+    };
+    const std::string joint = std::string(separator.empty() ? "_" : separator) + "n";
+    std::string name = base + std::string(extension);
+    for (int k = 1; inUse(name); ++k) {
+        name = base + joint + std::to_string(k) + std::string(extension);
+    }
+    return name;
 }
 
 } // namespace ondrix

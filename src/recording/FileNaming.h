@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -52,6 +53,13 @@ std::string FileNameSafeText(std::string_view text);
 // the date and time stamp. The options must have passed CheckFileNameOptions.
 RecordingFileName CreateFileName(const FileNameOptions& options, const FileNameInput& input,
                                  std::string_view folder);
+
+// The first of base + extension, base + separator + "n1" + extension, "n2", … that `taken` does not hold
+// (by default: no file or folder of that name exists), so an automatic name never overwrites an earlier
+// file. An empty separator counts as "_".
+std::string FirstFreeName(const std::string& base, std::string_view extension,
+                          std::string_view separator = "_",
+                          const std::function<bool(const std::string&)>& taken = {});
 
 // The naming options as set in the Basic Settings window.
 FileNameOptions FileNameOptionsFromSettings(SettingsModel& settings);

@@ -5,6 +5,7 @@
 #include "common/Paths.h"
 #include "common/Rounding.h"
 #include "common/SaveFileDialog.h"
+#include "recording/FileNaming.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingNames.h"
 #include "settings/SettingsModel.h"
@@ -116,7 +117,7 @@ void RamBufferCommands::SaveBuffer(std::optional<double> lastSeconds) {
         return;
     }
     Restore();
-    Save(FolderPath() + ProposedName() + ".wav", lastSeconds);
+    Save(FirstFreeName(FolderPath() + ProposedName(), ".wav"), lastSeconds);
 }
 
 void RamBufferCommands::SaveBufferAs() {

@@ -103,18 +103,17 @@ bool Recorder::OpenNext(const std::string& creatingWord) {
                         .channels = settings_.channels,
                         .rate = settings_.rate};
     const RecordingFileName name = CreateFileName(settings_.naming, input, settings_.folder);
-    fileName_ = name.path;
     // A name already taken (a file of an earlier run, or a name without number or fine enough stamp
     // repeating in this one) gets a suffix: no recording is ever deleted or overwritten.
-    const std::string separator = settings_.naming.separator.empty() ? "_" : settings_.naming.separator;
-    std::error_code error;
-    for (int k = 1; std::filesystem::exists(fileName_, error) ||
-                    std::find(written_.begin(), written_.end(), fileName_) != written_.end();
-         ++k) {
-        fileName_ = WithTrailingSlash(settings_.folder) + name.bareName + separator + "n" +
-                    std::to_string(k) + ".wav";
-    }
+    fileName_ =
+        FirstFreeName(WithTrailingSlash(settings_.folder) + name.bareName, ".wav", settings_.naming.separator,
+                      [this](const std::string& candidate) {
+                          std::error_code error;
+                          return std::filesystem::exists(candidate, error) ||
+                                 std::find(written_.begin(), written_.end(), candidate) != written_.end();
+                      });
     written_.push_back(fileName_);
+    std::error_code error;
     std::filesystem::create_directories(settings_.folder, error);
     env_.log(creatingWord + fileName_ +
              (creatingWord == "Creating " && fileCounter_ == 1 ? " Rec Mode " + settings_.modeText

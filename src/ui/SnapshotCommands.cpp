@@ -7,6 +7,7 @@
 #include "display/SnapshotNames.h"
 #include "display/SpectrogramRenderer.h"
 #include "files/CurrentFile.h"
+#include "recording/FileNaming.h"
 #include "settings/MenuModel.h"
 #include "settings/ProgramIdentity.h"
 #include "settings/SettingsModel.h"
@@ -58,7 +59,8 @@ std::string SnapshotCommands::Snapshot() {
     const CaptureKind kind = kindText == "Form"     ? CaptureKind::Window
                              : kindText == "Screen" ? CaptureKind::Screen
                                                     : CaptureKind::Spectrogram;
-    const std::string path = SnapshotPath(PlaceOf(settings_, tasks_, file_), LocalNow()) + ".bmp";
+    const std::string path =
+        FirstFreeName(SnapshotPath(PlaceOf(settings_, tasks_, file_), LocalNow()), ".bmp");
     if (!Write(Capture(kind), path)) {
         return {};
     }

@@ -793,8 +793,9 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     menus.Trigger("SaveBuffer");
     EXPECT_EQ(form.Text("StatusLine"), "Saved <" + saved + ">");
     EXPECT_EQ(ReadBytes(saved).size(), 44u + 2 * 4096);
-    menus.Trigger("BufferSave60"); // more than 43.69 s: the whole buffer and a note
+    menus.Trigger("BufferSave60"); // more than 43.69 s: the whole buffer and a note; the name is taken
     EXPECT_EQ(dialogs.Texts().back(), "Buffer shorter than requested");
+    EXPECT_EQ(ReadBytes(saved.substr(0, saved.size() - 4) + "_n1.wav").size(), 44u + 2 * 4096);
     // The position last received joins the name when names carry it.
     settings.Options0().SetChecked("AddUDP", true);
     form.SetText("UDPTXT", " 4530.1234N_00912.3456E ");
@@ -807,8 +808,8 @@ TEST(RamBufferCommands, SavesNameTheirFilesAndNeverWriteAnEmptyBuffer) {
     menus.Trigger("SaveBufferAs");
     menus.Trigger("SaveBufferAs");
     EXPECT_EQ(std::ranges::count(dialogs.Texts(), "Replace " + saved + " ?"), 2);
-    // The two buffers saved so far, and no temporary file left beside them.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() + "buffers"), {}), 2);
+    // The three buffers saved so far, and no temporary file left beside them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path() + "buffers"), {}), 3);
     // Partial: an answer that is no number of seconds, below one or cancelled cancels, as does the file
     // dialog; a name gets ".wav".
     dialogs.messages.clear();

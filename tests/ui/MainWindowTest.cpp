@@ -663,6 +663,8 @@ TEST(SnapshotTest, BitmapsHoldThePictureAndAPrintoutItsHeading) {
     app.Renderer().PrintLines({"snapshot test", "wSpec"});
     const std::string path = app.Snapshots().Snapshot();
     ASSERT_EQ(path.substr(0, pictures.size() + 6), pictures + "wSpec ");
+    const std::string second = app.Snapshots().Snapshot(); // within the same second mostly: "_n1"
+    EXPECT_TRUE(second != path && std::filesystem::exists(path) && std::filesystem::exists(second));
     const std::string back = home.Path() + "back.ppm";
     ASSERT_EQ(std::system(("convert '" + path + "' '" + back + "'").c_str()), 0);
     const QImage read(QString::fromStdString(back));
