@@ -2,6 +2,7 @@
 
 #include "common/FileAccess.h"
 #include "common/NumberText.h"
+#include "common/Paths.h"
 #include "files/SoundFileReader.h"
 #include "recording/NewWavFile.h"
 
@@ -50,15 +51,41 @@ UtilityResult CannotRead(const std::string& input) {
     return {.outputs = {}, .error = "Cannot read " + input};
 }
 
+UtilityResult Refused(const std::string& input, const std::string& why) {
+    return {.outputs = {}, .error = input + why};
+}
+
+// The samples of a recognised file from `position`, at most `frames` frames (all when negative), into the
+// output; false on a read error.
+bool CopyFrames(SoundFileReader& reader, const SoundFileInfo& info, int64_t position, int64_t frames,
+                NewWavFile& output) {
+    std::vector<int16_t> chunk(static_cast<std::size_t>(std::max(info.sampleRate, 1)) *
+                               static_cast<std::size_t>(info.channels));
+    const int64_t perChunk = std::max(info.sampleRate, 1);
+    for (int64_t left = frames < 0 ? INT64_MAX : frames; left > 0 && position < info.dataEnd;) {
+        const auto want = static_cast<std::size_t>(std::min(left, perChunk) * info.channels);
+        const int64_t got = reader.Read(position, std::span<int16_t>(chunk).first(want));
+        if (got < 0) {
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        position = reader.NextPosition();
+        left -= got;
+        output.Append(std::span<const int16_t>(chunk).first(static_cast<std::size_t>(got * info.channels)));
+    }
+    return true;
+}
+
 // Reads a whole file in chunks of 16-bit or 32-bit little-endian values; `take` gets each chunk's values.
 // False on a read error.
-template <class Value, class Take> bool ReadValues(const std::string& path, Take take) {
+template <class Value, class Take> bool ReadValues(const std::string& path, Take take, int64_t offset = 0) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
     std::array<Value, kChunkValues> chunk{};
-    int64_t offset = 0;
     int64_t got = 0;
     while ((got = ReadUpTo(fd, chunk.data(), sizeof chunk, offset)) > 0) {
         offset += got;
@@ -76,8 +103,11 @@ std::string UtilityOutputName(const std::string& input, const std::string& suffi
 
 UtilityResult SplitStereo(const std::string& input, const FileFormatSettings& formats) {
     const SoundFileInfo info = DetectFileType(input, formats);
+    if (info.type != kFileWav16 || info.channels != 2) {
+        return Refused(input, " is not a 16-bit stereo WAV file");
+    }
     SoundFileReader reader;
-    if (info.channels != 2 || !reader.Open(input, info, formats)) {
+    if (!reader.Open(input, info, formats)) {
         return CannotRead(input);
     }
     Outputs outputs({UtilityOutputName(input, " ch1.wav"), UtilityOutputName(input, " ch2.wav")});
@@ -126,34 +156,26 @@ UtilityResult SplitFourChannels(const std::string& input, int rate) {
 UtilityResult ExtractCut(const std::string& input, const FileFormatSettings& formats, int64_t startMinute,
                          int64_t minutes) {
     const SoundFileInfo info = DetectFileType(input, formats);
+    if (info.type != kFileWav16) {
+        return Refused(input, " is not a 16-bit WAV file");
+    }
+    const int64_t framesPerMinute = int64_t{60} * info.sampleRate;
+    const int64_t frames = (info.dataEnd - info.headerSize) / std::max<int64_t>(info.frameAlign, 1);
+    if (startMinute < 0 || minutes < 1 || startMinute > frames / std::max<int64_t>(framesPerMinute, 1) ||
+        startMinute * framesPerMinute >= frames) {
+        return Refused(input, " has nothing to cut from minute" +
+                                  NumberText(static_cast<double>(startMinute)) + " for" +
+                                  NumberText(static_cast<double>(minutes)) + " minutes");
+    }
     SoundFileReader reader;
-    if (info.type == kFileUnsupported || info.channels < 1 || !reader.Open(input, info, formats)) {
+    if (!reader.Open(input, info, formats)) {
         return CannotRead(input);
     }
     Outputs outputs(
         {UtilityOutputName(input, " - cut" + NumberText(static_cast<double>(startMinute)) + ".wav")});
-    const int64_t framesPerMinute = int64_t{60} * info.sampleRate;
-    // Positions count stored frames, so 32-bit inputs cut at the same times.
-    int64_t position =
-        info.headerSize + std::clamp<int64_t>(startMinute, 0, std::numeric_limits<int32_t>::max()) *
-                              framesPerMinute * info.frameAlign;
-    int64_t left = std::max<int64_t>(minutes, 0) * framesPerMinute;
-    std::vector<int16_t> chunk(static_cast<std::size_t>(info.sampleRate) *
-                               static_cast<std::size_t>(info.channels));
-    while (left > 0 && position < info.dataEnd) {
-        const std::size_t frames = static_cast<std::size_t>(std::min<int64_t>(left, info.sampleRate)) *
-                                   static_cast<std::size_t>(info.channels);
-        const int64_t got = reader.Read(position, std::span<int16_t>(chunk).first(frames));
-        if (got < 0) {
-            return CannotRead(input);
-        }
-        if (got == 0) {
-            break;
-        }
-        position = reader.NextPosition();
-        left -= got;
-        outputs[0].Append(
-            std::span<const int16_t>(chunk).first(static_cast<std::size_t>(got * info.channels)));
+    if (!CopyFrames(reader, info, info.headerSize + startMinute * framesPerMinute * info.frameAlign,
+                    minutes * framesPerMinute, outputs[0])) {
+        return CannotRead(input);
     }
     return outputs.Finish(info.channels, static_cast<uint32_t>(info.sampleRate));
 }
@@ -166,30 +188,63 @@ int64_t OptimalExtFactor(int64_t largestMagnitude) {
     return int64_t{1} << (std::lround(std::log2(static_cast<double>(quotient))) + 1);
 }
 
-ExtConversion ConvertExt(const std::string& input) {
+std::string ExtOutputName(const std::string& input) {
+    return input.substr(0, input.size() >= 3 ? input.size() - 3 : 0) + "wav";
+}
+
+ExtConversion ConvertExt(const std::string& input, int64_t headerSkip) {
     ExtConversion conversion;
+    headerSkip = std::max<int64_t>(headerSkip, 0);
     int64_t largest = 0;
-    const bool measured = ReadValues<int32_t>(input, [&](std::span<const int32_t> values) {
-        for (const int32_t v : values) {
-            largest = std::max(largest, std::abs(int64_t{v}));
-        }
-    });
+    const bool measured = ReadValues<int32_t>(
+        input,
+        [&](std::span<const int32_t> values) {
+            for (const int32_t v : values) {
+                largest = std::max(largest, std::abs(int64_t{v}));
+            }
+        },
+        headerSkip);
     if (!measured) {
         conversion.result = CannotRead(input);
         return conversion;
     }
     conversion.factor = OptimalExtFactor(largest);
-    Outputs outputs({input.substr(0, input.size() >= 3 ? input.size() - 3 : 0) + "wav"});
+    Outputs outputs({ExtOutputName(input)});
     std::array<int16_t, kChunkValues> converted{};
-    const bool read = ReadValues<int32_t>(input, [&](std::span<const int32_t> values) {
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            converted[i] =
-                static_cast<int16_t>(std::clamp<int64_t>(values[i] / conversion.factor, -32768, 32767));
-        }
-        outputs[0].Append(std::span<const int16_t>(converted).first(values.size()));
-    });
+    const bool read = ReadValues<int32_t>(
+        input,
+        [&](std::span<const int32_t> values) {
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                converted[i] =
+                    static_cast<int16_t>(std::clamp<int64_t>(values[i] / conversion.factor, -32768, 32767));
+            }
+            outputs[0].Append(std::span<const int16_t>(converted).first(values.size()));
+        },
+        headerSkip);
     conversion.result = read ? outputs.Finish(1, kExtRate) : CannotRead(input);
     return conversion;
+}
+
+std::string ConvertedName(const std::string& input) {
+    const std::string name = FileNameOfPath(input);
+    const std::size_t dot = name.rfind('.');
+    return input.substr(0, input.size() - (dot == std::string::npos ? 0 : name.size() - dot)) + ".wav";
+}
+
+UtilityResult ConvertToWav(const std::string& input, const FileFormatSettings& formats) {
+    if (ConvertedName(input) == input) {
+        return Refused(input, " is a WAV file already");
+    }
+    const SoundFileInfo info = DetectFileType(input, formats);
+    SoundFileReader reader;
+    if (info.type == kFileUnsupported || info.channels < 1 || !reader.Open(input, info, formats)) {
+        return info.message.empty() ? CannotRead(input) : Refused(input + ": ", info.message);
+    }
+    Outputs outputs({ConvertedName(input)});
+    if (!CopyFrames(reader, info, info.headerSize, -1, outputs[0])) {
+        return CannotRead(input);
+    }
+    return outputs.Finish(info.channels, static_cast<uint32_t>(info.sampleRate));
 }
 
 } // namespace ondrix

@@ -20,13 +20,14 @@ struct UtilityResult {
 // The name of an output: the input without its last four characters (".wav") + the suffix.
 std::string UtilityOutputName(const std::string& input, const std::string& suffix);
 
-// name + " ch1.wav" (left) and name + " ch2.wav" (right), mono at the input's rate.
+// name + " ch1.wav" (left) and name + " ch2.wav" (right), mono at the input's rate; only a 16-bit stereo
+// WAV is taken.
 UtilityResult SplitStereo(const std::string& input, const FileFormatSettings& formats);
 // A headerless file of four interleaved 16-bit channels into name + " ch1.wav" … " ch4.wav" at `rate`;
 // an incomplete last frame is left out.
 UtilityResult SplitFourChannels(const std::string& input, int rate);
 // name + " - cut" + start (leading blank) + ".wav": `minutes` whole minutes from `startMinute`, or what
-// the input holds of them.
+// the input holds of them, of a 16-bit WAV; a start at or beyond the end writes nothing.
 UtilityResult ExtractCut(const std::string& input, const FileFormatSettings& formats, int64_t startMinute,
                          int64_t minutes);
 
@@ -37,8 +38,15 @@ struct ExtConversion {
     UtilityResult result;
     int64_t factor = 1; // the factor used: the optimal one
 };
-// The 32-bit values divided by the optimal factor into a WAV of the same name with "wav" for "ext", mono
-// at 6000 samples/s whatever the file's rate.
-ExtConversion ConvertExt(const std::string& input);
+// The name an EXT file converts to: "wav" for the last three characters.
+std::string ExtOutputName(const std::string& input);
+// The 32-bit values after `headerSkip` bytes divided by the optimal factor into the WAV of ExtOutputName,
+// mono at 6000 samples/s whatever the file's rate.
+ExtConversion ConvertExt(const std::string& input, int64_t headerSkip);
+
+// Any file the program reads (DAP, M/S, KAY, EARS, …) as a 16-bit WAV of its channels and rate, named as
+// the input with ".wav" for its extension.
+std::string ConvertedName(const std::string& input);
+UtilityResult ConvertToWav(const std::string& input, const FileFormatSettings& formats);
 
 } // namespace ondrix

@@ -13,24 +13,39 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace ondrix {
 
 namespace {
 
-// A typed whole number of at least `least`; nothing for a cancel or any other text.
-std::optional<int64_t> WholeNumber(const std::optional<std::string>& answer, int64_t least) {
+// A typed whole number (the whole part of what was typed); nothing for a cancel or any other text.
+std::optional<int64_t> WholeNumber(const std::optional<std::string>& answer) {
     if (!answer) {
         return std::nullopt;
     }
     char* end = nullptr;
     const double value = std::strtod(answer->c_str(), &end);
-    if (end == answer->c_str() || !std::isfinite(value) || value < static_cast<double>(least) ||
-        value > 1e9) {
+    if (end == answer->c_str() || !std::isfinite(value) || std::fabs(value) > 1e9) {
         return std::nullopt;
     }
     return static_cast<int64_t>(std::floor(value));
+}
+
+// Runs `write` when no file of the name exists, or once the user agrees to replace it.
+void AfterReplacing(Interaction& interaction, const std::string& path, const std::function<void()>& write) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        write();
+        return;
+    }
+    interaction.AskYesNo("Replace " + path + " ?", MessageIcon::Question, [write](bool yes) {
+        if (yes) {
+            write();
+        }
+    });
 }
 
 // Shows the status, runs the utility, then " - DONE" or the error.
@@ -62,8 +77,8 @@ void AttachFileUtilities(MenuModel& menus, SettingsModel& settings, const TaskCo
         OpenFileDialog(settings, tasks, interaction, "bin", [&](const std::string& input) {
             interaction.AskText("Sampling rate for " + FileNameOfPath(input), "48000",
                                 [&, input](std::optional<std::string> answer) {
-                                    const std::optional<int64_t> rate = WholeNumber(answer, 1);
-                                    if (!rate) {
+                                    const std::optional<int64_t> rate = WholeNumber(answer);
+                                    if (!rate || *rate < 1) {
                                         return;
                                     }
                                     Run(settings, interaction, "Splitting file " + input,
@@ -79,12 +94,12 @@ void AttachFileUtilities(MenuModel& menus, SettingsModel& settings, const TaskCo
                 "ch" + NumberText(RoundTo(SecondsAtPos(info.dataEnd, info, 1.0) / 60.0, 2)) + " min";
             interaction.AskText(
                 parameters + "\r\nStartPoint in minutes", "0", [&, input, formats](auto start) {
-                    const std::optional<int64_t> from = WholeNumber(start, 0);
+                    const std::optional<int64_t> from = WholeNumber(start);
                     if (!from) {
                         return;
                     }
                     interaction.AskText("Duration in minutes", "1", [&, input, formats, from](auto duration) {
-                        const std::optional<int64_t> minutes = WholeNumber(duration, 1);
+                        const std::optional<int64_t> minutes = WholeNumber(duration);
                         if (minutes) {
                             Run(settings, interaction, "Extract cut",
                                 [&] { return ExtractCut(input, formats(), *from, *minutes); });
@@ -93,28 +108,49 @@ void AttachFileUtilities(MenuModel& menus, SettingsModel& settings, const TaskCo
                 });
         });
     });
-    menus.SetHandler("ConvertExt2Wav", [&] {
-        OpenFileDialog(settings, tasks, interaction, "ext", [&](const std::string& input) {
-            const int64_t setting = settings.Options1().IntValue("textScale32Bit");
-            const ExtConversion conversion = ConvertExt(input);
-            if (!conversion.result.Ok()) {
-                interaction.ShowMessage(conversion.result.error, MessageIcon::Exclamation);
-                return;
-            }
-            const std::string done =
-                input + "\r\nconverted to\r\n" + conversion.result.outputs.front() +
-                "\r\nconversion factor =" + NumberText(static_cast<double>(conversion.factor));
-            if (conversion.factor == setting) {
-                interaction.ShowMessage(done, MessageIcon::Information);
-                return;
-            }
-            interaction.ShowMessage(
-                "The 32 bit scale setting is" + NumberText(static_cast<double>(setting)) +
-                    "\r\nOptimal conversion factor = " + NumberText(static_cast<double>(conversion.factor)),
-                MessageIcon::Information,
-                [&interaction, done] { interaction.ShowMessage(done, MessageIcon::Information); });
+    menus.SetHandler("ConvertExt2Wav", [&, formats] {
+        OpenFileDialog(settings, tasks, interaction, "ext", [&, formats](const std::string& input) {
+            AfterReplacing(interaction, ExtOutputName(input), [&, formats, input] {
+                const int64_t setting = formats().scale32;
+                const ExtConversion conversion = ConvertExt(input, formats().headerSkip);
+                if (!conversion.result.Ok()) {
+                    interaction.ShowMessage(conversion.result.error, MessageIcon::Exclamation);
+                    return;
+                }
+                const std::string factor = NumberText(static_cast<double>(conversion.factor));
+                const std::string done =
+                    input + "\r\nconverted to\r\n" + conversion.result.outputs.front() +
+                    "\r\nconversion factor =" + factor +
+                    "\r\nlabelled mono at 6000 samples/s whatever the raw sample rate setting";
+                if (conversion.factor == setting) {
+                    interaction.ShowMessage(done, MessageIcon::Information);
+                    return;
+                }
+                interaction.ShowMessage(
+                    "The 32 bit scale setting is" + NumberText(static_cast<double>(setting)) +
+                        "\r\nOptimal conversion factor = " + factor,
+                    MessageIcon::Information,
+                    [&interaction, done] { interaction.ShowMessage(done, MessageIcon::Information); });
+            });
         });
     });
+    const struct {
+        const char* command;
+        const char* extension;
+    } conversions[] = {{"ConvertDap2Wav", "dap"},
+                       {"ConvertMxx2Wav", "m??"},
+                       {"ConvertKay2Wav", "kay"},
+                       {"ConvertEars2Wav", "001"}};
+    for (const auto& c : conversions) {
+        menus.SetHandler(c.command, [&, formats, extension = std::string(c.extension)] {
+            OpenFileDialog(settings, tasks, interaction, extension, [&, formats](const std::string& input) {
+                AfterReplacing(interaction, ConvertedName(input), [&, formats, input] {
+                    Run(settings, interaction, "Converting " + input,
+                        [&] { return ConvertToWav(input, formats()); });
+                });
+            });
+        });
+    }
 }
 
 } // namespace ondrix

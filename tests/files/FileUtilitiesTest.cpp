@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <span>
 
 namespace ondrix {
 namespace {
@@ -89,19 +91,32 @@ TEST(FileUtilities, OutputsHoldExactlyTheirSamples) {
     } factors[] = {{1000, 1}, {32767, 1}, {32768, 2}, {3 * 32768, 8}, {1 << 20, 64}, {INT32_MIN, 131072}};
     for (const auto& f : factors) {
         const std::string ext = folder.Path() + "deep.ext";
-        const std::vector<int32_t> values = {0, f.largest, -5, f.largest / 3};
+        const std::vector<int32_t> values = {INT32_MAX, 0, f.largest, -5, f.largest / 3}; // a header first
         WriteBytes(ext, Bytes(reinterpret_cast<const uint8_t*>(values.data()),
                               reinterpret_cast<const uint8_t*>(values.data() + values.size())));
-        const ExtConversion conversion = ConvertExt(ext);
+        const ExtConversion conversion = ConvertExt(ext, 4);
         EXPECT_EQ(conversion.factor, f.factor) << f.largest;
         std::vector<int16_t> expected;
-        for (const int32_t v : values) {
+        for (const int32_t v : std::span(values).subspan(1)) {
             expected.push_back(static_cast<int16_t>(std::clamp<int64_t>(v / f.factor, -32768, 32767)));
         }
         ExpectWav(folder.Path() + "deep.wav", 1, 6000, expected);
     }
-    EXPECT_EQ(SplitStereo(folder.Path() + "missing.wav", {}).error,
-              "Cannot read " + folder.Path() + "missing.wav");
+    // One reader, one writer: a headerless 16-bit file at the raw rate setting.
+    ASSERT_TRUE(ConvertToWav(raw, {.rawSampleRate = 7000}).Ok());
+    ExpectWav(folder.Path() + "four.wav", 1, 7000, quad);
+    const std::string mono = folder.Path() + "pair ch1.wav";
+    const struct {
+        UtilityResult result;
+        std::string error;
+    } refused[] = {{SplitStereo(mono, {}), mono + " is not a 16-bit stereo WAV file"},
+                   {ExtractCut(longer, {}, 3, 1), longer + " has nothing to cut from minute 3 for 1 minutes"},
+                   {ExtractCut(longer, {}, 0, 0), longer + " has nothing to cut from minute 0 for 0 minutes"},
+                   {ConvertToWav(longer, {}), longer + " is a WAV file already"}};
+    for (const auto& r : refused) {
+        EXPECT_EQ(r.result.error, r.error);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "long - cut 3.wav"));
 }
 
 // The menu's dialogs: cancels and answers that are no whole number do nothing; the status says when done.
@@ -115,27 +130,35 @@ TEST(FileUtilities, MenuCommandsAskAndReport) {
     AttachFileUtilities(menus, settings, tasks, dialogs);
     const std::string wav = folder.Path() + "take.wav";
     WriteWav16(wav, 1, 8000, Ramp(8000 * 90));
-    dialogs.textAnswers = {wav, "x", wav, "1", std::nullopt, wav, "0", "2", wav};
+    dialogs.textAnswers = {wav, "x", wav, "1", std::nullopt, wav, "0", "2", wav, "9", "1", wav};
     ASSERT_TRUE(menus.Trigger("ExtractCut")); // a start that is no number
     ASSERT_TRUE(menus.Trigger("ExtractCut")); // no duration
     ASSERT_TRUE(menus.Trigger("ExtractCut"));
     EXPECT_EQ(settings.Form1().Text("StatusLine"), "Extract cut - DONE");
     EXPECT_EQ(ReadBytes(folder.Path() + "take - cut 0.wav").size(), kWavHeaderBytes + 2 * 8000 * 90);
     EXPECT_EQ(dialogs.messages[0].text, "take.wav 8000s/sec 1ch 1.5 min\r\nStartPoint in minutes");
+    ASSERT_TRUE(menus.Trigger("ExtractCut")); // beyond the end
+    EXPECT_EQ(dialogs.messages.back().text, wav + " has nothing to cut from minute 9 for 1 minutes");
     ASSERT_TRUE(menus.Trigger("Split2chwav")); // a mono file cannot be split
-    EXPECT_EQ(dialogs.messages.back().text, "Cannot read " + wav);
+    EXPECT_EQ(dialogs.messages.back().text, wav + " is not a 16-bit stereo WAV file");
 
     const std::string ext = folder.Path() + "deep.ext";
     const std::vector<int32_t> values = {1 << 20, 0};
     WriteBytes(ext, Bytes(reinterpret_cast<const uint8_t*>(values.data()),
                           reinterpret_cast<const uint8_t*>(values.data() + values.size())));
-    dialogs.textAnswers = {ext};
+    WriteBytes(folder.Path() + "deep.wav", Bytes(10, 1));
+    dialogs.textAnswers = {ext, ext};
+    dialogs.yesNoAnswers = {false, true};
     dialogs.messages.clear();
+    ASSERT_TRUE(menus.Trigger("ConvertExt2Wav")); // not replaced
     ASSERT_TRUE(menus.Trigger("ConvertExt2Wav"));
+    const std::string replace = "Replace " + folder.Path() + "deep.wav ?";
     EXPECT_EQ(dialogs.Texts(),
               (std::vector<std::string>{
-                  "The 32 bit scale setting is 65536\r\nOptimal conversion factor =  64",
-                  ext + "\r\nconverted to\r\n" + folder.Path() + "deep.wav\r\nconversion factor = 64"}));
+                  replace, replace, "The 32 bit scale setting is 65536\r\nOptimal conversion factor =  64",
+                  ext + "\r\nconverted to\r\n" + folder.Path() +
+                      "deep.wav\r\nconversion factor = 64\r\nlabelled mono at 6000 samples/s "
+                      "whatever the raw sample rate setting"}));
 }
 
 } // namespace
