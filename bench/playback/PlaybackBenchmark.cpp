@@ -3,7 +3,7 @@
 // then fills the RAM buffer from "Ondrix Test Ramp" at 1 000 000 samples/s in a real-time run, saves it
 // whole and reads the file back: every sample must continue the ramp.
 #include "LoopRunSupport.h"
-#include "analysis/RealTimeMonoLoop.h"
+#include "analysis/RealTimeLoop.h"
 #include "analysis/SpectrumAveraging.h"
 #include "audio/DeviceCatalog.h"
 #include "audio/DeviceLists.h"
@@ -220,7 +220,7 @@ BufferResult FillAndSave(const Analysis& analysis, int block, int megabytes, con
         samples += static_cast<int64_t>(values.size());
     };
     rig.tasks.Loops().Register(LoopSlot::RealTimeMono,
-                               [&] { return std::make_unique<RealTimeMonoLoop>(context); });
+                               [&] { return std::make_unique<RealTimeLoop>(context); });
 
     const double cpu = rig.Run([&] { return buffer.Buffer().Wrapped(); });
     result.seconds = static_cast<double>(samples) / analysis.rate;

@@ -3,7 +3,7 @@
 // whether every sample of the ramp arrived at the higher rates; and the same while recording, with the ramp
 // read back from the file.
 #include "LoopRunSupport.h"
-#include "analysis/RealTimeMonoLoop.h"
+#include "analysis/RealTimeLoop.h"
 #include "analysis/SpectrumAveraging.h"
 #include "audio/DeviceCatalog.h"
 #include "audio/DeviceLists.h"
@@ -121,7 +121,7 @@ RunResult Run(const RunSettings& run) {
         samples += static_cast<int64_t>(block.size());
     };
     tasks.Loops().Register(LoopSlot::RealTimeMono,
-                           [&] { return std::make_unique<RealTimeMonoLoop>(context); });
+                           [&] { return std::make_unique<RealTimeLoop>(context); });
 
     // Recording: one file of up to 2000 MB, the way the window's task 2 records.
     LocalVolumes volumes;

@@ -1,7 +1,7 @@
 #include "files/FileAnalysisLoop.h"
 
 #include "analysis/LoopControls.h"
-#include "analysis/RealTimeMonoLoop.h"
+#include "analysis/RealTimeLoop.h"
 #include "common/Clock.h"
 #include "common/Interaction.h"
 #include "common/NumberText.h"

@@ -1,6 +1,6 @@
 #include "files/FilePage.h"
 
-#include "analysis/RealTimeMonoLoop.h"
+#include "analysis/RealTimeLoop.h"
 #include "settings/SettingsModel.h"
 
 #include <algorithm>
@@ -8,7 +8,7 @@
 namespace ondrix {
 
 int FileScanStep(const ControlModel& form) {
-    const int block = std::min(form.IntValue("BlockSize"), RealTimeMonoLoop::kMaxBlockSize);
+    const int block = std::min(form.IntValue("BlockSize"), RealTimeLoop::kMaxBlockSize);
     return std::max(std::min(form.IntValue("ScanStep"), block), 1);
 }
 

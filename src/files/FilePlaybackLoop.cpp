@@ -1,7 +1,7 @@
 #include "files/FilePlaybackLoop.h"
 
 #include "analysis/LoopControls.h"
-#include "analysis/RealTimeMonoLoop.h"
+#include "analysis/RealTimeLoop.h"
 #include "audio/DeviceLists.h"
 #include "common/Clock.h"
 #include "common/Interaction.h"

@@ -1,6 +1,6 @@
 #include "ui/Application.h"
 
-#include "analysis/RealTimeMonoLoop.h"
+#include "analysis/RealTimeLoop.h"
 #include "audio/DeviceCommands.h"
 #include "common/Clock.h"
 #include "common/Paths.h"
@@ -127,7 +127,7 @@ void Application::SetUpSound() {
     ConnectRecorder();
     ConnectRamBuffer();
     tasks_->Loops().Register(LoopSlot::RealTimeMono,
-                             [this] { return std::make_unique<RealTimeMonoLoop>(*realTime_); });
+                             [this] { return std::make_unique<RealTimeLoop>(*realTime_); });
     AttachDeviceCommands(
         menus_, *devices_,
         {.waitWithEvents = [this](double seconds) { tasks_->WaitWithEvents(static_cast<float>(seconds)); },

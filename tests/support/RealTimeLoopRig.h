@@ -2,7 +2,7 @@
 // the layout refresh), for tests that run sessions through the Start button.
 #pragma once
 
-#include "analysis/RealTimeMonoLoop.h"
+#include "analysis/RealTimeLoop.h"
 #include "analysis/SpectrumAveraging.h"
 #include "audio/DeviceCatalog.h"
 #include "audio/DeviceLists.h"
@@ -32,7 +32,7 @@ struct RealTimeLoopRig {
             RefreshDisplayLayout(settings, menus, palette, renderer, 400);
         };
         tasks.Loops().Register(LoopSlot::RealTimeMono,
-                               [this] { return std::make_unique<RealTimeMonoLoop>(context); });
+                               [this] { return std::make_unique<RealTimeLoop>(context); });
         context.hooks.watchCapture = [this](int fd) { wakeFd = fd; };
         context.hooks.ramBufferAppend = [this](std::span<const int16_t> block) {
             captured.insert(captured.end(), block.begin(), block.end());

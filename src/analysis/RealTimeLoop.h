@@ -25,7 +25,7 @@ void LimitRunSizes(ControlModel& form, int& blockSize, int& scanStep, int fftSiz
 // "Sound Input Device [name] stopped working; the session has ended" and its output twin.
 std::string DeviceStoppedText(bool input, const std::string& name);
 
-class RealTimeMonoLoop : public Session {
+class RealTimeLoop : public Session {
 public:
     // Largest block the loop captures: a typed larger "Block Size" is limited to it.
     static constexpr int kMaxBlockSize = 131072;
@@ -33,8 +33,8 @@ public:
     static constexpr int kMinSlots = 2;
     static constexpr int kMaxSlots = 64;
 
-    explicit RealTimeMonoLoop(RealTimeContext& context);
-    ~RealTimeMonoLoop() override;
+    explicit RealTimeLoop(RealTimeContext& context);
+    ~RealTimeLoop() override;
 
     void SetUp() override;
     PassResult Pass() override;

@@ -1,4 +1,4 @@
-#include "analysis/RealTimeMonoLoop.h"
+#include "analysis/RealTimeLoop.h"
 
 #include "analysis/LoopControls.h"
 #include "audio/DeviceLists.h"
@@ -18,8 +18,8 @@
 namespace ondrix {
 
 void LimitRunSizes(ControlModel& form, int& blockSize, int& scanStep, int fftSize) {
-    if (blockSize > RealTimeMonoLoop::kMaxBlockSize) {
-        blockSize = RealTimeMonoLoop::kMaxBlockSize;
+    if (blockSize > RealTimeLoop::kMaxBlockSize) {
+        blockSize = RealTimeLoop::kMaxBlockSize;
         form.SetText("BlockSize", BareNumberText(blockSize));
     }
     if (scanStep > blockSize) {
@@ -37,11 +37,11 @@ std::string DeviceStoppedText(bool input, const std::string& name) {
            "] stopped working; the session has ended";
 }
 
-RealTimeMonoLoop::RealTimeMonoLoop(RealTimeContext& context) : context_(context) {}
+RealTimeLoop::RealTimeLoop(RealTimeContext& context) : context_(context) {}
 
-RealTimeMonoLoop::~RealTimeMonoLoop() = default;
+RealTimeLoop::~RealTimeLoop() = default;
 
-void RealTimeMonoLoop::SetUp() {
+void RealTimeLoop::SetUp() {
     recording_ = context_.tasks.SessionMode() == 2;
     if (!ReadSettings()) {
         return;
@@ -71,7 +71,7 @@ void RealTimeMonoLoop::SetUp() {
 
 // Reads and clamps the settings of the run, builds the column chain and lays the display out. False
 // when the run ends before capture (the recording could not be prepared).
-bool RealTimeMonoLoop::ReadSettings() {
+bool RealTimeLoop::ReadSettings() {
     SettingsModel& settings = context_.settings;
     ControlModel& form = settings.Form1();
     const ControlModel& advanced = settings.Options1();
@@ -131,7 +131,7 @@ bool RealTimeMonoLoop::ReadSettings() {
 
 // The block description in the status label: rate, channels, block length, the display span and the
 // length of the RAM buffer.
-void RealTimeMonoLoop::Describe() {
+void RealTimeLoop::Describe() {
     const double blockMs = RoundTo(blockSeconds_ * 1000.0, 3);
     const double displaySeconds =
         RoundTo(context_.renderer.Width() * static_cast<double>(scanStep_) / sampleRate_, 3);
@@ -143,7 +143,7 @@ void RealTimeMonoLoop::Describe() {
 
 // Finds the selected input, checks the format without opening it, then opens and starts capture. A
 // refused format ends the run before any capture memory is allocated.
-bool RealTimeMonoLoop::OpenDevice() {
+bool RealTimeLoop::OpenDevice() {
     DeviceLists& devices = context_.devices;
     const int position = devices.FindInputDevice(context_.settings.Form1().Text("Combo10"));
     const int query = devices.QueryInputFormat(position, sampleRate_, 1);
@@ -170,7 +170,7 @@ bool RealTimeMonoLoop::OpenDevice() {
     return true;
 }
 
-PassResult RealTimeMonoLoop::Pass() {
+PassResult RealTimeLoop::Pass() {
     if (!device_) {
         return PassResult::Idle;
     }
@@ -201,7 +201,7 @@ PassResult RealTimeMonoLoop::Pass() {
 }
 
 // Pause holds analysis without re-queuing any slot, so a long pause ends in one fail.
-bool RealTimeMonoLoop::HoldForPause() {
+bool RealTimeLoop::HoldForPause() {
     ControlModel& form = context_.settings.Form1();
     if (context_.tasks.PauseButton()) {
         if (!paused_) {
@@ -222,7 +222,7 @@ bool RealTimeMonoLoop::HoldForPause() {
     return false;
 }
 
-void RealTimeMonoLoop::TakeBlock(int slot) {
+void RealTimeLoop::TakeBlock(int slot) {
     ControlModel& form = context_.settings.Form1();
     const Clock::time_point taken = Clock::now();
     ++context_.status.blocks;
@@ -255,7 +255,7 @@ void RealTimeMonoLoop::TakeBlock(int slot) {
 }
 
 // Conditions the new samples, then computes, draws and hands on every column whose frame is complete.
-void RealTimeMonoLoop::ComputeColumns() {
+void RealTimeLoop::ComputeColumns() {
     const bool tracking = context_.settings.Form1().Checked("Check2") && context_.hooks.track;
     const bool spectrum = spectrumWindow_ && context_.hooks.plotSpectrum;
     const ColumnControls controls = ReadColumnControls();
@@ -278,7 +278,7 @@ void RealTimeMonoLoop::ComputeColumns() {
 }
 
 // Every slot done at once means the device had nowhere to put the next block: a fail.
-void RealTimeMonoLoop::CheckFails(int readyCount) {
+void RealTimeLoop::CheckFails(int readyCount) {
     ControlModel& form = context_.settings.Form1();
     form.SetText("Label20", BareNumberText(readyCount));
     if (readyCount > peakReady_) {
@@ -293,7 +293,7 @@ void RealTimeMonoLoop::CheckFails(int readyCount) {
     }
 }
 
-void RealTimeMonoLoop::ShowCounters() {
+void RealTimeLoop::ShowCounters() {
     ControlModel& form = context_.settings.Form1();
     const std::string fails = BareNumberText(static_cast<double>(context_.status.fails));
     form.SetText("L24", fails);
@@ -301,15 +301,15 @@ void RealTimeMonoLoop::ShowCounters() {
     form.SetText("Label28", fails);
 }
 
-ColumnControls RealTimeMonoLoop::ReadColumnControls() const {
+ColumnControls RealTimeLoop::ReadColumnControls() const {
     return ondrix::ReadColumnControls(context_.settings, fftSize_, rows_);
 }
 
-BlockControls RealTimeMonoLoop::ReadBlockControls() const {
+BlockControls RealTimeLoop::ReadBlockControls() const {
     return ondrix::ReadBlockControls(context_.settings.Form1());
 }
 
-void RealTimeMonoLoop::CleanUp() {
+void RealTimeLoop::CleanUp() {
     if (device_) {
         if (context_.hooks.watchCapture) {
             context_.hooks.watchCapture(-1);
