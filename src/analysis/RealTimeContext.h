@@ -63,7 +63,8 @@ struct RealTimeStatus {
     int64_t droppedBlocks = 0; // blocks the device itself gave up
     double binWidth = 0.0;     // Hz per FFT bin
     double columnMs = 0.0;     // ms per column
-    std::string channelMode;   // "M" for the mono loop
+    std::string channelMode;   // "M" for the mono loop; "S", "LL", "RR", "MS" for two channels
+    int channels = 1;
 
     // The fail and overload counters start from zero again (a recording's next file).
     void RestartCounts() {

@@ -37,7 +37,8 @@ std::string DeviceStoppedText(bool input, const std::string& name) {
            "] stopped working; the session has ended";
 }
 
-RealTimeLoop::RealTimeLoop(RealTimeContext& context) : context_(context) {}
+RealTimeLoop::RealTimeLoop(RealTimeContext& context, int channels)
+    : context_(context), channels_(channels == 2 ? 2 : 1) {}
 
 RealTimeLoop::~RealTimeLoop() = default;
 
@@ -77,6 +78,14 @@ bool RealTimeLoop::ReadSettings() {
     const ControlModel& advanced = settings.Options1();
     form.SetVisible("Frame4CH", false);
     slots_ = std::clamp(settings.Options2().IntValue("Combo2"), kMinSlots, kMaxSlots);
+    if (channels_ == 2) {
+        // Stereo blocks hold at least 4096 values; zoom stays as it is for the session.
+        if (form.IntValue("BlockSize") < kMinStereoBlock) {
+            form.SetText("BlockSize", BareNumberText(kMinStereoBlock));
+        }
+        form.SetEnabled("ZoomFlag", false);
+        display_ = StereoDisplayFrom(settings.Options0());
+    }
     blockSize_ = form.IntValue("BlockSize");
     settings.PublicSettings();
     sampleRate_ = std::max(settings.Analysis().sampleRate, 1);
@@ -87,36 +96,46 @@ bool RealTimeLoop::ReadSettings() {
     updateRate_ = std::max(advanced.IntValue("Combo9"), 0);
 
     // The chain limits the FFT size to what its buffers hold; the block follows that size.
-    stream_ = std::make_unique<ColumnStream>(
-        ChainSetupFrom(advanced, settings.Analysis().fftSize, windowSize_, windowType_, scanStep_),
-        context_.averaging);
-    fftSize_ = stream_->Setup().fftSize;
-    windowSize_ = stream_->Setup().windowSize;
+    const ColumnChainSetup chain =
+        ChainSetupFrom(advanced, settings.Analysis().fftSize, windowSize_, windowType_, scanStep_);
+    if (channels_ == 2) {
+        stereo_ = std::make_unique<StereoColumns>(chain);
+    } else {
+        stream_ = std::make_unique<ColumnStream>(chain, context_.averaging);
+    }
+    fftSize_ = channels_ == 2 ? stereo_->Setup().fftSize : stream_->Setup().fftSize;
+    windowSize_ = channels_ == 2 ? stereo_->Setup().windowSize : stream_->Setup().windowSize;
     LimitRunSizes(form, blockSize_, scanStep_, fftSize_);
     history_ = scanStep_ < fftSize_ ? fftSize_ - scanStep_ : 0;
-    spectrumWindow_ = settings.Options2().Checked("SpecFormCheck");
+    spectrumWindow_ = settings.Options2().Checked("SpecFormCheck") && channels_ == 1;
 
     const AnalysisSettings& analysis = settings.Analysis();
     context_.status.binWidth =
         BinWidth(sampleRate_, fftSize_, analysis.tapeSpeedRatio, analysis.frequencyDivisionRatio);
     context_.status.columnMs = scanStep_ * 1000.0 / sampleRate_ * analysis.tapeSpeedRatio;
-    blockSeconds_ = static_cast<double>(blockSize_) / sampleRate_;
+    blockSeconds_ = static_cast<double>(blockSize_ / channels_) / sampleRate_;
 
     form.SetText("StatusLine",
                  scanStep_ <= windowSize_
                      ? "overlap" + NumberText((windowSize_ - scanStep_) * 100.0 / windowSize_) + "%"
                      : std::string("skip"));
-    context_.status.channelMode = "M";
+    context_.status.channelMode = channels_ == 2 ? StereoDisplayText(display_) : "M";
+    context_.status.channels = channels_;
 
     settings.UpdateForm();
     context_.renderer.BeginSession(RunRendererSession(advanced, rows_, true));
     drawing_ = true;
 
-    stream_->Begin(blockSize_, scanStep_, SelectedDither(advanced), advanced.Value("txtDither"),
-                   context_.ditherSeed);
-    bufferText_ = context_.hooks.ramBufferSetUp
-                      ? context_.hooks.ramBufferSetUp(blockSize_, 1, static_cast<uint32_t>(sampleRate_))
-                      : std::string();
+    if (channels_ == 2) {
+        stereo_->Begin(blockSize_, scanStep_);
+    } else {
+        stream_->Begin(blockSize_, scanStep_, SelectedDither(advanced), advanced.Value("txtDither"),
+                       context_.ditherSeed);
+    }
+    bufferText_ =
+        context_.hooks.ramBufferSetUp
+            ? context_.hooks.ramBufferSetUp(blockSize_, channels_, static_cast<uint32_t>(sampleRate_))
+            : std::string();
     if (recording_ && context_.hooks.prepareRecording && !context_.hooks.prepareRecording()) {
         context_.tasks.SetSessionStopped(true);
         return false;
@@ -135,7 +154,7 @@ void RealTimeLoop::Describe() {
     const double blockMs = RoundTo(blockSeconds_ * 1000.0, 3);
     const double displaySeconds =
         RoundTo(context_.renderer.Width() * static_cast<double>(scanStep_) / sampleRate_, 3);
-    context_.settings.Form1().SetText("Label4", NumberText(sampleRate_) + "s/sec" + NumberText(1) +
+    context_.settings.Form1().SetText("Label4", NumberText(sampleRate_) + "s/sec" + NumberText(channels_) +
                                                     "ch  Block " + NumberText(blockSize_) + "=" +
                                                     NumberText(blockMs) + "msec  Display" +
                                                     NumberText(displaySeconds) + "sec" + bufferText_);
@@ -146,14 +165,16 @@ void RealTimeLoop::Describe() {
 bool RealTimeLoop::OpenDevice() {
     DeviceLists& devices = context_.devices;
     const int position = devices.FindInputDevice(context_.settings.Form1().Text("Combo10"));
-    const int query = devices.QueryInputFormat(position, sampleRate_, 1);
+    const int query = devices.QueryInputFormat(position, sampleRate_, channels_);
     if (query != 0) {
         devices.ReportOpenError(query);
         context_.tasks.SetSessionStopped(true);
         return false;
     }
-    const StreamFormat format{
-        .sampleRate = sampleRate_, .channels = 1, .slotCount = slots_, .framesPerSlot = blockSize_};
+    const StreamFormat format{.sampleRate = sampleRate_,
+                              .channels = channels_,
+                              .slotCount = slots_,
+                              .framesPerSlot = blockSize_ / channels_};
     OpenedInput opened = context_.openInput ? context_.openInput(position, format)
                                             : devices.Catalog().OpenInput(position, format);
     int code = opened.code;
@@ -256,6 +277,10 @@ void RealTimeLoop::TakeBlock(int slot) {
 
 // Conditions the new samples, then computes, draws and hands on every column whose frame is complete.
 void RealTimeLoop::ComputeColumns() {
+    if (channels_ == 2) {
+        ComputeStereoColumns();
+        return;
+    }
     const bool tracking = context_.settings.Form1().Checked("Check2") && context_.hooks.track;
     const bool spectrum = spectrumWindow_ && context_.hooks.plotSpectrum;
     const ColumnControls controls = ReadColumnControls();
@@ -275,6 +300,21 @@ void RealTimeLoop::ComputeColumns() {
     if (controls.amplitudeScale == AmplitudeScale::Linear && drawn.last.rows > 0) {
         context_.settings.Form1().SetText("Label4", LinearRangeText(drawn.last));
     }
+}
+
+// Both channels, one above the other (or red and blue): ⌊R / 2⌋ rows each, so an odd height never reads
+// past a half.
+void RealTimeLoop::ComputeStereoColumns() {
+    const ControlModel& form = context_.settings.Form1();
+    const int halfRows = rows_ / 2;
+    context_.status.columns += stereo_->Take(
+        raw_, ReadBlockControls(), ondrix::ReadColumnControls(context_.settings, fftSize_, 2 * halfRows),
+        {.display = display_,
+         .halfRows = halfRows,
+         .zoomChannel = std::clamp(form.IntValue("Combo9"), 0, 2),
+         .redBlue = context_.settings.Options0().Checked("chkRedBlueDisplay")},
+        context_.renderer);
+    context_.status.overloads = stereo_->OverloadCount() - context_.status.overloadsFrom;
 }
 
 // Every slot done at once means the device had nowhere to put the next block: a fail.
@@ -335,6 +375,10 @@ void RealTimeLoop::CleanUp() {
         drawing_ = false;
     }
     stream_.reset();
+    stereo_.reset();
+    if (channels_ == 2) {
+        context_.settings.Form1().SetEnabled("ZoomFlag", true);
+    }
     if (context_.hooks.closeDetectionLogs) {
         context_.hooks.closeDetectionLogs();
     }

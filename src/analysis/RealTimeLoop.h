@@ -1,10 +1,12 @@
-// The single-channel real-time loop: capture in blocks, condition, compute and draw columns, hand the
-// raw blocks to the RAM buffer and the recorder and the columns to the detectors.
+// The real-time loop of one or two channels: capture in blocks, condition, compute and draw columns, hand
+// the raw blocks to the RAM buffer and the recorder and the columns to the detectors. Two channels share
+// the pacing, pause, fail counting and ring order, and draw the channels one above the other.
 #pragma once
 
 #include "analysis/ColumnParameters.h"
 #include "analysis/ColumnStream.h"
 #include "analysis/RealTimeContext.h"
+#include "analysis/StereoColumns.h"
 #include "settings/Session.h"
 
 #include <chrono>
@@ -33,7 +35,11 @@ public:
     static constexpr int kMinSlots = 2;
     static constexpr int kMaxSlots = 64;
 
-    explicit RealTimeLoop(RealTimeContext& context);
+    // Stereo blocks hold at least this many values.
+    static constexpr int kMinStereoBlock = 4096;
+
+    // Channels 2 runs the two-channel front end; anything else one channel.
+    explicit RealTimeLoop(RealTimeContext& context, int channels = 1);
     ~RealTimeLoop() override;
 
     void SetUp() override;
@@ -54,6 +60,7 @@ private:
     bool OpenDevice();
     void TakeBlock(int slot);
     void ComputeColumns();
+    void ComputeStereoColumns();
     void CheckFails(int readyCount);
     bool HoldForPause();
     ColumnControls ReadColumnControls() const;
@@ -61,6 +68,8 @@ private:
     void ShowCounters();
 
     RealTimeContext& context_;
+    int channels_ = 1;
+    StereoDisplay display_ = StereoDisplay::Stereo;
     bool recording_ = false; // task 2, fixed at set-up
     std::string bufferText_; // the RAM buffer's part of the block description
 
@@ -79,7 +88,8 @@ private:
     double blockSeconds_ = 0.0;
 
     // Resources, acquired in set-up and released in clean-up.
-    std::unique_ptr<ColumnStream> stream_;
+    std::unique_ptr<ColumnStream> stream_;  // one channel
+    std::unique_ptr<StereoColumns> stereo_; // two channels
     std::unique_ptr<InputDevice> device_;
     std::vector<int16_t> raw_;
     bool recordingStarted_ = false; // a recording file was prepared and must be ended

@@ -4,9 +4,8 @@ namespace ondrix {
 
 void TestRamp::Render(uint64_t firstFrame, int16_t* out, int frameCount) const {
     for (int i = 0; i < frameCount; ++i) {
-        const int16_t value = ValueAt(firstFrame + static_cast<uint64_t>(i));
         for (int c = 0; c < channels_; ++c) {
-            *out++ = value;
+            *out++ = ValueAt(firstFrame + static_cast<uint64_t>(i), c);
         }
     }
 }

@@ -55,8 +55,9 @@ TestScene::TestScene(int sampleRate, int channels, uint64_t seed)
     sampleRate = std::max(sampleRate, 1);
     // Steady tones at about 6 %, 17 % and 33 % of the rate, moved a little by the seed.
     const double places[3] = {0.06, 0.17, 0.33};
-    const float left[3] = {1200.0f, 700.0f, 400.0f};
-    const float right[3] = {700.0f, 900.0f, 300.0f};
+    // The first tone only on the left, the second only on the right: a swap of channels shows.
+    const float left[3] = {1200.0f, 0.0f, 400.0f};
+    const float right[3] = {0.0f, 900.0f, 300.0f};
     for (std::size_t i = 0; i < tones_.size(); ++i) {
         const double jitter = 0.9 + 0.2 * Unit(Mix(seed_ + i));
         tones_[i] = {PhaseStep(places[i] * jitter), {left[i], right[i]}};

@@ -1,5 +1,7 @@
 #include "display/SpectrogramRenderer.h"
 
+#include "common/Rounding.h"
+
 #include "display/Palette.h"
 #include "display/PictureDrawing.h"
 
@@ -114,11 +116,57 @@ void SpectrogramRenderer::DrawColumn(std::span<const float> values, int rows, in
         p = width_ - u + c;
     }
     DrawLines(p, low, high, overloaded);
+    FinishColumn(c);
+}
 
+void SpectrogramRenderer::FinishColumn(int c) {
+    const int u = session_.updateRate;
     if (u > 0 && c == u - 1) {
         TransferBlock(x_);
     }
     x_ = (x_ + 1) % width_;
+}
+
+void SpectrogramRenderer::DrawStereoColumn(std::span<const float> upper, std::span<const float> lower,
+                                           int halfRows, const std::array<StereoLevel, 2>& levels,
+                                           bool redBlue) {
+    trackingRow_ = -1;
+    if (picture_.isNull()) {
+        return;
+    }
+    halfRows = std::clamp(halfRows, 0, static_cast<int>(std::min(upper.size(), lower.size())));
+    const int u = session_.updateRate;
+    const int c = u > 0 ? x_ % u : x_;
+    QImage& target = u > 0 ? block_ : picture_;
+    const int bottom = u > 0 ? block_.height() - 1 : height_ - 1;
+    const int top = bottom - (session_.rows - 1);
+    if (c < target.width()) {
+        for (int j = 0; j < halfRows; ++j) {
+            const auto i = static_cast<std::size_t>(j);
+            SetPixelClipped(target, c, top + halfRows - 1 - j, palette_.Lookup(upper[i]));
+            uint32_t colour = palette_.Lookup(lower[i]);
+            if (redBlue) {
+                const double r = std::max(lower[i] - 24.0, 0.0);
+                const double l = std::max(upper[i] - 24.0, 0.0);
+                const auto channel = [](double v) {
+                    return static_cast<uint32_t>(std::clamp(RoundToInt32(v), 0, 255));
+                };
+                colour = 0xff000000u | channel(4 * r) << 16 | channel(r + l) << 8 | channel(4 * l);
+            }
+            SetPixelClipped(target, c, top + 2 * halfRows - 1 - j, colour);
+        }
+    }
+    int p = x_;
+    if (Scrolling() && u > 0) {
+        p = width_ - u + c;
+    }
+    DrawBand(p);
+    for (int ch = 0; ch < 2; ++ch) {
+        const StereoLevel& level = levels[static_cast<std::size_t>(ch)];
+        DrawVerticalLine(picture_, p, height_ + 36 * ch + 38 + level.high, height_ + 36 * ch + 37 + level.low,
+                         level.overloaded ? PureRed : Black);
+    }
+    FinishColumn(c);
 }
 
 void SpectrogramRenderer::DrawSpectrum(QImage& target, int column, int bottomRow,
@@ -154,13 +202,18 @@ void SpectrogramRenderer::DrawSpectrum(QImage& target, int column, int bottomRow
 }
 
 void SpectrogramRenderer::DrawLines(int p, int low, int high, bool overloaded) {
+    DrawBand(p);
+    DrawVerticalLine(picture_, p, height_ + 16 + high, height_ + 16 + low, overloaded ? PureRed : Black);
+}
+
+// The strip and the white band of column p (and the sweep cursor after it).
+void SpectrogramRenderer::DrawBand(int p) {
     const int h = height_;
     DrawVerticalLine(picture_, p, h, h + 16, borderColour_);
     DrawVerticalLine(picture_, p, session_.scrollMode == 2 ? h + 16 : h + 17, h + 96, White);
     if (!Scrolling()) {
         DrawVerticalLine(picture_, p + 1, h + 16, h + 96, borderColour_);
     }
-    DrawVerticalLine(picture_, p, h + 16 + high, h + 16 + low, overloaded ? PureRed : Black);
 }
 
 void SpectrogramRenderer::TransferBlock(int x) {

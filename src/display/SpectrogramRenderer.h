@@ -21,6 +21,13 @@ struct FrequencyMarkers {
     int level = 0;
 };
 
+// The level bar of one channel of a two-channel column: marks round(min / 2048) and round(max / 2048).
+struct StereoLevel {
+    int low = 0;
+    int high = 0;
+    bool overloaded = false;
+};
+
 // What a session fixes for the renderer at its set-up.
 struct RendererSession {
     int updateRate = 0; // U: columns per block transfer; 0 draws straight onto the picture
@@ -77,6 +84,13 @@ public:
     // x to (x + 1) mod W. Allocates nothing.
     void DrawColumn(std::span<const float> values, int rows, int low, int high, bool overloaded);
 
+    // A two-channel column: the left values in the upper half and the right ones in the lower half of
+    // the R rows (halfRows each, lowest frequency at the bottom of each half); with redBlue the lower half
+    // shows both channels as red (right) and blue (left). One level bar per channel in the band. No
+    // frequency markers.
+    void DrawStereoColumn(std::span<const float> upper, std::span<const float> lower, int halfRows,
+                          const std::array<StereoLevel, 2>& levels, bool redBlue);
+
     int X() const { return x_; }
     void SetX(int x);
 
@@ -92,6 +106,8 @@ private:
     bool Scrolling() const { return session_.scrollMode == 1 || session_.scrollMode == 2; }
     void DrawSpectrum(QImage& target, int column, int bottomRow, std::span<const float> values, int rows);
     void DrawLines(int p, int low, int high, bool overloaded);
+    void DrawBand(int p);
+    void FinishColumn(int c);
     void TransferBlock(int x);
 
     const Palette& palette_;

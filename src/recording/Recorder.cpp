@@ -215,7 +215,12 @@ void Recorder::RecordBlock(std::span<const int16_t> block, bool paused) {
             stopRequested_ = true;
             break;
         case FileMode::MultipleFiles:
-            SwitchFile("Closing  ", "Creating ");
+            // The two-channel loop names its size-limit switches as the clock switches.
+            if (settings_.channels == 2) {
+                SwitchFile("Closed  ", "Created ");
+            } else {
+                SwitchFile("Closing  ", "Creating ");
+            }
             break;
         }
     }

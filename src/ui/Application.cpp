@@ -128,6 +128,8 @@ void Application::SetUpSound() {
     ConnectRamBuffer();
     tasks_->Loops().Register(LoopSlot::RealTimeMono,
                              [this] { return std::make_unique<RealTimeLoop>(*realTime_); });
+    tasks_->Loops().Register(LoopSlot::RealTimeStereo,
+                             [this] { return std::make_unique<RealTimeLoop>(*realTime_, 2); });
     AttachDeviceCommands(
         menus_, *devices_,
         {.waitWithEvents = [this](double seconds) { tasks_->WaitWithEvents(static_cast<float>(seconds)); },
@@ -176,9 +178,9 @@ void Application::ConnectRecorder() {
     RealTimeHooks& hooks = realTime_->hooks;
     hooks.prepareRecording = [this] {
         ControlModel& form = settings_.Form1();
-        RecorderSettings recording =
-            RecorderSettingsFromSettings(settings_, 1, static_cast<uint32_t>(settings_.Analysis().sampleRate),
-                                         form.Text("Combo10"), form.IntValue("BlockSize"));
+        RecorderSettings recording = RecorderSettingsFromSettings(
+            settings_, realTime_->status.channels, static_cast<uint32_t>(settings_.Analysis().sampleRate),
+            form.Text("Combo10"), form.IntValue("BlockSize"));
         RecorderEnvironment environment{
             .volumes = volumes_,
             .clock = [] { return LocalNow(); },

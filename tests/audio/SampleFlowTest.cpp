@@ -162,7 +162,7 @@ TEST(BuiltInSignals, SceneIsDeterministicWithSoundAndOverloadsRampAndClockCountE
         const double energy = std::inner_product(samples.begin(), samples.end(), samples.begin(), 0.0);
         EXPECT_GT(energy / frames, 500.0 * 500.0) << rate; // tones, sweep and noise
     }
-    EXPECT_EQ(Render(TestRamp(2), 65534, 4, 2), (Samples{-2, -2, -1, -1, 0, 0, 1, 1}));
+    EXPECT_EQ(Render(TestRamp(2), 65534, 4, 2), (Samples{-2, 16382, -1, 16383, 0, 16384, 1, 16385}));
     EXPECT_EQ(TestRamp::ValueAt(32768), -32768);
     using std::chrono::nanoseconds;
     EXPECT_EQ(BlockClock::FramesToTime(48000, 48000), nanoseconds(1'000'000'000));
@@ -197,7 +197,8 @@ struct RampFollower {
         ASSERT_EQ(samples.size(), static_cast<std::size_t>(frames * channels));
         const auto first = static_cast<uint16_t>(samples[0]);
         for (std::size_t i = 0; i < samples.size(); ++i) {
-            ASSERT_EQ(samples[i], static_cast<int16_t>(static_cast<uint16_t>(first + i / channels)))
+            ASSERT_EQ(samples[i], TestRamp::ValueAt(first + i / static_cast<std::size_t>(channels),
+                                                    static_cast<int>(i % static_cast<std::size_t>(channels))))
                 << "block " << blocks << " sample " << i;
         }
         const auto gap = static_cast<uint16_t>(first - next); // frames skipped, modulo the ramp's period

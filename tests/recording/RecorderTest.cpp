@@ -382,15 +382,16 @@ TEST(Recorder, MultipleFilesKeepAnUnbrokenRampAcrossSwitchesAndAPause) {
     rig.recorder->End();
     EXPECT_EQ(turns, 20); // three files of six blocks, one of them silence, and two quiet turns
     EXPECT_FALSE(std::filesystem::exists(in + "Ondrix-n3.wav"));
-    EXPECT_EQ(
-        rig.Lines("Pausing...").size() + rig.Lines("Resuming...").size() + rig.Lines("Creating ").size(), 5U);
+    EXPECT_EQ(rig.Lines("Pausing...").size() + rig.Lines("Resuming...").size() +
+                  rig.Lines("Creating ").size() + rig.Lines("Created ").size(),
+              5U);
     EXPECT_EQ(shown, (std::vector<std::string>{"  Rec " + file[1] + " (max 680MB) (Repeat)",
                                                "  Rec " + file[2] + " (max 680MB) (Repeat)"}));
-    // Each file reports the counts of its own turns: 6, then 8 (two quiet paused turns), then 6.
-    EXPECT_EQ(rig.Lines("Closing  "),
-              (std::vector<std::string>{"Closing  " + file[0] + " Fails 6 Overloads 18",
-                                        "Closing  " + file[1] + " Fails 8 Overloads 24",
-                                        "Closing  " + file[2] + " Fails 6 Overloads 18"}));
+    // Each file reports the counts of its own turns: 6, then 8 (two quiet paused turns), then 6; the
+    // two-channel recording names its size-limit switches "Closed  " and "Created ".
+    EXPECT_EQ(rig.Lines("Clos"), (std::vector<std::string>{"Closed  " + file[0] + " Fails 6 Overloads 18",
+                                                           "Closed  " + file[1] + " Fails 8 Overloads 24",
+                                                           "Closed  " + file[2] + " Fails 6 Overloads 18"}));
     // Six blocks a file; the ramp runs on from file to file except for the one block of zeros of the pause.
     auto all = FileSamples(file);
     ASSERT_EQ(all.size(), 18U * 20);
