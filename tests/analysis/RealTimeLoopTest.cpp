@@ -1,15 +1,19 @@
 // The real-time mono loop, run through the Start button with its collaborators wired as the program
 // wires them: fails, pauses, clamps, messages, and real capture from the built-in ramp and PulseAudio.
+#include "analysis/StereoColumns.h"
 #include "audio/DeviceNames.h"
 #include "audio/PortAudioHost.h"
 #include "audio/PortAudioSystem.h"
+#include "audio/TestRamp.h"
 #include "common/NumberText.h"
 #include "support/PulseServer.h"
 #include "support/RealTimeLoopRig.h"
 
+#include <QColor>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numbers>
 
 namespace ondrix {
 namespace {
@@ -170,6 +174,75 @@ TEST_F(RealTimeLoopTest, TheTestRampArrivesUnbrokenForTenSeconds) {
     EXPECT_EQ(std::tuple(context.status.droppedBlocks, context.status.fails, context.status.columns,
                          dialogs.messages.size()),
               std::tuple(0, 0, static_cast<int64_t>(captured.size() / 512), 0u));
+}
+
+// Two channels of the ramp device: a short block is raised to 4096 values, the description says "2ch",
+// and every frame arrives with its left and right values in place (the right runs 16384 ahead).
+TEST_F(RealTimeLoopTest, TheStereoRampArrivesInterleavedAndUnbroken) {
+    context.openInput = {};
+    settings.Options2().SetText("Combo2", "16");
+    settings.Options0().SetText("NchanCombo", "2 - stereo");
+    SelectInput(kTestRampName);
+    Quick({{"BlockSize", "2048"}});
+    std::string described;
+    Session([&](int) {
+        described = settings.Form1().Text("Label4");
+        return captured.size() < 2u * 48000;
+    });
+    EXPECT_EQ(
+        std::tuple(settings.Form1().Text("BlockSize"), context.status.channelMode, context.status.fails),
+        std::tuple("4096", "S", 0));
+    EXPECT_NE(described.find("s/sec 2ch  Block  4096= 42.667msec"), std::string::npos) << described;
+    for (std::size_t i = 0; i < captured.size(); ++i) {
+        ASSERT_EQ(captured[i], TestRamp::ValueAt(i / 2, static_cast<int>(i % 2))) << "value " << i;
+    }
+    EXPECT_EQ(context.status.columns, static_cast<int64_t>(captured.size() / 2 / 512));
+}
+
+// Sum and difference stay in the 16-bit range and round ties to even; "Both Left" and "Both Right" show
+// one channel twice. In red-blue the lower half is blue where only the left channel sounds and red where
+// only the right one does.
+TEST(StereoColumnsTest, ModesSaturateAndRedBlueTellsTheChannelsApart) {
+    const struct {
+        StereoDisplay display;
+        std::vector<int16_t> in, out;
+    } cases[] = {
+        {StereoDisplay::SumDifference,
+         {32767, -32768, 32767, 32767, 3, 1, 2, 1},
+         {0, 32767, 32767, 0, 2, 1, 2, 0}},
+        {StereoDisplay::BothLeft, {5, 9}, {5, 5}},
+        {StereoDisplay::BothRight, {5, 9}, {9, 9}},
+        {StereoDisplay::Stereo, {5, 9}, {5, 9}},
+    };
+    for (auto c : cases) {
+        RearrangeStereo(c.in, c.display);
+        EXPECT_EQ(c.in, c.out) << StereoDisplayText(c.display);
+    }
+    Palette palette;
+    SpectrogramRenderer renderer(palette, 0xffc0c0c0u);
+    renderer.SetGeometry(64, 256);
+    renderer.BeginSession({.updateRate = 0, .rows = 256, .scrollMode = 0, .markers = {}});
+    StereoColumns stereo({.fftSize = 512, .windowSize = 512, .windowType = 1, .scanStep = 256});
+    stereo.Begin(4096, 256);
+    std::vector<int16_t> block(4096);
+    int columns = 0;
+    for (int64_t b = 0; b < 4; ++b) {
+        for (std::size_t k = 0; k < 2048; ++k) {
+            const double n = static_cast<double>(b * 2048 + static_cast<int64_t>(k));
+            block[2 * k] =
+                static_cast<int16_t>(std::lround(12000 * std::sin(2 * std::numbers::pi * 40 * n / 512)));
+            block[2 * k + 1] =
+                static_cast<int16_t>(std::lround(12000 * std::sin(2 * std::numbers::pi * 100 * n / 512)));
+        }
+        columns += stereo.Take(
+            block, {}, {.rows = 256, .direct = true},
+            {.display = StereoDisplay::Stereo, .halfRows = 128, .zoomChannel = 2, .redBlue = true}, renderer);
+    }
+    ASSERT_EQ(columns, 32);
+    const QColor leftOnly = renderer.Picture().pixelColor(columns - 1, 255 - 20);
+    const QColor rightOnly = renderer.Picture().pixelColor(columns - 1, 255 - 50);
+    EXPECT_EQ(std::tuple(leftOnly.blue(), leftOnly.red() < 64, rightOnly.red(), rightOnly.blue() < 64),
+              std::tuple(255, true, 255, true));
 }
 
 // Capture through PortAudio from a private PulseAudio server playing 1 kHz: after half a second of

@@ -1,4 +1,4 @@
-// The real-time mono loop wired as the program wires it (settings, tasks, device lists, renderer and
+// The real-time loop wired as the program wires it (settings, tasks, device lists, renderer and
 // the layout refresh), for tests that run sessions through the Start button.
 #pragma once
 
@@ -33,6 +33,8 @@ struct RealTimeLoopRig {
         };
         tasks.Loops().Register(LoopSlot::RealTimeMono,
                                [this] { return std::make_unique<RealTimeLoop>(context); });
+        tasks.Loops().Register(LoopSlot::RealTimeStereo,
+                               [this] { return std::make_unique<RealTimeLoop>(context, 2); });
         context.hooks.watchCapture = [this](int fd) { wakeFd = fd; };
         context.hooks.ramBufferAppend = [this](std::span<const int16_t> block) {
             captured.insert(captured.end(), block.begin(), block.end());
