@@ -129,7 +129,10 @@ bool FilePlaybackLoop::CheckFile() {
         outputChannels_ = channels_ == 2 && stereo_ == StereoChoice::Stereo ? 2 : 1;
     }
     context_.status.outputChannels = outputChannels_;
-    context_.status.channelMode = channels_ == kFourChannels ? "4CH" : ChannelModeText(channels_, stereo_);
+    display_ = StereoDisplayFrom(context_.settings.Options0());
+    context_.status.channelMode = channels_ == kFourChannels ? "4CH"
+                                  : outputChannels_ == 2     ? StereoDisplayText(display_)
+                                                             : ChannelModeText(channels_, stereo_);
     return true;
 }
 
@@ -152,6 +155,10 @@ void FilePlaybackLoop::ReadSettings() {
     LimitRunSizes(form, blockSize_, scanStep_, fftSize);
     stream_->Begin(blockSize_, scanStep_, SelectedDither(advanced), advanced.Value("txtDither"),
                    context_.ditherSeed);
+    if (channels_ == 2 && stereo_ == StereoChoice::Stereo) {
+        stereoColumns_ = std::make_unique<StereoColumns>(stream_->Setup());
+        stereoColumns_->Begin(2 * blockSize_, scanStep_);
+    }
     spectrumWindow_ = settings.Options2().Checked("SpecFormCheck") && context_.hooks.plotSpectrum;
     const double speed = settings.Options0().Value("cmbSpeedUp");
     speed_ = speed > 0.0 ? speed : 1.0;
@@ -269,8 +276,24 @@ FilePlaybackLoop::Fill FilePlaybackLoop::FillSlot(int slot) {
         ReduceToMono(read, channels_, stereo_, trace);
     }
     ControlModel& form = context_.settings.Form1();
-    const bool tracking = form.Checked("Check2") && context_.hooks.track;
     const int xBefore = context_.renderer.X();
+    const int columns = stereoColumns_ ? DrawStereo(read) : DrawMono(trace);
+    SendOut(device_->Slot(slot), count);
+    device_->Queue(slot, static_cast<int>(count));
+    ++context_.status.blocks;
+    form.SetText("L25", BareNumberText(static_cast<double>(stereoColumns_ ? stereoColumns_->OverloadCount()
+                                                                          : stream_->OverloadCount())));
+    ShowPosition(columns > 0 && xBefore + columns >= context_.renderer.Width());
+    if (context_.hooks.pictureChanged) {
+        context_.hooks.pictureChanged();
+    }
+    return Fill::Queued;
+}
+
+// The analysed trace's columns, as the other loops draw them.
+int FilePlaybackLoop::DrawMono(std::span<const int16_t> trace) {
+    ControlModel& form = context_.settings.Form1();
+    const bool tracking = form.Checked("Check2") && context_.hooks.track;
     const StreamBlockResult drawn =
         stream_->Take(trace, ReadBlockControls(form),
                       ReadColumnControls(context_.settings, stream_->Setup().fftSize, rows_),
@@ -282,15 +305,20 @@ FilePlaybackLoop::Fill FilePlaybackLoop::FillSlot(int slot) {
     if (drawn.mean) {
         form.SetText("Label7", NumberText(*drawn.mean));
     }
-    SendOut(device_->Slot(slot), count);
-    device_->Queue(slot, static_cast<int>(count));
-    ++context_.status.blocks;
-    form.SetText("L25", BareNumberText(static_cast<double>(stream_->OverloadCount())));
-    ShowPosition(drawn.columns > 0 && xBefore + drawn.columns >= context_.renderer.Width());
-    if (context_.hooks.pictureChanged) {
-        context_.hooks.pictureChanged();
-    }
-    return Fill::Queued;
+    return drawn.columns;
+}
+
+// A stereo file played as "Stereo": both channels in the two halves, as live.
+int FilePlaybackLoop::DrawStereo(std::span<const int16_t> frames) {
+    const int halfRows = rows_ / 2;
+    return stereoColumns_->Take(
+        frames, ReadBlockControls(context_.settings.Form1()),
+        ReadColumnControls(context_.settings, stereoColumns_->Setup().fftSize, 2 * halfRows),
+        {.display = display_,
+         .halfRows = halfRows,
+         .zoomChannel = std::clamp(context_.settings.Form1().IntValue("Combo9"), 0, 2),
+         .redBlue = context_.settings.Options0().Checked("chkRedBlueDisplay")},
+        context_.renderer);
 }
 
 // The output samples of the block, with the digital gain: the analysed trace in mono, both channels of
@@ -322,6 +350,9 @@ void FilePlaybackLoop::FollowJump() {
     file.filePos = position_;
     filePosSet_ = position_;
     stream_->ClearHistory();
+    if (stereoColumns_) {
+        stereoColumns_->Begin(2 * blockSize_, scanStep_);
+    }
 }
 
 // The data ended: the next entry of a play list, or the queued sound plays out and the run ends.
@@ -452,6 +483,7 @@ void FilePlaybackLoop::StopEntry() {
         drawing_ = false;
     }
     stream_.reset();
+    stereoColumns_.reset();
     raw_ = {};
     mono_ = {};
     phase_ = Phase::Stopped;

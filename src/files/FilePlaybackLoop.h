@@ -3,6 +3,7 @@
 #pragma once
 
 #include "analysis/ColumnStream.h"
+#include "analysis/StereoColumns.h"
 #include "audio/DeviceCatalog.h"
 #include "files/CurrentFile.h"
 #include "files/FilePageChannels.h"
@@ -114,6 +115,8 @@ private:
     bool OpenOutput();
     void Refill();
     Fill FillSlot(int slot);
+    int DrawMono(std::span<const int16_t> trace);
+    int DrawStereo(std::span<const int16_t> frames);
     void SendOut(std::span<int16_t> slot, int64_t frames);
     void FollowJump();
     void AtEnd();
@@ -130,6 +133,8 @@ private:
     FileFormatSettings formats_{};
     SoundFileReader reader_;
     std::unique_ptr<ColumnStream> stream_;
+    std::unique_ptr<StereoColumns> stereoColumns_; // a stereo file played as "Stereo"
+    StereoDisplay display_ = StereoDisplay::Stereo;
     std::unique_ptr<OutputDevice> device_;
     bool drawing_ = false;
     bool logsOpen_ = false;
