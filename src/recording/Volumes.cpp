@@ -68,6 +68,14 @@ std::optional<uint64_t> GetDiskFreeKB(std::string_view folder) {
     return static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize) / 1024U;
 }
 
+std::optional<uint64_t> GetDiskTotalKB(std::string_view folder) {
+    struct statvfs info {};
+    if (statvfs(ExistingParent(folder).c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<uint64_t>(info.f_blocks) * static_cast<uint64_t>(info.f_frsize) / 1024U;
+}
+
 std::vector<std::string> StorageMountPoints(std::string_view mountsText) {
     std::vector<std::string> points;
     std::istringstream lines{std::string(mountsText)};

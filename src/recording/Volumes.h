@@ -13,6 +13,8 @@ namespace ondrix {
 // Kilobytes a normal user may still write on the volume holding the folder (f_bavail); a folder not
 // yet created is measured on its nearest existing parent. Nothing when no parent can be examined.
 std::optional<uint64_t> GetDiskFreeKB(std::string_view folder);
+// The size in kilobytes of the volume holding the folder, measured the same way.
+std::optional<uint64_t> GetDiskTotalKB(std::string_view folder);
 
 // The mount points of real volumes (block devices and network file systems) in the text of
 // /proc/self/mounts, each once, sorted, with a trailing "/". Pseudo and memory file systems (tmpfs,
@@ -32,6 +34,8 @@ public:
     // The mount point of the volume holding the path, whether or not it is among Volumes().
     virtual std::string VolumeOf(std::string_view path) = 0;
     virtual std::optional<uint64_t> FreeKB(std::string_view folder) = 0;
+    // The size of the volume holding the folder; 0 for a volume without a medium.
+    virtual std::optional<uint64_t> TotalKB(std::string_view folder) { return GetDiskTotalKB(folder); }
     // Whether files can be written in the folder, creating it (with its parents) when missing.
     virtual bool Writable(std::string_view folder) = 0;
 };

@@ -18,6 +18,7 @@
 #include "ui/SettingsWindows.h"
 #include "ui/SpectrogramView.h"
 #include "ui/SplashWindow.h"
+#include "ui/UtilityWindows.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -90,6 +91,22 @@ Application::Application(ApplicationOptions options)
         .recordingFile = [this] { return recorder_ ? recorder_->FileName() : std::string(); },
         .fails = [this] { return realTime_->status.fails; },
         .overloads = [this] { return realTime_->status.overloads; }});
+    // The CD player and the disk and system utilities.
+    AttachUtilities({.settings = settings_,
+                     .menus = menus_,
+                     .interaction = *ui_,
+                     .volumes = volumes_,
+                     .palette = palette_,
+                     .devices = *devices_,
+                     .programFolder = programFolder_,
+                     .parent = main_.get(),
+                     .showReport =
+                         [this](const std::vector<std::string>& lines) {
+                             renderer_.PrintLines(lines);
+                             main_->Spectrogram().update();
+                         },
+                     .updateForm = [this] { UpdateForm(); },
+                     .restoreSpecGram = [this] { snapshots_->RestoreSpecGram(); }});
     // Every handler is attached: a button none of them acts on is disabled, as a menu command without one is.
     for (ControlModel* window :
          {&settings_.Form1(), &settings_.Options0(), &settings_.Options1(), &settings_.Options2()}) {
