@@ -50,10 +50,16 @@ void SpectrogramRenderer::Clear(uint32_t colour) {
 }
 
 void SpectrogramRenderer::PrintLines(const std::vector<std::string>& lines) {
+    if (!picture_.isNull()) {
+        picture_.fill(White);
+    }
+    PrintText(lines);
+}
+
+void SpectrogramRenderer::PrintText(const std::vector<std::string>& lines) {
     if (picture_.isNull()) {
         return;
     }
-    picture_.fill(White);
     QPainter painter(&picture_);
     painter.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     painter.setPen(Qt::black);
@@ -79,6 +85,7 @@ void SpectrogramRenderer::BeginSession(const RendererSession& session) {
     }
     x_ = 0;
     trackingRow_ = -1;
+    lineX_ = -1;
 }
 
 void SpectrogramRenderer::EndSession() {
@@ -114,6 +121,7 @@ void SpectrogramRenderer::DrawColumn(std::span<const float> values, int rows, in
         p = width_ - u + c;
     }
     DrawLines(p, low, high, overloaded);
+    lineX_ = p;
 
     if (u > 0 && c == u - 1) {
         TransferBlock(x_);
@@ -151,6 +159,10 @@ void SpectrogramRenderer::DrawSpectrum(QImage& target, int column, int bottomRow
     if (trackingRow >= 0) {
         SetPixelClipped(target, column, bottomRow - trackingRow, PureRed);
     }
+}
+
+void SpectrogramRenderer::DrawTick(uint32_t colour) {
+    DrawVerticalLine(picture_, lineX_, height_ + 10, height_ + 16, colour | OpaqueAlpha);
 }
 
 void SpectrogramRenderer::DrawLines(int p, int low, int high, bool overloaded) {

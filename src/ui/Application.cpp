@@ -5,6 +5,7 @@
 #include "common/Clock.h"
 #include "common/Paths.h"
 #include "common/SessionLog.h"
+#include "detection/AttachDetection.h"
 #include "display/ScalePreview.h"
 #include "files/WavHeaderCommands.h"
 #include "settings/CommandLine.h"
@@ -75,6 +76,10 @@ Application::Application(ApplicationOptions options)
 
     SetUpSound();
     SetUpFiles();
+    AttachDetection(
+        {settings_, renderer_, *realTime_, *fileAnalysis_, *playback_,
+         [this] { return recorder_ ? StripExtension(FileNameOfPath(recorder_->FileName())) : ""; },
+         WithTrailingSlash(programFolder_) + "TEST.mrk"});
     ConnectHooks();
     AttachMenuCommands();
     // Every handler is attached: a button none of them acts on is disabled, as a menu command without one is.
