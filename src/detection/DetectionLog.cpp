@@ -49,6 +49,7 @@ void DetectionLog::Close() {
         std::fclose(file_);
         file_ = nullptr;
     }
+    path_.clear();
 }
 
 void DetectionLog::WriteLine(std::string_view text) {

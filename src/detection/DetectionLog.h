@@ -28,6 +28,7 @@ public:
     bool Create(const std::string& path);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
+    // The file's path while it is open, else empty.
     const std::string& Path() const { return path_; }
 
     // Appends the text and CR LF; nothing when the log is not open.
