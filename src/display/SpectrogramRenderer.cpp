@@ -125,6 +125,9 @@ void SpectrogramRenderer::DrawColumn(std::span<const float> values, int rows, in
 
     if (u > 0 && c == u - 1) {
         TransferBlock(x_);
+        if (Scrolling()) {
+            lineX_ -= u; // the transfer moved the lines left with the picture
+        }
     }
     x_ = (x_ + 1) % width_;
 }

@@ -142,32 +142,42 @@ TEST_F(DetectionTest, TrackingLogIsByteExact) {
 
 // Loud 1-3 (no event while the count is at most 4), loud 10, quiet 11-14, loud 15 (a new event), 16,
 // 17 at the threshold (quiet), loud 20 after three quiet columns (no new event, its end still logged).
+// The ticks stand under their columns when sweeping and when scrolling a column at a time.
 TEST_F(DetectionTest, TriggerLogAndTicksFollowTheQuietSpells) {
-    detection.Open(Run(DetectionLoop::RealTime));
-    const std::vector<float> loud = {1, 2, 3, 10, 15, 16, 20};
-    std::string ticks;
-    for (int column = 1; column <= 21; ++column) {
-        std::vector<float> values(128, 0.0f);
-        renderer.DrawColumn(values, 128, 40, 41, false);
-        const bool isLoud = std::find(loud.begin(), loud.end(), column) != loud.end();
-        detection.TriggerColumn(column == 17 ? 2048.0f : isLoud ? 3000.0f + column : 100.0f);
-        const uint32_t tick = renderer.Picture().pixel(column - 1, 128 + 12) | 0xff000000u;
-        ticks += tick == Detection::kStartTick ? 'R' : tick == Detection::kContinueTick ? 'C' : '.';
+    const struct { int scrollMode, firstX; } modes[] = {{0, 0}, {1, 40 - 22}};
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(mode.scrollMode);
+        renderer.BeginSession(
+            {.updateRate = mode.scrollMode, .rows = 128, .scrollMode = mode.scrollMode, .markers = {}});
+        detection.Open(Run(DetectionLoop::RealTime));
+        const std::vector<float> loud = {1, 2, 3, 10, 15, 16, 20};
+        const std::vector<float> values(128, 0.0f);
+        for (int column = 1; column <= 21; ++column) {
+            renderer.DrawColumn(values, 128, 40, 41, false);
+            const bool isLoud = std::find(loud.begin(), loud.end(), column) != loud.end();
+            detection.TriggerColumn(column == 17 ? 2048.0f : isLoud ? 3000.0f + column : 100.0f);
+        }
+        std::string ticks;
+        for (int x = mode.firstX; x < mode.firstX + 21; ++x) {
+            const uint32_t tick = renderer.Picture().pixel(x, 128 + 12) | 0xff000000u;
+            ticks += tick == Detection::kStartTick ? 'R' : tick == Detection::kContinueTick ? 'C' : '.';
+        }
+        EXPECT_EQ(ticks, "CCC......R....RC...C.");
+        const std::string path = detection.TriggerLogPath();
+        detection.Close();
+        EXPECT_EQ(Lines(path),
+                  (std::vector<std::string>{
+                      "              RT  48000  512  512  Treshold 2048 ",
+                      "N             Count         DeltaCount    Time ms       Delta ms      PP",
+                      " 0             4             4             42.66667      42.66667      0 ",
+                      " 1             10            10            106.6667      106.6667      3010 ",
+                      " 1             11            1             117.3333      10.66667      0 ",
+                      " 2             15            5             160           53.33333      3015 ",
+                      " 2             17            2             181.3333      21.33333      0 ",
+                      " 2             21            6             224           64            0 ",
+                  }));
+        EXPECT_EQ(settings.Form1().Text("Label5"), " 2 53.33333 3015");
     }
-    const std::string path = detection.TriggerLogPath();
-    detection.Close();
-    EXPECT_EQ(ticks, "CCC......R....RC...C.");
-    EXPECT_EQ(Lines(path), (std::vector<std::string>{
-                               "              RT  48000  512  512  Treshold 2048 ",
-                               "N             Count         DeltaCount    Time ms       Delta ms      PP",
-                               " 0             4             4             42.66667      42.66667      0 ",
-                               " 1             10            10            106.6667      106.6667      3010 ",
-                               " 1             11            1             117.3333      10.66667      0 ",
-                               " 2             15            5             160           53.33333      3015 ",
-                               " 2             17            2             181.3333      21.33333      0 ",
-                               " 2             21            6             224           64            0 ",
-                           }));
-    EXPECT_EQ(settings.Form1().Text("Label5"), " 2 53.33333 3015");
 }
 
 // Both logs of a run carry one stamp; a name in use gets "_n1", "_n2", ...; a recording names both.
