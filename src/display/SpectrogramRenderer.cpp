@@ -52,10 +52,16 @@ void SpectrogramRenderer::Clear(uint32_t colour) {
 }
 
 void SpectrogramRenderer::PrintLines(const std::vector<std::string>& lines) {
+    if (!picture_.isNull()) {
+        picture_.fill(White);
+    }
+    PrintText(lines);
+}
+
+void SpectrogramRenderer::PrintText(const std::vector<std::string>& lines) {
     if (picture_.isNull()) {
         return;
     }
-    picture_.fill(White);
     QPainter painter(&picture_);
     painter.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     painter.setPen(Qt::black);
@@ -81,6 +87,7 @@ void SpectrogramRenderer::BeginSession(const RendererSession& session) {
     }
     x_ = 0;
     trackingRow_ = -1;
+    lineX_ = -1;
 }
 
 void SpectrogramRenderer::EndSession() {
@@ -116,6 +123,7 @@ void SpectrogramRenderer::DrawColumn(std::span<const float> values, int rows, in
         p = width_ - u + c;
     }
     DrawLines(p, low, high, overloaded);
+    lineX_ = p;
     FinishColumn(c);
 }
 
@@ -123,6 +131,9 @@ void SpectrogramRenderer::FinishColumn(int c) {
     const int u = session_.updateRate;
     if (u > 0 && c == u - 1) {
         TransferBlock(x_);
+        if (Scrolling()) {
+            lineX_ -= u; // the transfer moved the lines left with the picture
+        }
     }
     x_ = (x_ + 1) % width_;
 }
@@ -166,6 +177,7 @@ void SpectrogramRenderer::DrawStereoColumn(std::span<const float> upper, std::sp
         DrawVerticalLine(picture_, p, height_ + 36 * ch + 38 + level.high, height_ + 36 * ch + 37 + level.low,
                          level.overloaded ? PureRed : Black);
     }
+    lineX_ = p;
     FinishColumn(c);
 }
 
@@ -199,6 +211,10 @@ void SpectrogramRenderer::DrawSpectrum(QImage& target, int column, int bottomRow
     if (trackingRow >= 0) {
         SetPixelClipped(target, column, bottomRow - trackingRow, PureRed);
     }
+}
+
+void SpectrogramRenderer::DrawTick(uint32_t colour) {
+    DrawVerticalLine(picture_, lineX_, height_ + 10, height_ + 16, colour | OpaqueAlpha);
 }
 
 void SpectrogramRenderer::DrawLines(int p, int low, int high, bool overloaded) {

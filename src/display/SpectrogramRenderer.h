@@ -69,6 +69,8 @@ public:
     // Clears the picture to white and prints the lines on it in a fixed-pitch font, top down (device
     // and disk reports are shown this way); lines below the picture are not drawn.
     void PrintLines(const std::vector<std::string>& lines);
+    // Prints the lines the same way over what the picture shows (the markers of a file).
+    void PrintText(const std::vector<std::string>& lines);
 
     // Session set-up: fixes U, R, the scroll mode and the markers, makes the U x R block when U > 0
     // (a negative U counts as 0) and starts at x = 0. Clean-up releases the block and returns to U = 0.
@@ -90,6 +92,8 @@ public:
     // frequency markers.
     void DrawStereoColumn(std::span<const float> upper, std::span<const float> lower, int halfRows,
                           const std::array<StereoLevel, 2>& levels, bool redBlue);
+    // A tick in the strip under the column drawn last, rows H + 10 .. H + 16 (the trigger's state).
+    void DrawTick(uint32_t colour);
 
     int X() const { return x_; }
     void SetX(int x);
@@ -120,6 +124,7 @@ private:
     RendererSession session_;
     int x_ = 0;
     int trackingRow_ = -1;
+    int lineX_ = -1; // where the lines of the last column stand
 };
 
 } // namespace ondrix

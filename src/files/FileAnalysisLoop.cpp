@@ -289,12 +289,9 @@ void FileAnalysisLoop::DrawColumns(int64_t& x) {
             if (spectrumWindow_) {
                 context_.hooks.plotSpectrum(values);
             }
-            context_.renderer.SetTrackingRow(tracking ? context_.hooks.track(values) : -1);
+            context_.renderer.SetTrackingRow(tracking ? context_.hooks.track(x, values) : -1);
             context_.renderer.DrawColumn(values, static_cast<int>(values.size()), result.lowMark,
                                          result.highMark, result.overloaded);
-            if (context_.hooks.trigger) {
-                context_.hooks.trigger(std::fabs(result.minSample) + std::fabs(result.maxSample));
-            }
             if (context_.hooks.columnValues) {
                 context_.hooks.columnValues(x, values);
             }

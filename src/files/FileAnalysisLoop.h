@@ -30,11 +30,10 @@ class TaskController;
 // Where a run hands on its pages and columns. Unset hooks do nothing.
 struct FileAnalysisHooks {
     std::function<void()> pictureChanged; // once per page drawn
-    // Detection: the tracker answers the row to mark (-1 none) for every column while "Track" is
-    // checked; the trigger gets the frame's peak-to-peak level; logs are opened at set-up and closed at
-    // clean-up.
-    std::function<int(std::span<const float> column)> track;
-    std::function<void(float peakToPeak)> trigger;
+    // Detection: the tracker gets every column with its display column in the page while "Track" is
+    // checked and answers the row to mark (-1 none); logs are opened at set-up and closed at clean-up.
+    // File analysis has no trigger.
+    std::function<int(int64_t columnInPage, std::span<const float> column)> track;
     std::function<void()> openDetectionLogs;
     std::function<void()> closeDetectionLogs;
     // The spectrum window, when "Enable SpecForm" is set at the start of the run.

@@ -58,10 +58,6 @@ void FilePlaybackLoop::SetUp() {
         context_.hooks.emptyRamBuffer();
     }
     context_.status = FilePlaybackStatus{};
-    if (context_.hooks.openDetectionLogs) {
-        context_.hooks.openDetectionLogs();
-        logsOpen_ = true;
-    }
     if (!StartEntry()) {
         context_.tasks.SetSessionStopped(true);
     }
@@ -78,6 +74,11 @@ bool FilePlaybackLoop::StartEntry() {
         return false;
     }
     ReadSettings();
+    // The logs open once per run, with the first entry's file and settings, before its first column.
+    if (!logsOpen_ && context_.hooks.openDetectionLogs) {
+        context_.hooks.openDetectionLogs();
+        logsOpen_ = true;
+    }
     if (!OpenOutput()) {
         return false;
     }

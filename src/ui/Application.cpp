@@ -5,6 +5,7 @@
 #include "common/Clock.h"
 #include "common/Paths.h"
 #include "common/SessionLog.h"
+#include "detection/AttachDetection.h"
 #include "display/ScalePreview.h"
 #include "files/FileUtilityCommands.h"
 #include "files/WavHeaderCommands.h"
@@ -78,6 +79,10 @@ Application::Application(ApplicationOptions options)
 
     SetUpSound();
     SetUpFiles();
+    AttachDetection(
+        {settings_, renderer_, *realTime_, *fileAnalysis_, *playback_,
+         [this] { return recorder_ ? StripExtension(FileNameOfPath(recorder_->FileName())) : ""; },
+         WithTrailingSlash(programFolder_) + "TEST.mrk"});
     ConnectHooks();
     AttachMenuCommands();
     // Before the saved settings apply: a saved "Enable on Port" opens the command socket.

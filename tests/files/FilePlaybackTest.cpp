@@ -1,45 +1,19 @@
 // The playback task: the output format of each variant and speed, the sound sent out (exactly the frames
 // read, with the gain), the play list, jumps and pause during play, and a format the device refuses.
-#include "support/FileTaskRig.h"
 #include "audio/DeviceLists.h"
 #include "audio/PortAudioHost.h"
 #include "files/FilePlaybackLoop.h"
 #include "files/PlayList.h"
 #include "support/ByteFiles.h"
+#include "support/FileTaskRig.h"
 #include "support/PulseServer.h"
+#include "support/TapOutput.h"
 #include "support/ToneMeasure.h"
 
 #include <thread>
 
 namespace ondrix {
 namespace {
-
-// An output that plays when the test says so: everything queued is taken frame by frame, so the test
-// sees exactly the sound sent out.
-class TapOutput : public OutputDevice {
-public:
-    explicit TapOutput(std::vector<int16_t>& played) : played_(played) {}
-    std::string Name() const override { return "Tap"; }
-    int Open(const StreamFormat& format) override {
-        SetFormat(format);
-        Ring().Configure(format.slotCount, format.framesPerSlot, format.channels);
-        return 0;
-    }
-    int Start() override { return 0; }
-    void Stop() override {}
-    void Reset() override { Ring().Reset(); }
-    void Close() override {}
-    void PlayQueued() {
-        std::vector<int16_t> frame(static_cast<std::size_t>(Channels()));
-        while (!IsDone(0) || !IsDone(1)) {
-            Ring().Read(frame.data(), 1);
-            played_.insert(played_.end(), frame.begin(), frame.end());
-        }
-    }
-
-private:
-    std::vector<int16_t>& played_;
-};
 
 std::vector<int16_t> Ramp(int64_t count, int from = 0) {
     std::vector<int16_t> samples(static_cast<std::size_t>(count));
