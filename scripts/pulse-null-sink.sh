@@ -5,7 +5,9 @@
 #                                       start the server (socket DIR/sock, sink "ondrix_null", of 16-bit
 #                                       samples at RATE with CHANNELS when given), wait until it answers;
 #                                       the PID goes to DIR/pulse.pid
-#   pulse-null-sink.sh tone DIR FREQ    play a sine of FREQ Hz into the sink with sox (at most 60 s),
+#   pulse-null-sink.sh tone DIR FREQ [RIGHT]
+#                                       play a sine of FREQ Hz into the sink with sox (at most 60 s), with
+#                                       RIGHT: FREQ on the left channel only and RIGHT Hz on the right only;
 #                                       wait until it plays; the PID goes to DIR/tone.pid
 #   pulse-null-sink.sh record DIR RATE CHANNELS FILE
 #                                       record the sink's monitor as raw 16-bit samples into FILE, wait
@@ -82,8 +84,13 @@ start)
         --load="$sink"
     ;;
 tone)
-    launch tone tone_playing KILL \
-        sox -q -n -t pulseaudio ondrix_null synth 60 sine "${3:?usage: $0 tone DIR FREQ}" vol 0.5
+    if [[ -n ${4:-} ]]; then
+        launch tone tone_playing KILL \
+            sox -q -n -c 2 -t pulseaudio ondrix_null synth 60 sine "$3" sine "$4" vol 0.5
+    else
+        launch tone tone_playing KILL \
+            sox -q -n -t pulseaudio ondrix_null synth 60 sine "${3:?usage: $0 tone DIR FREQ}" vol 0.5
+    fi
     ;;
 record)
     launch record recording TERM parec -d ondrix_null.monitor --raw --format=s16le --rate="${3:?RATE}" \

@@ -8,12 +8,14 @@
 #include "common/NumberText.h"
 #include "support/PulseServer.h"
 #include "support/RealTimeLoopRig.h"
+#include "support/ToneMeasure.h"
 
 #include <QColor>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <numbers>
+#include <numeric>
 
 namespace ondrix {
 namespace {
@@ -286,6 +288,46 @@ TEST(PulseLoopRealTime, AToneLandsInItsRowWithNoFails) {
     EXPECT_GE(columns, wanted);
     EXPECT_EQ(toneOnTop, columns - settle);
     EXPECT_EQ(rig.context.status.fails + rig.context.status.droppedBlocks, 0);
+}
+
+// Two channels from a private PulseAudio server playing 1 kHz on the left only and 5 kHz on the right
+// only: each channel of the last second carries its own tone and not the other, and no block is lost.
+TEST(PulseLoopRealTime, EachChannelCarriesItsOwnTone) {
+    PulseTone tone(1000, 5000);
+    if (!PulseServerAvailable()) {
+        GTEST_SKIP() << "PulseAudio or sox is not installed (scripts/install-deps.sh installs them)";
+    }
+    ASSERT_TRUE(tone.Playing());
+    PortAudioSystem system;
+    ASSERT_TRUE(system.Ok());
+    PortAudioHost host(system);
+    RealTimeLoopRig rig(&host);
+    rig.settings.ApplyInitialValues();
+    rig.devices.RefreshDeviceLists();
+    rig.SelectInput("pulse");
+    rig.settings.Options0().SetText("NchanCombo", "2 - stereo");
+    rig.Quick({{"BlockSize", "9600"}, {"FFTSize", "1024"}, {"WindowSize", "1024"}, {"ScanStep", "512"}});
+    rig.settings.Options2().SetText("Combo2", "8");
+    rig.Session(
+        [&](int) { return rig.captured.size() < 2u * 48000 * 3 / 2 && rig.dialogs.messages.empty(); });
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages.front().text;
+    ASSERT_GE(rig.captured.size(), 2u * 48000 * 3 / 2);
+    EXPECT_EQ(rig.context.status.fails + rig.context.status.droppedBlocks, 0);
+    const struct {
+        int channel;
+        double own, other;
+    } channels[] = {{0, 1000.0, 5000.0}, {1, 5000.0, 1000.0}};
+    for (const auto& c : channels) {
+        std::vector<double> second;
+        for (std::size_t i = rig.captured.size() - 2 * 48000 + static_cast<std::size_t>(c.channel);
+             i < rig.captured.size(); i += 2) {
+            second.push_back(rig.captured[i]);
+        }
+        const double meanSquare = std::inner_product(second.begin(), second.end(), second.begin(), 0.0) /
+                                  static_cast<double>(second.size());
+        EXPECT_GT(PowerAt(second, c.own, 48000), 0.9 * meanSquare) << "channel " << c.channel;
+        EXPECT_LT(PowerAt(second, c.other, 48000), 0.01 * meanSquare) << "channel " << c.channel;
+    }
 }
 
 } // namespace

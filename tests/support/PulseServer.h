@@ -22,16 +22,18 @@ inline bool PulseServerAvailable() {
     return Installed("pulseaudio") && Installed("sox") && Installed("pactl");
 }
 
-// A private server whose null sink plays a sine of `frequency` Hz while the object lives, with PulseAudio
-// clients pointed at the sink's monitor. Playing() is false when the programs are missing or it failed.
+// A private server whose null sink plays a sine of `frequency` Hz while the object lives (with `right`,
+// that tone on the left channel only and `right` Hz on the right only), with PulseAudio clients pointed at
+// the sink's monitor. Playing() is false when the programs are missing or it failed.
 class PulseTone {
 public:
-    explicit PulseTone(int frequency) {
+    explicit PulseTone(int frequency, int right = 0) {
         if (PulseServerAvailable() && PulseScript("start " + folder_.Path()) == 0) {
             started_ = true;
             setenv("PULSE_SERVER", ("unix:" + folder_.Path() + "sock").c_str(), 1);
             setenv("PULSE_SOURCE", "ondrix_null.monitor", 1);
-            playing_ = PulseScript("tone " + folder_.Path() + " " + std::to_string(frequency)) == 0;
+            playing_ = PulseScript("tone " + folder_.Path() + " " + std::to_string(frequency) +
+                                   (right > 0 ? " " + std::to_string(right) : std::string())) == 0;
         }
     }
     ~PulseTone() {
