@@ -8,6 +8,7 @@
 #include "display/ScalePreview.h"
 #include "files/FileUtilityCommands.h"
 #include "files/WavHeaderCommands.h"
+#include "recording/FileNaming.h"
 #include "remote/RemoteControl.h"
 #include "settings/CommandLine.h"
 #include "settings/ProgramFolder.h"
@@ -18,6 +19,7 @@
 #include "ui/SettingsWindows.h"
 #include "ui/SpectrogramView.h"
 #include "ui/SplashWindow.h"
+#include "ui/Telemetry.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -90,6 +92,7 @@ Application::Application(ApplicationOptions options)
         .recordingFile = [this] { return recorder_ ? recorder_->FileName() : std::string(); },
         .fails = [this] { return realTime_->status.fails; },
         .overloads = [this] { return realTime_->status.overloads; }});
+    AttachTelemetry(*main_, *special_, settings_, menus_, *ui_, programFolder_);
     // Every handler is attached: a button none of them acts on is disabled, as a menu command without one is.
     for (ControlModel* window :
          {&settings_.Form1(), &settings_.Options0(), &settings_.Options1(), &settings_.Options2()}) {
@@ -187,6 +190,7 @@ void Application::ConnectRecorder() {
                     AppendSessionLog(sessionLog_,
                                      {recorder_ ? recorder_->FileName() : std::string(), message});
                 },
+            .position = [this] { return TakeReceivedPosition(settings_); },
             .fails = [this] { return realTime_->status.fails; },
             .overloads = [this] { return realTime_->status.overloads; },
             .restartCounts = [this] { realTime_->status.RestartCounts(); },
