@@ -319,11 +319,18 @@ TEST_F(MainWindowTest, EveryControlHasItsWidgetInItsWindowAndOnlyButtonsWithAnAc
         EXPECT_EQ(action->text().toStdString(), command.caption);
     }
     EXPECT_TRUE(Quick("RefreshButton")->isEnabled());
-    QWidget* gps = app.Special().Controls().Widget("StartGPS");
-    app.Settings().Options2().SetEnabled("StartGPS", true);
-    EXPECT_FALSE(gps->isEnabled());
-    app.Settings().Options2().DeclareAction("StartGPS");
-    EXPECT_TRUE(gps->isEnabled());
+    // A button no handler acts on stays disabled until its action is declared.
+    ControlModel& special = app.Settings().Options2();
+    const auto silent = std::ranges::find_if(special.Controls(), [&](const Control& control) {
+        return control.kind == ControlKind::Button && !special.HasAction(control.name);
+    });
+    ASSERT_NE(silent, special.Controls().end());
+    const std::string name = silent->name;
+    QWidget* button = app.Special().Controls().Widget(name);
+    special.SetEnabled(name, true);
+    EXPECT_FALSE(button->isEnabled());
+    special.DeclareAction(name);
+    EXPECT_TRUE(button->isEnabled());
 }
 
 // The display height, the zoom and the colour scale set in the window must re-lay out the display.
