@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "settings/SettingsModel.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace ondrix {
@@ -70,6 +71,17 @@ std::string FileNameSafeText(std::string_view text) {
         }
     }
     return result;
+}
+
+std::string TakeReceivedPosition(SettingsModel& settings) {
+    if (!settings.Options0().Checked("AddUDP")) {
+        return {};
+    }
+    ControlModel& form = settings.Form1();
+    std::string position = FileNameSafeText(form.Text("UDPTXT"));
+    position.resize(std::min(position.size(), kMaxPositionChars));
+    form.SetText("UDPTXT", "");
+    return position;
 }
 
 RecordingFileName CreateFileName(const FileNameOptions& options, const FileNameInput& input,

@@ -48,6 +48,14 @@ std::string CheckFileNameOptions(const FileNameOptions& options);
 // A received text made safe to stand in a file name: trimmed, unsafe characters replaced by "-".
 std::string FileNameSafeText(std::string_view text);
 
+// The longest position text a file name takes.
+inline constexpr std::size_t kMaxPositionChars = 64;
+
+// The position last received by UDP (main window label UDPTXT) for one file name: when the Basic
+// Settings add it (AddUDP), the label's text made file-name safe and cut to kMaxPositionChars, and the
+// label is cleared so that each position names one file at most. Otherwise empty, the label untouched.
+std::string TakeReceivedPosition(SettingsModel& settings);
+
 // The next recording file name in the folder (a trailing "/" is added when missing). Each enabled
 // part is preceded by the separator, even when the prefix is empty; a name that stays empty becomes
 // the date and time stamp. The options must have passed CheckFileNameOptions.

@@ -69,9 +69,8 @@ std::string RamBufferCommands::FolderPath() const {
 
 // "buffer end at <time>", with the position last received when file names carry it.
 std::string RamBufferCommands::ProposedName() const {
-    const bool addPosition = settings_.Options0().Checked("AddUDP");
     const std::tm now = env_.clock ? env_.clock() : std::tm{};
-    return RamBufferFileName(now, addPosition ? settings_.Form1().Text("UDPTXT") : std::string());
+    return RamBufferFileName(now, TakeReceivedPosition(settings_));
 }
 
 void RamBufferCommands::Restore() {

@@ -9,6 +9,7 @@
 #include "display/ScalePreview.h"
 #include "files/FileUtilityCommands.h"
 #include "files/WavHeaderCommands.h"
+#include "recording/FileNaming.h"
 #include "remote/RemoteControl.h"
 #include "settings/CommandLine.h"
 #include "settings/ProgramFolder.h"
@@ -19,6 +20,7 @@
 #include "ui/SettingsWindows.h"
 #include "ui/SpectrogramView.h"
 #include "ui/SplashWindow.h"
+#include "ui/Telemetry.h"
 #include "ui/UtilityWindows.h"
 
 #include <QApplication>
@@ -112,6 +114,7 @@ Application::Application(ApplicationOptions options)
                          },
                      .updateForm = [this] { UpdateForm(); },
                      .restoreSpecGram = [this] { snapshots_->RestoreSpecGram(); }});
+    AttachTelemetry(*main_, *special_, settings_, menus_, *ui_, programFolder_);
     // Every handler is attached: a button none of them acts on is disabled, as a menu command without one is.
     for (ControlModel* window :
          {&settings_.Form1(), &settings_.Options0(), &settings_.Options1(), &settings_.Options2()}) {
@@ -211,6 +214,7 @@ void Application::ConnectRecorder() {
                     AppendSessionLog(sessionLog_,
                                      {recorder_ ? recorder_->FileName() : std::string(), message});
                 },
+            .position = [this] { return TakeReceivedPosition(settings_); },
             .fails = [this] { return realTime_->status.fails; },
             .overloads = [this] { return realTime_->status.overloads; },
             .restartCounts = [this] { realTime_->status.RestartCounts(); },
