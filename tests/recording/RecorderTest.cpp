@@ -858,7 +858,7 @@ TEST(RecordingLoopRealTime, MultipleFilesKeepTheRampWholeAcrossSwitchesAndAPause
         int channels;
         double seconds;
         std::size_t files;
-    } runs[] = {{1, 15.0, 5}, {2, 6.0, 4}};
+    } runs[] = {{1, 8.0, 3}, {2, 4.0, 3}};
     for (const auto& run : runs) {
         SCOPED_TRACE(run.channels);
         TempFolder folder;
