@@ -9,5 +9,5 @@ count() { find "$@" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.cmake' -
 
 program=$(count src)
 tests=$(count tests scripts/pulse-null-sink.sh scripts/screenshot-test.sh scripts/sigterm-test.sh \
-  scripts/fuzz-formats.sh)
+  scripts/fuzz.sh)
 echo "src: $program lines, tests: $tests lines, tests/src: $((100 * tests / program)) %"
