@@ -8,6 +8,7 @@
 #include "audio/DeviceCatalog.h"
 #include "audio/DeviceLists.h"
 #include "audio/DeviceNames.h"
+#include "audio/TestRamp.h"
 #include "common/Clock.h"
 #include "common/ConsoleInteraction.h"
 #include "display/LayoutRefresh.h"
@@ -50,29 +51,51 @@ struct RunSettings {
     int block;
     double seconds;
     std::string recordFolder{}; // records (task 2, one file) into this folder when set
+    int channels = 1;
+};
+
+// Follows the test ramp value by value (interleaved when stereo): Take is false for a value that does not
+// continue it, and the ramp is taken up again from there.
+class RampFollower {
+public:
+    explicit RampFollower(int channels) : channels_(channels) {}
+    bool Take(int16_t value) {
+        const bool continues = value == TestRamp::ValueAt(frame_, channel_);
+        if (!continues) {
+            frame_ = static_cast<uint16_t>(static_cast<uint16_t>(value) -
+                                           (channel_ == 1 ? TestRamp::kRightOffset : 0));
+        }
+        if (++channel_ == channels_) {
+            channel_ = 0;
+            ++frame_;
+        }
+        return continues;
+    }
+
+private:
+    int channels_;
+    int channel_ = 0;
+    uint64_t frame_ = 0;
 };
 
 // The ramp breaks of a recording's samples, read back from the file after the run.
-void CheckRecording(const std::string& file, RunResult& result) {
+void CheckRecording(const std::string& file, int channels, RunResult& result) {
     std::ifstream in(file, std::ios::binary);
     in.seekg(44);
     std::vector<char> chunk(1 << 20);
     int64_t count = 0;
-    uint16_t expected = 0;
+    RampFollower ramp(channels);
     while (in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
         const std::streamsize got = in.gcount();
         for (std::streamsize at = 0; at + 1 < got; at += 2) {
-            const auto sample = static_cast<uint16_t>(static_cast<uint8_t>(chunk[at]) |
-                                                      static_cast<uint8_t>(chunk[at + 1]) << 8);
-            if (sample != expected) {
-                ++result.fileRampBreaks;
-            }
-            expected = static_cast<uint16_t>(sample + 1);
+            const auto sample = static_cast<int16_t>(static_cast<uint8_t>(chunk[at]) |
+                                                     static_cast<uint8_t>(chunk[at + 1]) << 8);
+            result.fileRampBreaks += ramp.Take(sample) ? 0 : 1;
             ++count;
         }
     }
-    result.recordedSamples = count;
+    result.recordedSamples = count / channels;
 }
 
 RunResult Run(const RunSettings& run) {
@@ -107,21 +130,19 @@ RunResult Run(const RunSettings& run) {
     settings.Hooks().updateForm = [&] { RefreshDisplayLayout(settings, menus, palette, renderer, 1024); };
 
     RunResult result;
-    int64_t expected = 0;
-    int64_t samples = 0;
+    RampFollower ramp(run.channels);
+    int64_t samples = 0; // frames
     context.hooks.watchCapture = [&](int fd) { pump.fd = fd; };
     context.hooks.ramBufferAppend = [&](std::span<const int16_t> block) {
         for (int16_t sample : block) {
-            if (sample != static_cast<int16_t>(static_cast<uint16_t>(expected))) {
-                ++result.rampBreaks;
-                expected = static_cast<uint16_t>(sample);
-            }
-            ++expected;
+            result.rampBreaks += ramp.Take(sample) ? 0 : 1;
         }
-        samples += static_cast<int64_t>(block.size());
+        samples += static_cast<int64_t>(block.size()) / run.channels;
     };
-    tasks.Loops().Register(LoopSlot::RealTimeMono,
-                           [&] { return std::make_unique<RealTimeLoop>(context); });
+    tasks.Loops().Register(LoopSlot::RealTimeMono, [&] { return std::make_unique<RealTimeLoop>(context); });
+    tasks.Loops().Register(LoopSlot::RealTimeStereo,
+                           [&] { return std::make_unique<RealTimeLoop>(context, 2); });
+    settings.Options0().SetText("NchanCombo", run.channels == 2 ? "2 - stereo" : "1 - mono");
 
     // Recording: one file of up to 2000 MB, the way the window's task 2 records.
     LocalVolumes volumes;
@@ -134,7 +155,7 @@ RunResult Run(const RunSettings& run) {
         basic.SetText("FileRecPathField", run.recordFolder);
         context.hooks.prepareRecording = [&] {
             recorder = std::make_unique<Recorder>(
-                RecorderSettingsFromSettings(settings, 1, static_cast<uint32_t>(run.rate),
+                RecorderSettingsFromSettings(settings, run.channels, static_cast<uint32_t>(run.rate),
                                              form.Text("Combo10"), form.IntValue("BlockSize")),
                 RecorderEnvironment{
                     .volumes = volumes,
@@ -174,17 +195,17 @@ RunResult Run(const RunSettings& run) {
         result.rampBreaks = -1;
     }
     if (!recordedFile.empty()) {
-        CheckRecording(recordedFile, result);
+        CheckRecording(recordedFile, run.channels, result);
         std::filesystem::remove(recordedFile);
     }
     return result;
 }
 
 void Report(const char* what, const RunSettings& run, const RunResult& result) {
-    std::printf("%-34s %8d samples/s FFT %5d step %4d rows %4d NB %2d B %6d: %6.1f s of sound, "
+    std::printf("%-36s %dch %8d samples/s FFT %5d step %4d rows %4d NB %2d B %6d: %6.1f s of sound, "
                 "CPU %6.2f %% of a core, %9lld columns, fails %lld, dropped blocks %lld",
-                what, run.rate, run.fftSize, run.step, run.rows, run.slotCount, run.block, result.seconds,
-                result.cpuPerSecond * 100.0, static_cast<long long>(result.columns),
+                what, run.channels, run.rate, run.fftSize, run.step, run.rows, run.slotCount, run.block,
+                result.seconds, result.cpuPerSecond * 100.0, static_cast<long long>(result.columns),
                 static_cast<long long>(result.fails), static_cast<long long>(result.dropped));
     if (result.rampBreaks >= 0) {
         std::printf(", ramp breaks %lld", static_cast<long long>(result.rampBreaks));
@@ -220,6 +241,12 @@ int main(int argc, char** argv) {
         const RunSettings recording{kTestRampName, 1000000,     512,         128, 256, 8,
                                     65536,         2 * seconds, folder + "/"};
         Report("Test ramp, recording to disk", recording, Run(recording));
+        // Two channels of the ramp, recorded, for 60 s (the right channel runs 16384 ahead).
+        for (int rate : {500000, 1000000}) {
+            const RunSettings stereo{kTestRampName, rate,        512,          128, 256, 8,
+                                     131072,        2 * seconds, folder + "/", 2};
+            Report("Stereo test ramp, recording to disk", stereo, Run(stereo));
+        }
         std::filesystem::remove_all(folder);
     }
     return 0;
