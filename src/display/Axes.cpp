@@ -21,7 +21,9 @@ constexpr int kUnitClearance = 10;
 // Least spacing of the labelled ticks of the frequency and millivolt axes.
 constexpr int kFrequencyLabelSpacing = 20;
 constexpr int kLevelLabelSpacing = 8;
-// Time axis tick spacing: labels at every tick.
+// Time axis tick spacing: the least at which labels fall on whole values, else a fixed one; labels at
+// every tick.
+constexpr int kTimeLabelSpacing = 48;
 constexpr int kTimeStep = 64;
 // The level band: mono samples of 1024 per pixel around row H + 56, stereo ones of 2048 around
 // H + 38 and H + 74 (the level bars of the renderer).
