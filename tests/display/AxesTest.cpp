@@ -1,9 +1,10 @@
-// The axes' label texts and positions, the frequency labels against where the chain draws a tone, the
-// cursor readout on known geometry and the cursor log's bytes.
+// The spectrum window's plot, the axes' label texts and positions, the frequency labels against where the
+// chain draws a tone, the cursor readout on known geometry and the cursor log's bytes.
 #include "display/Axes.h"
 #include "TempFolder.h"
 #include "analysis/ColumnChain.h"
 #include "display/CursorReadout.h"
+#include "display/SpectrumPlot.h"
 #include "settings/SettingsModel.h"
 #include "support/ByteFiles.h"
 
@@ -245,6 +246,34 @@ TEST_F(CursorLog, HeadingOncePerFileAndOneLinePerReading) {
     cursor.Press(kRightButton, 0, 0);
     EXPECT_EQ(settings.Form1().Text("StatusLine"),
               "Cannot write " + folder.Path() + "missing/deeper/cursor 20260102.txt");
+}
+
+// A tone's row peaks in the current trace while the maximum keeps the earlier peak; the weight is read
+// once per reset and limited to 0..1 in its field; values the picture cannot show are limited.
+TEST(SpectrumPlot, TracesWeightResetAndValuesOutOfRange) {
+    constexpr uint32_t grey = 0xffc0c0c0u;
+    SpectrumPlot plot(256, grey);
+    plot.SetWeightText("0.5");
+    std::vector<float> column(256, 10.0f);
+    column[100] = 90.0f;
+    plot.Plot(column);
+    column[100] = 20.0f;
+    plot.SetWeightText("0.25"); // not read before a reset
+    plot.Plot(column);
+    const QImage& picture = plot.Picture();
+    EXPECT_EQ(std::tuple(picture.pixel(100, 128 - 18), picture.pixel(100, 128 - 90), picture.pixel(100, 10)),
+              std::tuple(0xff000000u, 0xffff0000u, grey));
+    EXPECT_EQ(std::tuple(plot.Maximum()[99], plot.Average()[99], plot.Count()), std::tuple(90.0f, 32.5f, 2));
+
+    plot.Plot(std::span<const float>()); // "Reset All"
+    EXPECT_EQ(std::tuple(plot.Maximum()[99], plot.Count(), picture.pixel(100, 128 - 90)),
+              std::tuple(0.0f, 0, grey));
+    plot.SetWeightText("2");
+    column[100] = NAN;
+    column[101] = 1e30f;
+    plot.Plot(column);
+    EXPECT_EQ(std::tuple(plot.WeightText(), plot.Weight(), plot.Maximum()[99], plot.Maximum()[100]),
+              std::tuple("1", 1.0f, 0.0f, 512.0f));
 }
 
 } // namespace
