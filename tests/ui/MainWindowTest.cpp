@@ -7,6 +7,7 @@
 #include "display/Axes.h"
 #include "display/CursorReadout.h"
 #include "display/SpectrogramRenderer.h"
+#include "display/SpectrumPlot.h"
 #include "settings/ControlModel.h"
 #include "settings/MenuModel.h"
 #include "support/ByteFiles.h"
@@ -21,6 +22,7 @@
 #include "ui/QtInteraction.h"
 #include "ui/SettingsWindows.h"
 #include "ui/SpectrogramView.h"
+#include "ui/SpectrumWindow.h"
 #include "ui/SplashWindow.h"
 #include "ui/TerminationSignals.h"
 
@@ -1002,6 +1004,48 @@ TEST(AxesWindowTest, ALiveRunIsFramedByItsAxesAndAClickReadsThePicture) {
     probe.start(20);
     QTimer::singleShot(0, &app.Main(), [&] { form.Click("StartStop"); });
     EXPECT_TRUE(ProcessEventsUntil([&] { return checked && app.Tasks().SessionStopped(); }));
+}
+
+// With "Enable SpecForm" a run opens the spectrum window; its maximum survives the next run and "Reset All"
+// clears it.
+TEST(SpectrumWindowTest, TheMaximumOutlivesARunUntilResetAll) {
+    TempFolder home;
+    ScriptedInteraction dialogs;
+    Application app(Options(home.Path(), dialogs));
+    ControlModel& form = app.Settings().Form1();
+    const auto& inputs = form.At("Combo10").items;
+    form.SetText("Combo10", *std::ranges::find_if(inputs, [](const std::string& name) {
+                     return name.find("Test Signal") != std::string::npos;
+                 }));
+    app.Settings().Options2().SetChecked("SpecFormCheck", true);
+    app.Show();
+    const auto run = [&](int64_t columns) {
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            if (app.Tasks().Running() && app.LastRunStatus().columns >= columns) {
+                form.Click("StartStop");
+            }
+        });
+        probe.start(20);
+        QTimer::singleShot(0, &app.Main(), [&] { form.Click("StartStop"); });
+        const int before = app.Tasks().RunsStarted();
+        return ProcessEventsUntil(
+            [&] { return app.Tasks().RunsStarted() > before && !app.Tasks().Running(); });
+    };
+    ASSERT_TRUE(run(100));
+    auto* window = app.Main().findChild<SpectrumWindow*>("SpecForm");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    const std::vector<float> first(window->Plot().Maximum().begin(), window->Plot().Maximum().end());
+    EXPECT_GT(*std::ranges::max_element(first), 0.0f);
+    window->close();
+    ASSERT_TRUE(run(20));
+    EXPECT_TRUE(window->isVisible());
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        ASSERT_GE(window->Plot().Maximum()[i], first[i]) << i;
+    }
+    window->findChild<QPushButton*>("Command1")->click();
+    EXPECT_EQ(*std::ranges::max_element(window->Plot().Maximum()), 0.0f);
 }
 
 } // namespace

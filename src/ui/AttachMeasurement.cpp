@@ -1,17 +1,23 @@
-#include "ui/AttachAxes.h"
+#include "ui/AttachMeasurement.h"
 
+#include "analysis/RealTimeContext.h"
 #include "common/Clock.h"
 #include "display/CursorReadout.h"
+#include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
+#include "display/SpectrumPlot.h"
 #include "files/CurrentFile.h"
+#include "files/FileAnalysisLoop.h"
 #include "files/FilePage.h"
 #include "files/FilePageChannels.h"
+#include "files/FilePlaybackLoop.h"
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
 #include "ui/AxesView.h"
 #include "ui/MainWindow.h"
 #include "ui/SpectrogramView.h"
+#include "ui/SpectrumWindow.h"
 
 #include <memory>
 
@@ -27,7 +33,7 @@ bool FileTask(int mode) {
 
 // Stacked displays: the live channels (2 when the count is 0), four traces of a four-channel file in file
 // analysis, the two halves of a stereo file played as "Stereo"; else one.
-int Displays(const AxesWiring& w) {
+int Displays(const MeasurementWiring& w) {
     const int mode = w.tasks.SessionMode();
     if (!FileTask(mode)) {
         const int channels = w.settings.Analysis().channelCount;
@@ -40,11 +46,11 @@ int Displays(const AxesWiring& w) {
     return channels == 2 && StereoChoiceFrom(w.settings.Options0()) == StereoChoice::Stereo ? 2 : 1;
 }
 
-PictureScale CurrentScale(const AxesWiring& w) {
+PictureScale CurrentScale(const MeasurementWiring& w) {
     return ScaleOf(ScaleInputsFrom(w.settings, w.renderer.Width(), w.renderer.Height(), Displays(w)));
 }
 
-ReadoutScene CurrentScene(const AxesWiring& w) {
+ReadoutScene CurrentScene(const MeasurementWiring& w) {
     ReadoutScene scene{.scale = CurrentScale(w),
                        .displayRows = w.settings.Form1().IntValue("Combo7"),
                        .colourShift = w.settings.Form1().IntValue("Text1")};
@@ -61,7 +67,7 @@ ReadoutScene CurrentScene(const AxesWiring& w) {
 
 } // namespace
 
-void AttachAxes(const AxesWiring& wiring) {
+void AttachMeasurement(const MeasurementWiring& wiring) {
     SpectrogramView& view = wiring.main.Spectrogram();
     AxesView& axes = wiring.main.Axes();
     const auto refresh = [wiring, &axes] {
@@ -83,6 +89,21 @@ void AttachAxes(const AxesWiring& wiring) {
         .date = [] { return DateStampYMD(); }});
     view.SetMouseHandlers([cursor](int buttons, int x, int y) { cursor->Press(buttons, x, y); },
                           [cursor](int buttons, int x, int y) { cursor->Move(buttons, x, y); });
+
+    auto plot = std::make_shared<SpectrumPlot>(kMaxDisplayHeight, wiring.renderer.InactiveBorderColour());
+    auto* window = new SpectrumWindow(*plot, &wiring.main);
+    const auto plotColumn = [plot, window, &tasks = wiring.tasks,
+                             shownInRun = -1](std::span<const float> column) mutable {
+        if (shownInRun != tasks.RunsStarted()) {
+            shownInRun = tasks.RunsStarted();
+            window->show();
+        }
+        plot->Plot(column);
+        window->Refresh();
+    };
+    wiring.realTime.hooks.plotSpectrum = plotColumn;
+    wiring.fileAnalysis.hooks.plotSpectrum = plotColumn;
+    wiring.playback.hooks.plotSpectrum = plotColumn;
 }
 
 } // namespace ondrix
