@@ -23,11 +23,12 @@ AxesView::AxesView(SpectrogramView* view, QWidget* parent)
     layout->setContentsMargins(kLeftMargin, 1, kRightMargin, kBottomMargin);
     view_->setParent(this);
     layout->addWidget(view_);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+// New axes come with a new picture size: the frame around it is laid out again too.
 void AxesView::SetAxes(PictureAxes axes) {
     axes_ = std::move(axes);
+    updateGeometry();
     update();
 }
 
