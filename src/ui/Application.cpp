@@ -15,6 +15,7 @@
 #include "settings/ProgramFolder.h"
 #include "settings/ProgramIdentity.h"
 #include "settings/RatesFile.h"
+#include "ui/AttachMeasurement.h"
 #include "ui/MainWindow.h"
 #include "ui/PictureView.h"
 #include "ui/SettingsWindows.h"
@@ -85,6 +86,9 @@ Application::Application(ApplicationOptions options)
         {settings_, renderer_, *realTime_, *fileAnalysis_, *playback_,
          [this] { return recorder_ ? StripExtension(FileNameOfPath(recorder_->FileName())) : ""; },
          WithTrailingSlash(programFolder_) + "TEST.mrk"});
+    AttachMeasurement({settings_, *tasks_, palette_, renderer_, currentFile_, *main_,
+                       [this] { return recorder_ ? recorder_->FileName() : std::string(); }, *realTime_,
+                       *fileAnalysis_, *playback_});
     ConnectHooks();
     AttachMenuCommands();
     // Before the saved settings apply: a saved "Enable on Port" opens the command socket.

@@ -2,6 +2,7 @@
 
 #include "settings/ProgramIdentity.h"
 #include "settings/SettingsModel.h"
+#include "ui/AxesView.h"
 #include "ui/PictureView.h"
 #include "ui/SpectrogramView.h"
 #include "ui/WindowLayout.h"
@@ -121,15 +122,11 @@ MainWindow::MainWindow(SettingsModel& settings, MenuModel& menus, const Spectrog
     columns->addLayout(left, 0);
 
     auto* right = new QVBoxLayout;
-    // A thin line sets the picture off from the window, whatever the colour scale.
-    auto* pictureFrame = new QFrame(central);
-    pictureFrame->setFrameStyle(QFrame::Box | QFrame::Plain);
-    auto* pictureLayout = new QVBoxLayout(pictureFrame);
-    pictureLayout->setContentsMargins(1, 1, 1, 1);
-    spectrogram_ = new SpectrogramView(renderer, pictureFrame);
+    spectrogram_ = new SpectrogramView(renderer, central);
     spectrogram_->setObjectName("SpecGram");
-    pictureLayout->addWidget(spectrogram_);
-    right->addWidget(pictureFrame, 0, Qt::AlignLeft);
+    axes_ = new AxesView(spectrogram_, central);
+    axes_->setObjectName("SpecGramAxes");
+    right->addWidget(axes_, 0, Qt::AlignLeft);
     right->addWidget(BuildFileNavigation(central));
     right->addWidget(BuildStatusArea(central));
     right->addStretch(1);

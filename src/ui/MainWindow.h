@@ -12,6 +12,7 @@
 
 namespace ondrix {
 
+class AxesView;
 class PictureView;
 class SettingsModel;
 class SpectrogramRenderer;
@@ -27,6 +28,8 @@ public:
     ControlBinder& Controls() { return *controls_; }
     MenuBinder& Menus() { return *menus_; }
     SpectrogramView& Spectrogram() { return *spectrogram_; }
+    // The picture framed by its axes.
+    AxesView& Axes() { return *axes_; }
     // The colour-scale preview beside the "Colour Scale" list (Picture2).
     PictureView& ColourPreview();
 
@@ -45,6 +48,7 @@ private:
     std::unique_ptr<ControlBinder> controls_;
     std::unique_ptr<MenuBinder> menus_;
     SpectrogramView* spectrogram_ = nullptr;
+    AxesView* axes_ = nullptr;
     std::function<bool()> closeHandler_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "display/SpectrogramRenderer.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -13,6 +14,11 @@ namespace {
 constexpr int kMinimumWidth = 320;
 // The width asked for before the first layout.
 constexpr int kPreferredWidth = 960;
+
+int ButtonCode(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
 
 } // namespace
 
@@ -31,6 +37,29 @@ void SpectrogramView::FitPicture() {
     }
     updateGeometry();
     update();
+    if (layoutHandler_) {
+        layoutHandler_();
+    }
+}
+
+void SpectrogramView::SetMouseHandlers(MouseHandler press, MouseHandler move) {
+    press_ = std::move(press);
+    move_ = std::move(move);
+    setMouseTracking(static_cast<bool>(move_));
+}
+
+void SpectrogramView::mousePressEvent(QMouseEvent* event) {
+    if (press_) {
+        const QPoint at = event->position().toPoint();
+        press_(ButtonCode(event->button()), at.x(), at.y());
+    }
+}
+
+void SpectrogramView::mouseMoveEvent(QMouseEvent* event) {
+    if (move_) {
+        const QPoint at = event->position().toPoint();
+        move_(ButtonCode(event->buttons()), at.x(), at.y());
+    }
 }
 
 QSize SpectrogramView::sizeHint() const {

@@ -3,7 +3,11 @@
 #include "ui/MainWindow.h"
 #include "TempFolder.h"
 #include "common/Clock.h"
+#include "common/TextLines.h"
+#include "display/Axes.h"
+#include "display/CursorReadout.h"
 #include "display/SpectrogramRenderer.h"
+#include "display/SpectrumPlot.h"
 #include "settings/ControlModel.h"
 #include "settings/MenuModel.h"
 #include "support/ByteFiles.h"
@@ -11,12 +15,14 @@
 #include "support/ScriptedInteraction.h"
 #include "support/SoundFileBytes.h"
 #include "ui/Application.h"
+#include "ui/AxesView.h"
 #include "ui/ControlBinder.h"
 #include "ui/MenuBinder.h"
 #include "ui/PictureView.h"
 #include "ui/QtInteraction.h"
 #include "ui/SettingsWindows.h"
 #include "ui/SpectrogramView.h"
+#include "ui/SpectrumWindow.h"
 #include "ui/SplashWindow.h"
 #include "ui/TerminationSignals.h"
 
@@ -937,6 +943,121 @@ TEST(TerminationSignalsTest, ASignalArrivesAsAnEventAndEarlierOnesWaitForTheHand
     }
     ASSERT_TRUE(ProcessEventsUntil([&] { return received.size() == 3; }));
     EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGINT, SIGHUP}));
+}
+
+} // namespace
+} // namespace ondrix
+
+namespace ondrix {
+namespace {
+
+// A live run of the test signal is framed by its axes: every label the axis model lays out inside the frame
+// is painted, and a right click on the picture shows (and logs) the model's readout of that point.
+TEST(AxesWindowTest, ALiveRunIsFramedByItsAxesAndAClickReadsThePicture) {
+    TempFolder home;
+    ScriptedInteraction dialogs;
+    Application app(Options(home.Path(), dialogs));
+    ControlModel& form = app.Settings().Form1();
+    const auto& inputs = form.At("Combo10").items;
+    const auto signal = std::ranges::find_if(
+        inputs, [](const std::string& name) { return name.find("Test Signal") != std::string::npos; });
+    ASSERT_NE(signal, inputs.end());
+    form.SetText("Combo10", *signal);
+    app.Settings().Options1().SetText("DefLogPath", home.Path());
+    app.Show();
+    bool checked = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (checked || app.LastRunStatus().columns < 200) {
+            return;
+        }
+        checked = true;
+        AxesView& axes = app.Main().Axes();
+        const QImage frame = axes.grab().toImage();
+        const QRgb background = axes.palette().color(QPalette::Window).rgb();
+        int painted = 0;
+        const auto check = [&](const AxisDrawing& axis) {
+            for (const AxisLabel& label : axis.labels) {
+                const QRect rect = axes.LabelRect(label);
+                if (Trim(label.text).empty() || !frame.rect().contains(rect)) {
+                    continue;
+                }
+                bool differs = false;
+                for (int y = rect.top(); y <= rect.bottom() && !differs; ++y) {
+                    for (int x = rect.left(); x <= rect.right() && !differs; ++x) {
+                        differs = frame.pixel(x, y) != background;
+                    }
+                }
+                EXPECT_TRUE(differs) << label.text << " at " << label.x << "," << label.y;
+                ++painted;
+            }
+        };
+        std::ranges::for_each(axes.Axes().frequency, check);
+        check(axes.Axes().time);
+        EXPECT_GE(painted, 6);
+
+        SpectrogramView& view = app.Main().Spectrogram();
+        const QPoint at(150, app.Renderer().Height() / 3);
+        QMouseEvent press(QEvent::MouseButtonPress, at, view.mapToGlobal(at), Qt::RightButton,
+                          Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &press);
+        const ReadoutScene scene{.scale = ScaleOf(ScaleInputsFrom(app.Settings(), app.Renderer().Width(),
+                                                                  app.Renderer().Height(), 1)),
+                                 .displayRows = form.IntValue("Combo7"),
+                                 .colourShift = form.IntValue("Text1")};
+        const int index = PaletteIndexOfColour(app.SharedPalette(), app.Renderer().Picture().pixel(at));
+        const std::string expected = ReadoutText(scene, at.x(), at.y(), index);
+        EXPECT_EQ(qobject_cast<QLabel*>(app.Main().Controls().Widget("LabelCursors"))->text().toStdString(),
+                  expected);
+        EXPECT_EQ(ReadFile(home.Path() + "cursor " + DateStampYMD() + ".txt"),
+                  "\r\n" + std::string(kCursorLogHeading) + "\r\n" + expected + "\r\n");
+        form.Click("StartStop");
+    });
+    probe.start(20);
+    QTimer::singleShot(0, &app.Main(), [&] { form.Click("StartStop"); });
+    EXPECT_TRUE(ProcessEventsUntil([&] { return checked && app.Tasks().SessionStopped(); }));
+}
+
+// With "Enable SpecForm" a run opens the spectrum window; its maximum survives the next run and "Reset All"
+// clears it.
+TEST(SpectrumWindowTest, TheMaximumOutlivesARunUntilResetAll) {
+    TempFolder home;
+    ScriptedInteraction dialogs;
+    Application app(Options(home.Path(), dialogs));
+    ControlModel& form = app.Settings().Form1();
+    const auto& inputs = form.At("Combo10").items;
+    form.SetText("Combo10", *std::ranges::find_if(inputs, [](const std::string& name) {
+                     return name.find("Test Signal") != std::string::npos;
+                 }));
+    app.Settings().Options2().SetChecked("SpecFormCheck", true);
+    app.Show();
+    const auto run = [&](int64_t columns) {
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            if (app.Tasks().Running() && app.LastRunStatus().columns >= columns) {
+                form.Click("StartStop");
+            }
+        });
+        probe.start(20);
+        QTimer::singleShot(0, &app.Main(), [&] { form.Click("StartStop"); });
+        const int before = app.Tasks().RunsStarted();
+        return ProcessEventsUntil(
+            [&] { return app.Tasks().RunsStarted() > before && !app.Tasks().Running(); });
+    };
+    ASSERT_TRUE(run(100));
+    auto* window = app.Main().findChild<SpectrumWindow*>("SpecForm");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    const std::vector<float> first(window->Plot().Maximum().begin(), window->Plot().Maximum().end());
+    EXPECT_GT(*std::ranges::max_element(first), 0.0f);
+    window->close();
+    ASSERT_TRUE(run(20));
+    EXPECT_TRUE(window->isVisible());
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        ASSERT_GE(window->Plot().Maximum()[i], first[i]) << i;
+    }
+    window->findChild<QPushButton*>("Command1")->click();
+    EXPECT_EQ(*std::ranges::max_element(window->Plot().Maximum()), 0.0f);
 }
 
 } // namespace
