@@ -1,7 +1,6 @@
 // The window's file-analysis task on files in a temporary folder (48000 samples/s, FFT and window 512, step
 // 256), the time stamp and stereo reduction of pages, and the headless export against the window's pages.
 #include "TempFolder.h"
-#include "support/FileTaskRig.h"
 #include "analysis/ColumnChain.h"
 #include "analysis/LoopControls.h"
 #include "analysis/SpectrumAveraging.h"
@@ -17,6 +16,7 @@
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
+#include "support/FileTaskRig.h"
 #include "support/ScriptedInteraction.h"
 #include "support/ScriptedPump.h"
 #include "support/SoundFileBytes.h"
