@@ -1,6 +1,7 @@
 #include "ui/AttachMeasurement.h"
 
 #include "analysis/RealTimeContext.h"
+#include "analysis/StereoColumns.h"
 #include "common/Clock.h"
 #include "display/CursorReadout.h"
 #include "display/LayoutRefresh.h"
@@ -70,10 +71,16 @@ ReadoutScene CurrentScene(const MeasurementWiring& w) {
 void AttachMeasurement(const MeasurementWiring& wiring) {
     SpectrogramView& view = wiring.main.Spectrogram();
     AxesView& axes = wiring.main.Axes();
-    const auto refresh = [wiring, &axes] {
+    const auto refresh = [wiring, &axes, &view] {
         const ControlModel& advanced = wiring.settings.Options1();
         const double maxInputMv = advanced.Checked("CheckVIN") ? advanced.Value("txtMaxVIN") : 0.0;
         axes.SetAxes(AxesOf(CurrentScale(wiring), maxInputMv, axes.CharWidth()));
+        std::vector<std::string> labels;
+        if (Displays(wiring) == 2) {
+            const auto halves = StereoHalfLabels(StereoDisplayFrom(wiring.settings.Options0()));
+            labels.assign(halves.begin(), halves.end());
+        }
+        view.SetHalfLabels(std::move(labels), wiring.settings.Form1().IntValue("Combo7"));
     };
     view.SetLayoutHandler(refresh);
     refresh();

@@ -85,6 +85,24 @@ void SpectrogramView::paintEvent(QPaintEvent* event) {
     for (const QRect& part : rest) {
         painter.fillRect(part, palette().color(QPalette::Window));
     }
+    // The halves' labels stay over the columns drawn under them.
+    const int top = renderer_.Height() - labelRows_;
+    painter.setPen(Qt::black);
+    for (std::size_t half = 0; half < halfLabels_.size(); ++half) {
+        const QString text = QString::fromStdString(halfLabels_[half]);
+        const QRect label(4, top + static_cast<int>(half) * (labelRows_ / 2) + 2,
+                          painter.fontMetrics().horizontalAdvance(text) + 4, painter.fontMetrics().height());
+        painter.fillRect(label, Qt::white);
+        painter.drawText(label, Qt::AlignCenter, text);
+    }
+}
+
+void SpectrogramView::SetHalfLabels(std::vector<std::string> labels, int rows) {
+    if (labels != halfLabels_ || rows != labelRows_) {
+        halfLabels_ = std::move(labels);
+        labelRows_ = rows;
+        update();
+    }
 }
 
 } // namespace ondrix

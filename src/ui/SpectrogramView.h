@@ -4,6 +4,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace ondrix {
 
@@ -27,6 +29,10 @@ public:
     using MouseHandler = std::function<void(int buttons, int x, int y)>;
     void SetMouseHandlers(MouseHandler press, MouseHandler move);
     void SetLayoutHandler(std::function<void()> handler) { layoutHandler_ = std::move(handler); }
+    // The labels of the two stacked halves ("L" and "R", ...), painted over the top of each half of the
+    // picture's `rows` spectrogram rows; none for a single display.
+    void SetHalfLabels(std::vector<std::string> labels, int rows);
+    const std::vector<std::string>& HalfLabels() const { return halfLabels_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -41,6 +47,8 @@ private:
     MouseHandler press_;
     MouseHandler move_;
     std::function<void()> layoutHandler_;
+    std::vector<std::string> halfLabels_;
+    int labelRows_ = 0;
 };
 
 } // namespace ondrix

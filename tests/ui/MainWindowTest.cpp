@@ -358,6 +358,15 @@ TEST_F(MainWindowTest, SettingsReLayOutTheDisplay) {
     const QImage& preview = app.Main().ColourPreview().Image();
     ASSERT_EQ(preview.width(), 256);
     EXPECT_EQ(preview.pixel(200, 5), qRgb(200, 0, 0));
+    // Two live channels label their halves by the display mode; one channel has no halves.
+    ControlModel& basic = app.Settings().Options0();
+    basic.SetChecked("OptionCSS4", true);
+    for (const auto& [channels, labels] : {std::pair{"2 - stereo", std::vector<std::string>{"L+R", "L -R"}},
+                                           std::pair{"1 - mono", std::vector<std::string>{}}}) {
+        basic.SetText("NchanCombo", channels);
+        app.Settings().UpdateForm();
+        EXPECT_EQ(app.Main().Spectrogram().HalfLabels(), labels) << channels;
+    }
 }
 
 // Each task chosen from the menu must show its Start caption, status, panels, check mark and button colour.
