@@ -11,7 +11,7 @@
 #include "settings/SettingsModel.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstring>
@@ -52,7 +52,11 @@ bool IsExportCommand(int argc, char* argv[]) {
 }
 
 int RunExportCommand(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // Pages are drawn without a window (the axes' labels need fonts, not a display).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription("Analyses sound files into spectrogram pages (PNG) without a window.");
     parser.addHelpOption();
@@ -60,11 +64,14 @@ int RunExportCommand(int argc, char* argv[]) {
     const QCommandLineOption width("width", "Columns per page (default 1024).", "columns");
     const QCommandLineOption columns("columns", "Also write the display values of every column as CSV.");
     const QCommandLineOption noPictures("no-pictures", "Analyse only; write no PNG pages.");
+    const QCommandLineOption axes("axes", "Draw each page whole, framed by its time and frequency axes, "
+                                          "under the file's name and the page's start time.");
     const QCommandLineOption home("home", "Read the saved settings from <folder>.", "folder");
     parser.addOption(exportTo);
     parser.addOption(width);
     parser.addOption(columns);
     parser.addOption(noPictures);
+    parser.addOption(axes);
     parser.addOption(home);
     parser.addPositionalArgument("files", "Sound files to analyse.", "FILE...");
     parser.process(app);
@@ -73,6 +80,7 @@ int RunExportCommand(int argc, char* argv[]) {
     request.outFolder = parser.value(exportTo).toStdString();
     request.columns = parser.isSet(columns);
     request.pictures = !parser.isSet(noPictures);
+    request.axes = parser.isSet(axes);
     request.width = kDefaultWidth;
     if (parser.isSet(width)) {
         bool valid = false;
@@ -86,7 +94,8 @@ int RunExportCommand(int argc, char* argv[]) {
         request.files.push_back(file.toStdString());
     }
     if (request.outFolder.empty() || request.files.empty()) {
-        std::fprintf(stderr, "ondrix: usage: ondrix --export OUTDIR [--width N] [--columns] FILE...\n");
+        std::fprintf(stderr,
+                     "ondrix: usage: ondrix --export OUTDIR [--width N] [--columns] [--axes] FILE...\n");
         return 2;
     }
 

@@ -193,7 +193,7 @@ ScaleInputs ScaleInputsFrom(const SettingsModel& settings, int width, int height
             .displays = displays};
 }
 
-PictureAxes AxesOf(const PictureScale& scale, double maxInputMv, int charWidth) {
+PictureAxes AxesOf(const PictureScale& scale, double maxInputMv, int charWidth, double startMs) {
     PictureAxes axes;
     for (const DisplayBand& band : scale.bands) {
         const double maximum = band.baseHz + band.rowHz * band.rows;
@@ -203,8 +203,8 @@ PictureAxes AxesOf(const PictureScale& scale, double maxInputMv, int charWidth) 
             VerticalAxis(0, band.top + band.rows, band.baseHz, maximum, band.rows, step, {}, 4, charWidth));
     }
     const int bottom = scale.height + SpectrogramRenderer::BelowSpectrogram;
-    axes.time =
-        HorizontalAxis(0, bottom, 0.0, scale.columnMs * scale.width, scale.width, kTimeStep, {}, charWidth);
+    axes.time = HorizontalAxis(0, bottom, startMs, startMs + scale.columnMs * scale.width, scale.width,
+                               kTimeStep, {}, charWidth);
     if (maxInputMv > 0 && std::isfinite(maxInputMv)) {
         const int h = scale.height;
         if (scale.levelChannels == 2) {

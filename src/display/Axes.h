@@ -105,6 +105,8 @@ struct PictureAxes {
     AxisDrawing time;
     std::vector<AxisDrawing> level;
 };
-PictureAxes AxesOf(const PictureScale& scale, double maxInputMv, int charWidth = kAxisCharWidth);
+// `startMs`: the time of the picture's first column (a file page's place in the file).
+PictureAxes AxesOf(const PictureScale& scale, double maxInputMv, int charWidth = kAxisCharWidth,
+                   double startMs = 0.0);
 
 } // namespace ondrix

@@ -1,9 +1,12 @@
 #include "files/FileExport.h"
 
 #include "analysis/SpectrumAveraging.h"
+#include "common/Clock.h"
 #include "common/ConsoleInteraction.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
+#include "display/Axes.h"
+#include "display/AxesPainting.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
@@ -14,6 +17,8 @@
 #include "settings/EventPump.h"
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
+
+#include <QFontMetrics>
 
 #include <algorithm>
 #include <cstdio>
@@ -155,6 +160,8 @@ FileResult ExportFile(SettingsModel& settings, MenuModel& menus, const std::stri
         const int rows = std::min(renderer.Session().rows, height);
         const int64_t data = std::max<int64_t>(info.dataEnd - info.headerSize, 0);
         const long long pages = static_cast<long long>((data + file.frameBytes - 1) / file.frameBytes);
+        const int charWidth =
+            request.axes ? QFontMetrics(AxisLabelFont()).horizontalAdvance(QLatin1Char('0')) : 0;
         PageSaver saver;
         for (page = 0; page < pages && !tasks.SessionStopped() && saver.Error().empty(); ++page) {
             file.filePos = info.headerSize + page * file.frameBytes;
@@ -163,7 +170,15 @@ FileResult ExportFile(SettingsModel& settings, MenuModel& menus, const std::stri
                 failed = true;
                 break;
             }
-            if (request.pictures) {
+            if (request.pictures && request.axes) {
+                const double startSeconds = static_cast<double>(page) * renderer.Width() * columnSeconds;
+                const PictureAxes axes =
+                    AxesOf(ScaleOf(ScaleInputsFrom(settings, renderer.Width(), height, loop.Traces())), 0.0,
+                           charWidth, startSeconds * 1000.0);
+                const QImage framed =
+                    FramedPicture(renderer.Picture(), axes, name + "  " + SecondsToClock(startSeconds));
+                saver.Save(framed, 0, framed.height(), PageName(stem, page + 1));
+            } else if (request.pictures) {
                 saver.Save(renderer.Picture(), height - rows, rows, PageName(stem, page + 1));
             }
             result.pages += 1;

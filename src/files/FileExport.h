@@ -17,6 +17,9 @@ struct ExportRequest {
     int width = 1024;               // picture width W: columns per page
     bool columns = false;           // also "<stem>.csv": column, time in seconds, values of rows 0..R-1
     bool pictures = true;           // the PNG pages (off only to measure the analysis alone)
+    // Each page whole (spectrogram, strip and band) framed by its axes in file time, under a title with the
+    // file's name and the page's start time, instead of the spectrogram rows alone. Needs a QGuiApplication.
+    bool axes = false;
 };
 
 struct ExportProgress {

@@ -1,23 +1,16 @@
 #include "ui/AxesView.h"
 
+#include "display/AxesPainting.h"
 #include "ui/SpectrogramView.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QVBoxLayout>
 
 namespace ondrix {
 
-namespace {
-
-constexpr int kLabelPixels = 10;
-
-} // namespace
-
 AxesView::AxesView(SpectrogramView* view, QWidget* parent)
-    : QWidget(parent), view_(view), font_(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
-    font_.setPixelSize(kLabelPixels);
+    : QWidget(parent), view_(view), font_(AxisLabelFont()) {
     auto* layout = new QVBoxLayout(this);
     // One pixel of frame line above and at the right of the picture.
     layout->setContentsMargins(kLeftMargin, 1, kRightMargin, kBottomMargin);
@@ -55,23 +48,7 @@ void AxesView::paintEvent(QPaintEvent*) {
     painter.setPen(Qt::black);
     painter.drawRect(picture.adjusted(-1, -1, 0, 0));
     painter.setFont(font_);
-    const QPoint origin = Origin();
-    const auto draw = [&](const AxisDrawing& axis) {
-        for (const AxisTick& tick : axis.ticks) {
-            painter.drawLine(origin + QPoint(tick.x1, tick.y1), origin + QPoint(tick.x2, tick.y2));
-        }
-        for (const AxisLabel& label : axis.labels) {
-            painter.drawText(LabelRect(label), Qt::AlignLeft | Qt::AlignTop,
-                             QString::fromStdString(label.text));
-        }
-    };
-    for (const AxisDrawing& axis : axes_.frequency) {
-        draw(axis);
-    }
-    draw(axes_.time);
-    for (const AxisDrawing& axis : axes_.level) {
-        draw(axis);
-    }
+    PaintAxes(painter, Origin(), axes_);
 }
 
 } // namespace ondrix

@@ -5,6 +5,7 @@
 #include "analysis/LoopControls.h"
 #include "analysis/SpectrumAveraging.h"
 #include "common/NumberText.h"
+#include "display/AxesPainting.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
 #include "display/SpectrogramRenderer.h"
@@ -21,6 +22,7 @@
 #include "support/ScriptedPump.h"
 #include "support/SoundFileBytes.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -372,6 +374,47 @@ protected:
     std::string tones = folder.Path() + "tones.wav";
     std::vector<std::string> lines;
 };
+
+// With axes a page is the whole picture framed by its axes and a title; its spectrogram rows are the plain
+// page's, pixel for pixel, and the margins carry the labels.
+TEST_F(ExportTest, AxesFrameTheWholePage) {
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    QGuiApplication fonts(argc, argv);
+    ASSERT_EQ(Export({tones}, false).filesDone, 1);
+    ASSERT_EQ(
+        ExportFiles(
+            settings, menus,
+            {.outFolder = folder.Path() + "framed", .files = {tones}, .width = kExportWidth, .axes = true},
+            {})
+            .filesDone,
+        1);
+    const QImage plain(QString::fromStdString(Out("tones-p0002.png")));
+    const QImage framed(QString::fromStdString(folder.Path() + "framed/tones-p0002.png"));
+    const int height = renderer.Height();
+    ASSERT_EQ(framed.size(),
+              QSize(AxesFrame::kLeft + kExportWidth + AxesFrame::kRight,
+                    AxesFrame::kTop + height + SpectrogramRenderer::BelowSpectrogram + AxesFrame::kBottom));
+    const QPoint at(AxesFrame::kLeft, AxesFrame::kTop + height - plain.height());
+    EXPECT_EQ(framed.copy(QRect(at, plain.size())).convertToFormat(QImage::Format_RGB32),
+              plain.convertToFormat(QImage::Format_RGB32));
+    const auto inked = [&](QRect area) {
+        int dark = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                dark += qGray(framed.pixel(x, y)) < 128 ? 1 : 0;
+            }
+        }
+        return dark;
+    };
+    EXPECT_GT(inked(QRect(0, AxesFrame::kTop, AxesFrame::kLeft - 2, height)), 20) << "frequency labels";
+    EXPECT_GT(inked(QRect(AxesFrame::kLeft, 0, kExportWidth, AxesFrame::kTop - 2)), 20) << "the title";
+    EXPECT_GT(inked(QRect(AxesFrame::kLeft, framed.height() - AxesFrame::kBottom + 2, kExportWidth,
+                          AxesFrame::kBottom - 4)),
+              20)
+        << "time labels";
+}
 
 // One export of the tones and of a read-only copy left with placeholder sizes: the copy is not written
 // and gives the same pages, the pages tile the file, the table holds every column the chain computes,
