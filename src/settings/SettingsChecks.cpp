@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 
 namespace ondrix {
 
@@ -127,6 +128,14 @@ void SettingsModel::PublicSettings() {
     analysis_.fftSize = form1_.IntValue(kQuickSettings.fftSize);
     CheckFFTsize();
     analysis_.channelCount = options0_.IntValue(kChannelCount);
+    // A ratio of 0, below 0 or no number would put zeros or infinities into every time and frequency
+    // shown: it reads as 1, written back into its list.
+    for (const char* ratio : {"TapeSpeedCombo", "FrequencyDivisionCombo"}) {
+        const double value = options1_.Value(ratio);
+        if (!std::isfinite(value) || value <= 0.0) {
+            options1_.SetText(ratio, "1");
+        }
+    }
     analysis_.tapeSpeedRatio = ToSingle(options1_.Value("TapeSpeedCombo"));
     analysis_.frequencyDivisionRatio = ToSingle(options1_.Value("FrequencyDivisionCombo"));
     analysis_.digitalGain = form1_.IntValue("Text2");

@@ -190,6 +190,13 @@ TEST_F(SettingsRulesTest, PublicSettingsDerivesTheAnalysisSettings) {
     for (const char* folder : {"play", "rec", "shots", "logs"}) {
         EXPECT_TRUE(std::filesystem::is_directory(Path(folder))) << folder;
     }
+    // A ratio of 0 or no number would reach every time and frequency shown: it reads as 1, written back.
+    SetTexts({{"OPTIONS1.TapeSpeedCombo", "0"}, {"OPTIONS1.FrequencyDivisionCombo", "x"}});
+    settings.PublicSettings();
+    EXPECT_EQ(std::tuple(a.tapeSpeedRatio, a.frequencyDivisionRatio,
+                         settings.Options1().Text("TapeSpeedCombo"),
+                         settings.Options1().Text("FrequencyDivisionCombo")),
+              std::tuple(1.0f, 1.0f, "1", "1"));
 }
 
 // The start-up values replace what a session left; an unreadable height list falls back.
