@@ -20,6 +20,7 @@
 #include "ui/SpectrogramView.h"
 #include "ui/SpectrumWindow.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace ondrix {
@@ -73,7 +74,9 @@ void AttachMeasurement(const MeasurementWiring& wiring) {
     AxesView& axes = wiring.main.Axes();
     const auto refresh = [wiring, &axes, &view] {
         const ControlModel& advanced = wiring.settings.Options1();
-        const double maxInputMv = advanced.Checked("CheckVIN") ? advanced.Value("txtMaxVIN") : 0.0;
+        // The digital gain brings full scale at a smaller input.
+        const double gain = std::max(wiring.settings.Form1().Value("Text2"), 1.0);
+        const double maxInputMv = advanced.Checked("CheckVIN") ? advanced.Value("txtMaxVIN") / gain : 0.0;
         axes.SetAxes(AxesOf(CurrentScale(wiring), maxInputMv, axes.CharWidth()));
         std::vector<std::string> labels;
         if (Displays(wiring) == 2) {

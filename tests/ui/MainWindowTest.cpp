@@ -297,6 +297,10 @@ protected:
         combo->setEditText(text);
         emit combo->lineEdit()->editingFinished();
     }
+    void Type(QLineEdit* field, const char* text) {
+        field->setText(text);
+        emit field->editingFinished();
+    }
     TempFolder home;
     Application app;
 };
@@ -364,6 +368,21 @@ TEST_F(MainWindowTest, SettingsReLayOutTheDisplay) {
     const QImage& preview = app.Main().ColourPreview().Image();
     ASSERT_EQ(preview.width(), 256);
     EXPECT_EQ(preview.pixel(200, 5), qRgb(200, 0, 0));
+    // The millivolt axis follows a typed digital gain.
+    app.Settings().Options1().SetChecked("CheckVIN", true);
+    app.Settings().Options1().SetText("txtMaxVIN", "1000");
+    const auto levelLabels = [&] {
+        std::vector<std::string> texts;
+        for (const AxisLabel& label : app.Main().Axes().Axes().level.at(0).labels) {
+            texts.push_back(label.text);
+        }
+        return texts;
+    };
+    Type(Quick<QLineEdit>("Text2"), "2");
+    Type(Quick<QLineEdit>("Text2"), "1");
+    const std::vector<std::string> once = levelLabels();
+    Type(Quick<QLineEdit>("Text2"), "4");
+    EXPECT_NE(levelLabels(), once);
     // Two live channels label their halves by the display mode; one channel has no halves.
     ControlModel& basic = app.Settings().Options0();
     basic.SetChecked("OptionCSS4", true);
