@@ -168,7 +168,6 @@ void SettingsModel::OnQuickSettingsAction(const std::string& name, ControlModel:
         OnOffsetTyped();
     } else if (name == "Text2" && action == Action::Typed) {
         analysis_.digitalGain = form1_.IntValue("Text2");
-        UpdateForm(); // the millivolt axis follows the gain
     } else if (name == "ZoomFlag" && action == Action::Clicked) {
         UpdateForm();
     }
@@ -201,7 +200,6 @@ void SettingsModel::OnSpin(const std::string& name) {
         const double gain = std::ldexp(1.0, f.IntValue("UpDown2"));
         f.SetNumber("Text2", gain);
         analysis_.digitalGain = RoundToInt32(gain);
-        UpdateForm();
     } else if (name == "UpDown3") {
         f.SetText("SetCH1", f.Text("UpDown3"));
     } else if (name == "UpDown4") {

@@ -86,6 +86,12 @@ void AttachMeasurement(const MeasurementWiring& wiring) {
         view.SetHalfLabels(std::move(labels), wiring.settings.Form1().IntValue("Combo7"));
     };
     view.SetLayoutHandler(refresh);
+    // The millivolt axis follows the digital gain, typed or spun.
+    wiring.settings.Form1().AddListener([refresh](const std::string& name, ControlModel::Change what) {
+        if (name == "Text2" && what == ControlModel::Change::Text) {
+            refresh();
+        }
+    });
     refresh();
 
     auto cursor = std::make_shared<CursorMeasurement>(CursorMeasurement::Wiring{
