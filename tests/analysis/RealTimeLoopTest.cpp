@@ -249,20 +249,29 @@ TEST(StereoColumnsTest, ModesSaturateAndRedBlueTellsTheChannelsApart) {
 
 // Capture through PortAudio from a private PulseAudio server playing 1 kHz: after half a second of
 // settling, the tone's row holds every column's maximum for a second, and no block is lost.
+// The real-time loop on ALSA's "pulse" input through PortAudio, with the start-up settings.
+struct PulseLoop {
+    PulseLoop() {
+        rig.settings.ApplyInitialValues();
+        rig.devices.RefreshDeviceLists();
+        rig.SelectInput("pulse");
+    }
+    bool Ready() const { return system.Ok() && rig.catalog.InputPosition("pulse") > 0; }
+
+    PortAudioSystem system;
+    PortAudioHost host{system};
+    RealTimeLoopRig rig{&host};
+};
+
 TEST(PulseLoopRealTime, AToneLandsInItsRowWithNoFails) {
     PulseTone tone(1000);
     if (!PulseServerAvailable()) {
         GTEST_SKIP() << "PulseAudio or sox is not installed (scripts/install-deps.sh installs them)";
     }
     ASSERT_TRUE(tone.Playing());
-    PortAudioSystem system;
-    ASSERT_TRUE(system.Ok());
-    PortAudioHost host(system);
-    RealTimeLoopRig rig(&host);
-    rig.settings.ApplyInitialValues();
-    rig.devices.RefreshDeviceLists();
-    ASSERT_GT(rig.catalog.InputPosition("pulse"), 0) << "ALSA's pulse device is not listed";
-    rig.SelectInput("pulse");
+    PulseLoop pulse;
+    ASSERT_TRUE(pulse.Ready()) << "PortAudio or ALSA's pulse device is missing";
+    RealTimeLoopRig& rig = pulse.rig;
     // One row per bin: row k is bin k (46.875 Hz); 1000 Hz lies in bin 21.3.
     rig.Quick({{"BlockSize", "4800"},
                {"FFTSize", "1024"},
@@ -298,13 +307,9 @@ TEST(PulseLoopRealTime, EachChannelCarriesItsOwnTone) {
         GTEST_SKIP() << "PulseAudio or sox is not installed (scripts/install-deps.sh installs them)";
     }
     ASSERT_TRUE(tone.Playing());
-    PortAudioSystem system;
-    ASSERT_TRUE(system.Ok());
-    PortAudioHost host(system);
-    RealTimeLoopRig rig(&host);
-    rig.settings.ApplyInitialValues();
-    rig.devices.RefreshDeviceLists();
-    rig.SelectInput("pulse");
+    PulseLoop pulse;
+    ASSERT_TRUE(pulse.Ready()) << "PortAudio or ALSA's pulse device is missing";
+    RealTimeLoopRig& rig = pulse.rig;
     rig.settings.Options0().SetText("NchanCombo", "2 - stereo");
     rig.Quick({{"BlockSize", "9600"}, {"FFTSize", "1024"}, {"WindowSize", "1024"}, {"ScanStep", "512"}});
     rig.settings.Options2().SetText("Combo2", "8");

@@ -5,6 +5,7 @@
 #include "remote/GpsLogger.h"
 #include "support/ByteFiles.h"
 #include "support/ScriptedInteraction.h"
+#include "support/TestSignalInput.h"
 #include "ui/Application.h"
 
 #include <QProcess>
@@ -158,11 +159,7 @@ TEST(GpsPositionTest, ADatagramPositionNamesOneRecording) {
     Application app({.home = home.Path(), .screenWidth = 1280, .interaction = &dialogs});
     ControlModel& form = app.Settings().Form1();
     ControlModel& options = app.Settings().Options0();
-    const auto& inputs = form.At("Combo10").items;
-    const auto signal = std::ranges::find_if(
-        inputs, [](const std::string& name) { return name.find("Test Signal") != std::string::npos; });
-    ASSERT_NE(signal, inputs.end());
-    form.SetText("Combo10", *signal);
+    ASSERT_TRUE(ChooseTestSignal(form));
     options.SetText("FileRecPathField", home.Path());
     const int port = FreePort();
     options.SetText("LocalPort1", std::to_string(port));

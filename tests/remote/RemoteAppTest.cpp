@@ -6,6 +6,7 @@
 #include "recording/WavHeader.h"
 #include "support/ByteFiles.h"
 #include "support/ScriptedInteraction.h"
+#include "support/TestSignalInput.h"
 #include "ui/Application.h"
 
 #include <QTimer>
@@ -32,11 +33,7 @@ TEST(RemoteApplicationTest, RecordsOnCommandAndSavesTheBuffer) {
     Application app({.home = home.Path(), .screenWidth = 1280, .interaction = &dialogs});
     ControlModel& form = app.Settings().Form1();
     ControlModel& options = app.Settings().Options0();
-    const auto& inputs = form.At("Combo10").items;
-    const auto signal = std::ranges::find_if(
-        inputs, [](const std::string& name) { return name.find("Test Signal") != std::string::npos; });
-    ASSERT_NE(signal, inputs.end());
-    form.SetText("Combo10", *signal);
+    ASSERT_TRUE(ChooseTestSignal(form));
     form.SetText("Combo12", "4 Mbytes"); // the RAM buffer: off by default
     for (const char* folder : {"FileRecPathField", "txtBufferPath"}) {
         options.SetText(folder, home.Path());

@@ -14,6 +14,7 @@
 #include "support/JournalSession.h"
 #include "support/ScriptedInteraction.h"
 #include "support/SoundFileBytes.h"
+#include "support/TestSignalInput.h"
 #include "ui/Application.h"
 #include "ui/AxesView.h"
 #include "ui/ControlBinder.h"
@@ -992,11 +993,7 @@ TEST(AxesWindowTest, ALiveRunIsFramedByItsAxesAndAClickReadsThePicture) {
     ScriptedInteraction dialogs;
     Application app(Options(home.Path(), dialogs));
     ControlModel& form = app.Settings().Form1();
-    const auto& inputs = form.At("Combo10").items;
-    const auto signal = std::ranges::find_if(
-        inputs, [](const std::string& name) { return name.find("Test Signal") != std::string::npos; });
-    ASSERT_NE(signal, inputs.end());
-    form.SetText("Combo10", *signal);
+    ASSERT_TRUE(ChooseTestSignal(form));
     app.Settings().Options1().SetText("DefLogPath", home.Path());
     app.Show();
     bool checked = false;
@@ -1059,10 +1056,7 @@ TEST(SpectrumWindowTest, TheMaximumOutlivesARunUntilResetAll) {
     ScriptedInteraction dialogs;
     Application app(Options(home.Path(), dialogs));
     ControlModel& form = app.Settings().Form1();
-    const auto& inputs = form.At("Combo10").items;
-    form.SetText("Combo10", *std::ranges::find_if(inputs, [](const std::string& name) {
-                     return name.find("Test Signal") != std::string::npos;
-                 }));
+    ASSERT_TRUE(ChooseTestSignal(form));
     app.Settings().Options2().SetChecked("SpecFormCheck", true);
     app.Show();
     const auto run = [&](int64_t columns) {
