@@ -45,6 +45,8 @@ struct RealTimeHooks {
     // peak-to-peak level.
     std::function<void()> openDetectionLogs;
     std::function<int(std::span<const float> column)> track;
+    // Two channels: each channel's halved column, channel 0 first (no trigger in that loop).
+    std::function<int(int channel, std::span<const float> column)> trackChannel;
     std::function<void(float peakToPeak)> trigger;
     std::function<void()> closeDetectionLogs;
 

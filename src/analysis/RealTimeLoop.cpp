@@ -303,7 +303,7 @@ void RealTimeLoop::ComputeColumns() {
 }
 
 // Both channels, one above the other (or red and blue): ⌊R / 2⌋ rows each, so an odd height never reads
-// past a half.
+// past a half. Each channel is tracked in its own half.
 void RealTimeLoop::ComputeStereoColumns() {
     const ControlModel& form = context_.settings.Form1();
     const int halfRows = rows_ / 2;
@@ -311,8 +311,10 @@ void RealTimeLoop::ComputeStereoColumns() {
         raw_, ReadBlockControls(), ondrix::ReadColumnControls(context_.settings, fftSize_, 2 * halfRows),
         {.display = display_,
          .halfRows = halfRows,
-         .zoomChannel = std::clamp(form.IntValue("Combo9"), 0, 2),
-         .redBlue = context_.settings.Options0().Checked("chkRedBlueDisplay")},
+         .zoomChannel = StereoZoomChannel(form),
+         .redBlue = context_.settings.Options0().Checked("chkRedBlueDisplay"),
+         .track =
+             form.Checked("Check2") && context_.hooks.trackChannel ? &context_.hooks.trackChannel : nullptr},
         context_.renderer);
     context_.status.overloads = stereo_->OverloadCount() - context_.status.overloadsFrom;
 }

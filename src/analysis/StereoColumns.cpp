@@ -30,6 +30,15 @@ StereoDisplay StereoDisplayFrom(const ControlModel& basic) {
     return StereoDisplay::Stereo;
 }
 
+int StereoZoomChannel(const ControlModel& form) {
+    return std::clamp(form.IntValue("Combo9"), 0, 2);
+}
+
+bool StereoChannelDirect(const ColumnControls& controls, int fftSize, int zoomChannel, int channel) {
+    const bool zoomable = zoomChannel >= 2 || zoomChannel == channel;
+    return zoomable ? controls.direct : DirectRows(fftSize, controls.rows, false);
+}
+
 std::string StereoDisplayText(StereoDisplay display) {
     static const char* const kTexts[] = {"S", "LL", "RR", "MS"};
     return kTexts[static_cast<int>(display)];
@@ -108,16 +117,16 @@ int StereoColumns::Take(std::span<const int16_t> block, const BlockControls& blo
     const int halfRows = std::clamp(drawing.halfRows, 0, kMaxDisplayRows / 2);
     controls.rows = 2 * halfRows;
     controls.amplitudeScale = AmplitudeScale::Decibel;
-    const bool zoomed = controls.direct;
-    const bool compressed = DirectRows(chains_[0]->Setup().fftSize, controls.rows, false);
+    const std::array<bool, 2> direct = {
+        StereoChannelDirect(controls, chains_[0]->Setup().fftSize, drawing.zoomChannel, 0),
+        StereoChannelDirect(controls, chains_[0]->Setup().fftSize, drawing.zoomChannel, 1)};
     std::array<StereoLevel, 2> levels{};
+    std::array<int, 2> marks{-1, -1};
     std::array<std::span<const int16_t>, 2> frame{};
     int columns = 0;
     while (frames_[0]->NextFrame(frame[0]) && frames_[1]->NextFrame(frame[1])) {
         for (std::size_t c = 0; c < 2; ++c) {
-            // Only the zoomed channel reads the bins from the zoom base; the other is compressed.
-            const bool zoomable = drawing.zoomChannel >= 2 || drawing.zoomChannel == static_cast<int>(c);
-            controls.direct = zoomable ? zoomed : compressed;
+            controls.direct = direct[c];
             const ColumnResult result = chains_[c]->Compute(frame[c], controls);
             const std::span<const float> column = chains_[c]->Column();
             for (int j = 0; j < halfRows; ++j) {
@@ -128,8 +137,13 @@ int StereoColumns::Take(std::span<const int16_t> block, const BlockControls& blo
             levels[c] = {.low = RoundToInt32(result.minSample / 2048.0),
                          .high = RoundToInt32(result.maxSample / 2048.0),
                          .overloaded = result.overloaded};
+            if (drawing.track != nullptr) {
+                marks[c] = (*drawing.track)(
+                    static_cast<int>(c),
+                    std::span<const float>(halves_[c]).first(static_cast<std::size_t>(halfRows)));
+            }
         }
-        renderer.DrawStereoColumn(halves_[0], halves_[1], halfRows, levels, drawing.redBlue);
+        renderer.DrawStereoColumn(halves_[0], halves_[1], halfRows, levels, drawing.redBlue, marks);
         ++columns;
     }
     frames_[0]->Compact();

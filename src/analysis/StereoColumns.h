@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -27,6 +28,13 @@ StereoDisplay StereoDisplayFrom(const ControlModel& basic);
 std::string StereoDisplayText(StereoDisplay display);
 // The labels of the two halves: "L"/"R", "L"/"L", "R"/"R", "L+R"/"L -R".
 std::array<std::string, 2> StereoHalfLabels(StereoDisplay display);
+
+// "Channels to zoom" of the main window: 0 left, 1 right, 2 both.
+int StereoZoomChannel(const ControlModel& form);
+// Whether a channel's rows map one-to-one onto bins from the zoom base: the channel that is zoomed (or
+// both) follows the zoom, the other is compressed unless the FFT fits the rows. `controls` are for both
+// halves' rows.
+bool StereoChannelDirect(const ColumnControls& controls, int fftSize, int zoomChannel, int channel);
 
 // Rearranges the frames of an interleaved block in place: "Both Left" shows the left channel in both
 // halves, "Both Right" the right one; sum and difference put round((e + o) / 2) and round((e - o) / 2),
@@ -50,10 +58,13 @@ public:
         int halfRows = 0;    // Rh: rows of each half
         int zoomChannel = 2; // "Channels to zoom": 0 left, 1 right, 2 both
         bool redBlue = false;
+        // The tracker, given each channel's halved column (channel 0 first); answers the row of the
+        // half to mark, -1 for none. Null: no tracking.
+        const std::function<int(int channel, std::span<const float> column)>* track = nullptr;
     };
     // Offset removal and gain (no dither), the display mode, then every column whose frames are complete
-    // in both channels, drawn. `controls` are the mono loop's for the full height; the number of columns
-    // drawn. Allocates nothing.
+    // in both channels, drawn and tracked. `controls` are the mono loop's for the full height; the number of
+    // columns drawn. Allocates nothing.
     int Take(std::span<const int16_t> block, const BlockControls& blockControls, ColumnControls controls,
              const Drawing& drawing, SpectrogramRenderer& renderer);
 

@@ -2,6 +2,7 @@
 
 #include "analysis/LoopControls.h"
 #include "analysis/RealTimeContext.h"
+#include "analysis/StereoColumns.h"
 #include "common/Clock.h"
 #include "common/Paths.h"
 #include "detection/Detection.h"
@@ -18,8 +19,9 @@ namespace {
 constexpr int kFourChannels = 4;
 
 // The run's parameters as its loop has set them up: the sizes after their clamps, the renderer's rows.
+// Two channels track the ⌊R / 2⌋ rows of their halves, each with its own zoom.
 DetectionRun RunOf(SettingsModel& settings, const SpectrogramRenderer& renderer, DetectionLoop loop,
-                   double sampleRate, double binWidth, double columnMs) {
+                   double sampleRate, double binWidth, double columnMs, int channels = 1) {
     DetectionRun run;
     run.heading.loop = loop;
     run.heading.sampleRate = sampleRate;
@@ -27,9 +29,25 @@ DetectionRun RunOf(SettingsModel& settings, const SpectrogramRenderer& renderer,
     run.heading.scanStep = settings.Form1().IntValue("ScanStep");
     run.rows = renderer.Session().rows;
     run.columnMs = columnMs;
+    const auto rowsOf = [&](bool direct, const ColumnControls& controls) {
+        return TrackRows{direct ? binWidth : binWidth * controls.compression, direct ? controls.zoomBase : 0};
+    };
+    if (channels == 2) {
+        run.channels = 2;
+        run.rows /= 2;
+        run.trigger = false;
+        const ColumnControls controls = ReadColumnControls(settings, run.heading.fftSize, 2 * run.rows);
+        const int zoomChannel = StereoZoomChannel(settings.Form1());
+        for (int c = 0; c < 2; ++c) {
+            run.channelRows[static_cast<std::size_t>(c)] =
+                rowsOf(StereoChannelDirect(controls, run.heading.fftSize, zoomChannel, c), controls);
+        }
+        return run;
+    }
     const ColumnControls controls = ReadColumnControls(settings, run.heading.fftSize, run.rows);
-    run.rowHz = controls.direct ? binWidth : binWidth * controls.compression;
-    run.baseRow = controls.direct ? controls.zoomBase : 0;
+    const TrackRows rows = rowsOf(controls.direct, controls);
+    run.rowHz = rows.rowHz;
+    run.baseRow = rows.baseRow;
     return run;
 }
 
@@ -43,11 +61,14 @@ void AttachDetection(const DetectionWiring& wiring) {
     RealTimeContext& live = wiring.realTime;
     live.hooks.openDetectionLogs = [detection, &settings, &renderer, &live, name = wiring.recordingName] {
         DetectionRun run = RunOf(settings, renderer, DetectionLoop::RealTime, settings.Analysis().sampleRate,
-                                 live.status.binWidth, live.status.columnMs);
+                                 live.status.binWidth, live.status.columnMs, live.status.channels);
         run.heading.namePart = name ? name() : std::string();
         detection->Open(run);
     };
     live.hooks.track = [detection](std::span<const float> column) { return detection->Track(column); };
+    live.hooks.trackChannel = [detection](int channel, std::span<const float> column) {
+        return detection->TrackChannel(channel, column);
+    };
     live.hooks.trigger = [detection](float peakToPeak) { detection->TriggerColumn(peakToPeak); };
     live.hooks.closeDetectionLogs = [detection] { detection->Close(); };
 
@@ -77,14 +98,20 @@ void AttachDetection(const DetectionWiring& wiring) {
     FilePlaybackContext& play = wiring.playback;
     play.hooks.openDetectionLogs = [detection, &settings, &renderer, &play, path = wiring.markerPath] {
         detection->LoadMarkers(path);
-        DetectionRun run = RunOf(settings, renderer, DetectionLoop::Playback, play.file.info.sampleRate,
-                                 play.status.binWidth, play.status.columnMs);
+        // A stereo file played as "Stereo" is tracked per channel, without a trigger.
+        const bool stereo = play.file.info.channels == 2 && play.status.outputChannels == 2;
+        DetectionRun run =
+            RunOf(settings, renderer, stereo ? DetectionLoop::StereoPlayback : DetectionLoop::Playback,
+                  play.file.info.sampleRate, play.status.binWidth, play.status.columnMs, stereo ? 2 : 1);
         run.heading.fileName = FileNameOfPath(play.file.name);
         run.tracker = play.file.info.channels != kFourChannels;
-        run.trigger = run.tracker;
+        run.trigger = run.tracker && !stereo;
         detection->Open(run);
     };
     play.hooks.track = [detection](std::span<const float> column) { return detection->Track(column); };
+    play.hooks.trackChannel = [detection](int channel, std::span<const float> column) {
+        return detection->TrackChannel(channel, column);
+    };
     play.hooks.trigger = [detection](float peakToPeak) { detection->TriggerColumn(peakToPeak); };
     play.hooks.closeDetectionLogs = [detection] { detection->Close(); };
 }

@@ -36,18 +36,25 @@ void Detection::Open(const DetectionRun& run) {
     const std::string stamp = settings_.Options0().Checked("AddTimeStamp") ? FileTimeStamp(clock_()) : "";
     const std::string folder = advanced.Text("DefLogPath");
     const std::string& namePart = run.heading.namePart;
-    if (trackLog) {
-        CreateLog(trackLog_,
-                  DetectionLogName(folder, advanced.Text("TrackLogFileField"), namePart, stamp, -1,
-                                   kTrackExtension),
-                  kTrackExtension);
+    const int channels = run.channels == 2 ? 2 : 1;
+    for (int c = 0; c < channels; ++c) {
+        const auto k = static_cast<std::size_t>(c);
+        if (trackLog) {
+            CreateLog(trackLogs_[k],
+                      DetectionLogName(folder, advanced.Text("TrackLogFileField"), namePart, stamp,
+                                       channels == 2 ? c : -1, kTrackExtension),
+                      kTrackExtension);
+        }
+        const TrackRows rows = channels == 2 ? run.channelRows[k] : TrackRows{run.rowHz, run.baseRow};
+        trackers_[k].Begin({.from = advanced.IntValue("TrackFromField"),
+                            .to = advanced.IntValue("TrackToField"),
+                            .threshold = static_cast<float>(advanced.Value("TrackTresholdField")),
+                            .rowHz = rows.rowHz,
+                            .baseRow = rows.baseRow,
+                            .rowStep = channels,
+                            .channel = c + 1},
+                           run.rows, run.heading, &trackLogs_[k]);
     }
-    tracker_.Begin({.from = advanced.IntValue("TrackFromField"),
-                    .to = advanced.IntValue("TrackToField"),
-                    .threshold = static_cast<float>(advanced.Value("TrackTresholdField")),
-                    .rowHz = run.rowHz,
-                    .baseRow = run.baseRow},
-                   run.rows, run.heading, &trackLog_);
     if (triggerLog) {
         CreateLog(triggerLog_,
                   DetectionLogName(folder, advanced.Text("TriggerLogFileField"), namePart, stamp, -1,
@@ -67,7 +74,9 @@ bool Detection::CreateLog(DetectionLog& log, const std::string& name, std::strin
 }
 
 void Detection::Close() {
-    trackLog_.Close();
+    for (DetectionLog& log : trackLogs_) {
+        log.Close();
+    }
     triggerLog_.Close();
     tracking_ = false;
     triggering_ = false;
@@ -82,21 +91,32 @@ void Detection::NextColumn(bool byTracker) {
 
 int Detection::Track(std::span<const float> values) {
     NextColumn(true);
-    return TrackColumn(values, static_cast<double>(blockCount_) * run_.columnMs / 1000.0);
+    return TrackColumn(0, values, static_cast<double>(blockCount_) * run_.columnMs / 1000.0);
+}
+
+int Detection::TrackChannel(int channel, std::span<const float> values) {
+    if (channel <= 0) {
+        NextColumn(true);
+    }
+    return TrackColumn(channel > 0 ? 1 : 0, values,
+                       static_cast<double>(blockCount_) * run_.columnMs / 1000.0);
 }
 
 int Detection::TrackPageColumn(int64_t columnInPage, double pageSeconds, std::span<const float> values) {
     NextColumn(true);
-    return TrackColumn(values, pageSeconds + static_cast<double>(columnInPage + 1) * run_.columnMs / 1000.0);
+    return TrackColumn(0, values,
+                       pageSeconds + static_cast<double>(columnInPage + 1) * run_.columnMs / 1000.0);
 }
 
-int Detection::TrackColumn(std::span<const float> values, double seconds) {
+int Detection::TrackColumn(std::size_t channel, std::span<const float> values, double seconds) {
     if (!tracking_) {
         return -1;
     }
-    const bool dayTime = trackLog_.IsOpen() && run_.heading.loop == DetectionLoop::RealTime;
-    const TrackResult hit =
-        tracker_.Column(values, blockCount_, seconds, dayTime ? ShortTimeText(clock_()) : std::string());
+    const DetectionLoop loop = run_.heading.loop;
+    const bool dayTime = trackLogs_[channel].IsOpen() &&
+                         (loop == DetectionLoop::RealTime || loop == DetectionLoop::StereoPlayback);
+    const TrackResult hit = trackers_[channel].Column(values, blockCount_, seconds,
+                                                      dayTime ? ShortTimeText(clock_()) : std::string());
     settings_.Form1().SetText("Label5", NumberText(hit.frequency, Precision::Single) + " Hz " +
                                             NumberText(RoundTo(hit.level - colourShift_, 2)) + " dB");
     return hit.row;

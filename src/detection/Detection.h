@@ -7,6 +7,7 @@
 #include "detection/Tracker.h"
 #include "detection/Trigger.h"
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -18,15 +19,25 @@ namespace ondrix {
 class SettingsModel;
 class SpectrogramRenderer;
 
+// How the rows of one channel's columns map onto frequencies.
+struct TrackRows {
+    double rowHz = 0.0; // Hz per row of the chain
+    int baseRow = 0;    // the bin of row 0
+};
+
 // What a loop fixes for its detectors at set-up.
 struct DetectionRun {
     DetectionHeading heading;
-    int rows = 256;        // rows of a column
+    int rows = 256;        // rows of a column (of a half with two channels)
     double columnMs = 0.0; // ms per column
     double rowHz = 0.0;    // Hz per display row
     int baseRow = 0;       // the bin of row 0
     bool tracker = true;   // the loop carries a tracker
     bool trigger = true;   // the loop carries a trigger
+    // Two channels: one tracker and one log (" CH 0", " CH 1") per channel, on the halves' columns, each
+    // value two rows of the chain; each channel's rows, as the zoom choice leaves them.
+    int channels = 1;
+    std::array<TrackRows, 2> channelRows{};
 };
 
 class Detection {
@@ -46,6 +57,9 @@ public:
     // A column of a continuous run (its time follows from its number); answers the row to mark, -1 for
     // none.
     int Track(std::span<const float> values);
+    // A channel's column of a two-channel run, channel 0 first: both columns of a frame share its number.
+    // The track label shows the channel tracked last.
+    int TrackChannel(int channel, std::span<const float> values);
     // A column of a file page: its time is the page's start plus (column + 1) column periods.
     int TrackPageColumn(int64_t columnInPage, double pageSeconds, std::span<const float> values);
     // The column's peak-to-peak level, after the tracker.
@@ -56,11 +70,11 @@ public:
     void LoadMarkers(const std::string& path);
     void DrawMarkers();
 
-    const std::string& TrackLogPath() const { return trackLog_.Path(); }
+    const std::string& TrackLogPath(int channel = 0) const { return trackLogs_.at(channel).Path(); }
     const std::string& TriggerLogPath() const { return triggerLog_.Path(); }
 
 private:
-    int TrackColumn(std::span<const float> values, double seconds);
+    int TrackColumn(std::size_t channel, std::span<const float> values, double seconds);
     void NextColumn(bool byTracker);
     bool CreateLog(DetectionLog& log, const std::string& name, std::string_view extension);
 
@@ -68,9 +82,9 @@ private:
     SpectrogramRenderer& renderer_;
     Clock clock_;
     DetectionRun run_{};
-    Tracker tracker_;
+    std::array<Tracker, 2> trackers_;
     Trigger trigger_;
-    DetectionLog trackLog_;
+    std::array<DetectionLog, 2> trackLogs_;
     DetectionLog triggerLog_;
     MarkerFile markers_;
     bool tracking_ = false;

@@ -24,6 +24,9 @@ std::string ColumnNames(DetectionLoop loop) {
     case DetectionLoop::Playback:
         return ZoneFields({"Ch", "RealTime", "RelTime", "GapCount", "TrackCount", "BlockCount", "Time(s)",
                            "Frequency", "Level", "DeltaFreq"});
+    case DetectionLoop::StereoPlayback:
+        return ZoneFields({"Ch", "Time", "R-Time", "BlockCount", "GapCount", "TrackCount", "Frequency",
+                           "Level", "DeltaFreq"});
     case DetectionLoop::FileAnalysis:
         break;
     }
@@ -53,7 +56,7 @@ void Tracker::Begin(const TrackerSetup& setup, int rows, const DetectionHeading&
         return;
     }
     PrintLine line;
-    if (loop_ == DetectionLoop::RealTime) {
+    if (loop_ == DetectionLoop::RealTime || loop_ == DetectionLoop::StereoPlayback) {
         line.Item(heading.namePart).NextZone().Item("RT ");
     } else {
         line.Item(heading.fileName).NextZone().Item(heading.namePart).NextZone();
@@ -86,7 +89,8 @@ TrackResult Tracker::Column(std::span<const float> values, int64_t blockCount, d
     const auto peak = std::max_element(band.begin(), band.end());
     const int i = static_cast<int>(peak - band.begin());
     out.level = *peak / 2.0f;
-    out.frequency = static_cast<float>((from + i + setup_.baseRow) * setup_.rowHz);
+    // A half's row stands for two rows of the chain: its frequency is that of the lower one.
+    out.frequency = static_cast<float>((setup_.rowStep * (from + i) + setup_.baseRow) * setup_.rowHz);
     const float deltaFreq = out.frequency - previousFrequency_;
     previousFrequency_ = out.frequency;
     if (i > 0 && out.level > setup_.threshold) {
@@ -105,6 +109,27 @@ TrackResult Tracker::Column(std::span<const float> values, int64_t blockCount, d
 void Tracker::WriteLine(int64_t blockCount, double seconds, std::string_view dayTime, const TrackResult& hit,
                         float deltaFreq) {
     PrintLine line;
+    if (loop_ == DetectionLoop::StereoPlayback) {
+        line.Item(Item(setup_.channel))
+            .NextZone()
+            .Item(dayTime)
+            .NextZone()
+            .Item(SecondsToClock(seconds))
+            .NextZone()
+            .Item(Item(static_cast<double>(blockCount)))
+            .NextZone()
+            .Item(Item(static_cast<double>(blockCount - lastHit_ - 1)))
+            .NextZone()
+            .Item(Item(static_cast<double>(trackCount_)))
+            .NextZone()
+            .Item(Item(hit.frequency, Precision::Single))
+            .NextZone()
+            .Item(Item(hit.level, Precision::Single))
+            .NextZone()
+            .Item(Item(deltaFreq, Precision::Single));
+        log_->WriteLine(line.Text());
+        return;
+    }
     if (loop_ != DetectionLoop::FileAnalysis) {
         line.Item(Item(setup_.channel)).NextZone();
     }

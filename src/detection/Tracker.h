@@ -11,8 +11,9 @@ namespace ondrix {
 
 class DetectionLog;
 
-// Which loop a detector runs in: it sets the log's heading and columns.
-enum class DetectionLoop { RealTime, Playback, FileAnalysis };
+// Which loop a detector runs in: it sets the log's heading and columns. A stereo file played as
+// "Stereo" has columns of its own; the live loop writes the same columns for one or two channels.
+enum class DetectionLoop { RealTime, Playback, FileAnalysis, StereoPlayback };
 
 // What the heading lines of both logs name: the run's parameters.
 struct DetectionHeading {
@@ -30,6 +31,7 @@ struct TrackerSetup {
     float threshold = 18.0f; // dB on the display scale
     double rowHz = 0.0;      // Hz per display row
     int baseRow = 0;         // the zoom base: the bin of row 0
+    int rowStep = 1;         // rows of the chain per value: 2 in the halves of two channels
     int channel = 1;         // the Ch column
 };
 

@@ -140,7 +140,7 @@ void SpectrogramRenderer::FinishColumn(int c) {
 
 void SpectrogramRenderer::DrawStereoColumn(std::span<const float> upper, std::span<const float> lower,
                                            int halfRows, const std::array<StereoLevel, 2>& levels,
-                                           bool redBlue) {
+                                           bool redBlue, const std::array<int, 2>& trackingRows) {
     trackingRow_ = -1;
     if (picture_.isNull()) {
         return;
@@ -165,6 +165,12 @@ void SpectrogramRenderer::DrawStereoColumn(std::span<const float> upper, std::sp
                 colour = 0xff000000u | channel(4 * r) << 16 | channel(r + l) << 8 | channel(4 * l);
             }
             SetPixelClipped(target, c, top + 2 * halfRows - 1 - j, colour);
+        }
+        for (int ch = 0; ch < 2; ++ch) {
+            const int row = trackingRows[static_cast<std::size_t>(ch)];
+            if (row >= 0 && row < halfRows) {
+                SetPixelClipped(target, c, top + halfRows * (ch + 1) - 1 - row, PureRed);
+            }
         }
     }
     int p = x_;

@@ -89,9 +89,11 @@ public:
     // A two-channel column: the left values in the upper half and the right ones in the lower half of
     // the R rows (halfRows each, lowest frequency at the bottom of each half); with redBlue the lower half
     // shows both channels as red (right) and blue (left). One level bar per channel in the band. No
-    // frequency markers.
+    // frequency markers. Each channel's tracked row (counted from the bottom of its half, -1 for none)
+    // is drawn pure red in its own half.
     void DrawStereoColumn(std::span<const float> upper, std::span<const float> lower, int halfRows,
-                          const std::array<StereoLevel, 2>& levels, bool redBlue);
+                          const std::array<StereoLevel, 2>& levels, bool redBlue,
+                          const std::array<int, 2>& trackingRows = {-1, -1});
     // A tick in the strip under the column drawn last, rows H + 10 .. H + 16 (the trigger's state).
     void DrawTick(uint32_t colour);
 

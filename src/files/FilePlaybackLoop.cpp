@@ -309,16 +309,19 @@ int FilePlaybackLoop::DrawMono(std::span<const int16_t> trace) {
     return drawn.columns;
 }
 
-// A stereo file played as "Stereo": both channels in the two halves, as live.
+// A stereo file played as "Stereo": both channels in the two halves and tracked there, as live.
 int FilePlaybackLoop::DrawStereo(std::span<const int16_t> frames) {
     const int halfRows = rows_ / 2;
+    const ControlModel& form = context_.settings.Form1();
     return stereoColumns_->Take(
-        frames, ReadBlockControls(context_.settings.Form1()),
+        frames, ReadBlockControls(form),
         ReadColumnControls(context_.settings, stereoColumns_->Setup().fftSize, 2 * halfRows),
         {.display = display_,
          .halfRows = halfRows,
-         .zoomChannel = std::clamp(context_.settings.Form1().IntValue("Combo9"), 0, 2),
-         .redBlue = context_.settings.Options0().Checked("chkRedBlueDisplay")},
+         .zoomChannel = StereoZoomChannel(form),
+         .redBlue = context_.settings.Options0().Checked("chkRedBlueDisplay"),
+         .track =
+             form.Checked("Check2") && context_.hooks.trackChannel ? &context_.hooks.trackChannel : nullptr},
         context_.renderer);
 }
 

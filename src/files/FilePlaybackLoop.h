@@ -42,6 +42,7 @@ struct FilePlaybackHooks {
     std::function<void(const std::string& line)> note;
     // Detection and the spectrum window, as the other loops call them.
     std::function<int(std::span<const float> column)> track;
+    std::function<int(int channel, std::span<const float> column)> trackChannel; // a stereo file as "Stereo"
     std::function<void(float peakToPeak)> trigger;
     std::function<void()> openDetectionLogs;
     std::function<void()> closeDetectionLogs;

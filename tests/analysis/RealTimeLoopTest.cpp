@@ -6,6 +6,7 @@
 #include "audio/PortAudioSystem.h"
 #include "audio/TestRamp.h"
 #include "common/NumberText.h"
+#include "support/ManualInput.h"
 #include "support/PulseServer.h"
 #include "support/RealTimeLoopRig.h"
 #include "support/ToneMeasure.h"
@@ -19,34 +20,6 @@
 
 namespace ondrix {
 namespace {
-
-// A capture device the test fills by hand with whole blocks of a ramp, on the test's own thread.
-class ManualInput : public InputDevice {
-public:
-    std::string Name() const override { return "Manual input"; }
-    int Open(const StreamFormat& format) override {
-        SetFormat(format);
-        Ring().Configure(format.slotCount, format.framesPerSlot, format.channels);
-        return 0;
-    }
-    int Start() override { return 0; }
-    void Stop() override {}
-    void Reset() override { Ring().Reset(); }
-    void Close() override {}
-    void PushBlocks(int count) {
-        std::vector<int16_t> block(static_cast<std::size_t>(FramesPerSlot()));
-        for (int b = 0; b < count; ++b) {
-            for (int16_t& sample : block) {
-                sample = static_cast<int16_t>(static_cast<uint16_t>(next_++));
-            }
-            Ring().Write(block.data(), block.size());
-        }
-    }
-    void Vanish() { MarkFailed(); }
-
-private:
-    int64_t next_ = 0;
-};
 
 // The ramp as every raw block should carry it: not one sample lost, repeated or reordered.
 void ExpectUnbrokenRamp(const std::vector<int16_t>& captured) {
@@ -199,6 +172,56 @@ TEST_F(RealTimeLoopTest, TheStereoRampArrivesInterleavedAndUnbroken) {
         ASSERT_EQ(captured[i], TestRamp::ValueAt(i / 2, static_cast<int>(i % 2))) << "value " << i;
     }
     EXPECT_EQ(context.status.columns, static_cast<int64_t>(captured.size() / 2 / 512));
+}
+
+// Each display mode through the loop. The left channel carries bins 40 and 100, the right bin 100 only
+// (FFT 512 on 256 rows: half rows 20 and 50); for each half, which of the two tone rows is dark in the
+// "0 wb" scale ('X') or light ('.'). Red-blue shows the left-only tone blue ('B') and the tone in both
+// channels red and blue ('M') in the lower half.
+TEST_F(RealTimeLoopTest, EachStereoModeDrawsItsChannelsInTheirHalves) {
+    settings.Options0().SetText("NchanCombo", "2 - stereo");
+    Quick({{"FFTSize", "512"}, {"WindowSize", "512"}, {"ScanStep", "512"}, {"Combo7", "256"}});
+    const auto tone = [](int64_t frame, int bin) {
+        return 8000.0 * std::sin(2 * std::numbers::pi * bin * static_cast<double>(frame) / 512);
+    };
+    const struct {
+        const char *option, *text;
+        bool redBlue;
+        std::string rows; // upper 20, upper 50, lower 20, lower 50
+    } cases[] = {
+        {"OptionCSS1", "S", false, "XX.X"},  {"OptionCSS2", "LL", false, "XXXX"},
+        {"OptionCSS3", "RR", false, ".X.X"}, {"OptionCSS4", "MS", false, "XXX."},
+        {"OptionCSS1", "S", true, "XXBM"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + (c.redBlue ? " RB" : ""));
+        settings.Options0().SetChecked(c.option, true);
+        settings.Options0().SetChecked("chkRedBlueDisplay", c.redBlue);
+        bool pushed = false;
+        Session([&](int) {
+            manual->signal = [&](int64_t v) {
+                const double left = tone(v / 2, 40) + tone(v / 2, 100);
+                return static_cast<int16_t>(std::lround(v % 2 == 0 ? left : tone(v / 2, 100)));
+            };
+            manual->PushBlocks(pushed ? 0 : 4);
+            return !std::exchange(pushed, true);
+        });
+        ASSERT_EQ(context.status.columns, 16);
+        EXPECT_EQ(context.status.channelMode, c.text);
+        const int top = renderer.Height() - 256;
+        std::string rows;
+        for (const int y : {top + 127 - 20, top + 127 - 50, top + 255 - 20, top + 255 - 50}) {
+            const QColor pixel = renderer.Picture().pixelColor(12, y);
+            if (c.redBlue && y > top + 127) {
+                const bool red = pixel.red() > 128;
+                const bool blue = pixel.blue() > 128;
+                rows += red && blue ? 'M' : red ? 'R' : blue ? 'B' : '.';
+            } else {
+                rows += pixel.red() < 128 ? 'X' : '.';
+            }
+        }
+        EXPECT_EQ(rows, c.rows);
+    }
 }
 
 // Sum and difference stay in the 16-bit range and round ties to even; "Both Left" and "Both Right" show

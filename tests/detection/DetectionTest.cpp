@@ -3,9 +3,10 @@
 // page (task 4) through the real loops.
 #include "support/ByteFiles.h"
 #include "support/FileTaskRig.h"
+#include "support/ManualInput.h"
 #include "support/TapOutput.h"
 
-#include "analysis/RealTimeContext.h"
+#include "analysis/RealTimeLoop.h"
 #include "audio/DeviceLists.h"
 #include "common/Paths.h"
 #include "common/TextLines.h"
@@ -14,6 +15,7 @@
 #include "files/FilePlaybackLoop.h"
 #include "files/PlayList.h"
 
+#include <QColor>
 #include <QGuiApplication>
 
 #include <filesystem>
@@ -383,6 +385,79 @@ TEST_F(DetectionLoopsTest, PlaybackAndFileAnalysisLogTheToneAndTheClicks) {
         EXPECT_NEAR(std::stod(pages[k][6]), 6000.0, 93.75);
     }
     EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/trigger_n1.trig.txt"));
+}
+
+// Two channels, live (task 1) and a stereo file played as "Stereo" (task 3), with bin 40 on the left and
+// bin 100 on the right: one log per channel, each with its loop's columns and its own tone (half rows 20
+// and 50, marked red in the channel's own half); the label shows the right channel, tracked last; no
+// trigger log.
+TEST_F(DetectionLoopsTest, TwoChannelsKeepALogPerChannel) {
+    const std::vector<int16_t> tones = Tones(64 * kStep, {40, 100});
+    WriteWav16(folder.Path() + "/stereo.wav", 2, kRate, tones);
+    settings.Options0().SetText("NchanCombo", "2 - stereo");
+    tasks.Loops().Register(LoopSlot::RealTimeStereo,
+                           [this] { return std::make_unique<RealTimeLoop>(live, 2); });
+    ManualInput* manual = nullptr;
+    live.openInput = [&](int, const StreamFormat& format) {
+        auto device = std::make_unique<ManualInput>();
+        device->Open(format);
+        device->signal = [&](int64_t v) { return tones[static_cast<std::size_t>(v) % tones.size()]; };
+        manual = device.get();
+        return OpenedInput{0, std::move(device)};
+    };
+    const std::vector<std::string> liveColumns = {"Ch",         "DayTime",    "RelTime", "GapCount",
+                                                  "TrackCount", "BlockCount", "Time(s)", "Frequency",
+                                                  "Level",      "DeltaFreq"};
+    const std::vector<std::string> fileColumns = {
+        "Ch", "Time", "R-Time", "BlockCount", "GapCount", "TrackCount", "Frequency", "Level", "DeltaFreq"};
+    const struct {
+        int task;
+        std::string log;
+        const std::vector<std::string>& columns;
+        std::size_t frequency, blockCount;
+    } cases[] = {
+        {1, "track CH 0.track.txt", liveColumns, 7, 5},
+        {1, "track CH 1.track.txt", liveColumns, 7, 5},
+        {3, "track CH 0_n1.track.txt", fileColumns, 6, 3},
+        {3, "track CH 1_n1.track.txt", fileColumns, 6, 3},
+    };
+    const std::string heading =
+        std::string(14, ' ') + "RT  48000  512  256         track  2  128  Treshold 18 ";
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        const auto& c = cases[k];
+        const int channel = static_cast<int>(k % 2);
+        SCOPED_TRACE(c.log);
+        if (channel == 0) {
+            tasks.SelectTask(c.task);
+            Open(folder.Path() + "/stereo.wav");
+            Run([&](int call) {
+                if (manual != nullptr) {
+                    manual->PushBlocks(call < 6 ? 1 : 0);
+                }
+                if (tap != nullptr) {
+                    tap->PlayQueued();
+                }
+                return call < 8;
+            });
+            manual = nullptr;
+            tap = nullptr;
+            EXPECT_TRUE(settings.Form1().Text("Label5").starts_with(" 9375 Hz "))
+                << settings.Form1().Text("Label5");
+            EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/trigger.trig.txt"));
+        }
+        const std::vector<std::string> lines = Lines(folder.Path() + "/" + c.log);
+        ASSERT_GE(lines.size(), 12u);
+        EXPECT_EQ(lines[0], heading);
+        EXPECT_EQ(Fields(lines[1]), c.columns);
+        const std::vector<std::string> last = Fields(lines.back());
+        ASSERT_EQ(last.size(), c.columns.size());
+        EXPECT_EQ(std::tuple(last[0], last[1].find(':') != std::string::npos, last[c.blockCount],
+                             last[c.frequency]),
+                  std::tuple(std::to_string(channel + 1), true, std::to_string(lines.size() - 2),
+                             channel == 0 ? "3750" : "9375"));
+        const int y = renderer.Height() - 256 + 128 * (channel + 1) - 1 - (channel == 0 ? 20 : 50);
+        EXPECT_EQ(renderer.Picture().pixelColor(10, y), QColor(255, 0, 0));
+    }
 }
 
 } // namespace
