@@ -11,13 +11,18 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
 
 // A picture of the main window once it has been shown for a while, for scripts and tests.
 constexpr int kScreenshotDelayMs = 3000;
+// A window opened by a menu command for its picture is opened this long before the picture is taken.
+constexpr int kWindowCommandLeadMs = 1000;
 
 bool SaveScreenshot(QWidget& window, const QString& path) {
     const QFileInfo file(path);
@@ -54,6 +59,11 @@ int main(int argc, char* argv[]) {
         "Save a PNG picture of the main window to <file> after 3 s, print its "
         "path and quit (unless --quit-after says when).",
         "file");
+    const QCommandLineOption screenshotWindow(
+        "screenshot-window",
+        "With --screenshot: run the menu command <command> (e.g. BasicSettings) 1 s before and photograph "
+        "the window it opens instead of the main window.",
+        "command");
     const QCommandLineOption quitAfter("quit-after", "Quit after <seconds>.", "seconds");
     const QCommandLineOption start("start", "Start the analysis of the current task at once.");
     const QCommandLineOption noSplash("no-splash", "Start without the splash window.");
@@ -61,6 +71,7 @@ int main(int argc, char* argv[]) {
     parser.addOption(start);
     parser.addOption(noSplash);
     parser.addOption(screenshot);
+    parser.addOption(screenshotWindow);
     parser.addOption(quitAfter);
     parser.addPositionalArgument("file", "A sound file to open, optionally followed by /REC, /AUTO or /PPT.");
     parser.process(app);
@@ -99,8 +110,37 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(screenshot)) {
         const QString path = parser.value(screenshot);
         const bool quit = !parser.isSet(quitAfter);
-        QTimer::singleShot(kScreenshotDelayMs, &app, [&program, &exitCode, path, quit] {
-            if (!SaveScreenshot(program.Main(), path)) {
+        // The window to photograph: the main window, or the one a menu command opens (the top-level
+        // window that became visible after the command ran).
+        auto target = std::make_shared<QWidget*>(&program.Main());
+        if (parser.isSet(screenshotWindow)) {
+            const std::string command = parser.value(screenshotWindow).toStdString();
+            if (!program.Menus().Has(command)) {
+                std::fprintf(stderr, "ondrix: no menu command %s\n", command.c_str());
+                return 2;
+            }
+            QTimer::singleShot(kScreenshotDelayMs - kWindowCommandLeadMs, &app, [&program, command, target] {
+                const QWidgetList before = QApplication::topLevelWidgets();
+                std::vector<QWidget*> shownBefore;
+                for (QWidget* widget : before) {
+                    if (widget->isVisible()) {
+                        shownBefore.push_back(widget);
+                    }
+                }
+                // A modal dialog runs its own loop here; the picture is taken from within it.
+                QTimer::singleShot(kWindowCommandLeadMs / 2, [shownBefore, target] {
+                    for (QWidget* widget : QApplication::topLevelWidgets()) {
+                        if (widget->isVisible() &&
+                            std::ranges::find(shownBefore, widget) == shownBefore.end()) {
+                            *target = widget;
+                        }
+                    }
+                });
+                program.Menus().Trigger(command);
+            });
+        }
+        QTimer::singleShot(kScreenshotDelayMs, &app, [&program, &exitCode, path, quit, target] {
+            if (!SaveScreenshot(**target, path)) {
                 exitCode = 1;
                 program.Quit();
             } else if (quit) {

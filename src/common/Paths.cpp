@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <pwd.h>
 #include <unistd.h>
+#include <utility>
 
 namespace ondrix {
 
@@ -114,6 +115,23 @@ std::string ResolveProgramFolder(const std::optional<std::string>& homeOption) {
 
 std::string DefaultWorkFolder() {
     return HomeFolder() + "/Ondrix/";
+}
+
+std::string FindManual(std::string_view executableFolder, std::string_view sourceFolder) {
+    constexpr std::string_view kPage = "Ondrix_manual.html";
+    for (const auto& [folder, below] :
+         {std::pair{executableFolder, std::string_view("../share/doc/ondrix/manual/")},
+          std::pair{sourceFolder, std::string_view("docs/manual/")}}) {
+        if (folder.empty()) {
+            continue;
+        }
+        const std::filesystem::path page = std::filesystem::path(WithTrailingSlash(folder)) / below / kPage;
+        std::error_code error;
+        if (std::filesystem::is_regular_file(page, error)) {
+            return page.lexically_normal().string();
+        }
+    }
+    return {};
 }
 
 } // namespace ondrix

@@ -36,4 +36,8 @@ std::string ResolveProgramFolder(const std::optional<std::string>& homeOption = 
 // The default working folder for recordings, snapshots and logs: $HOME/Ondrix/ (not created here).
 std::string DefaultWorkFolder();
 
+// The user manual's page: the installed copy, "../share/doc/ondrix/manual/Ondrix_manual.html" from the
+// executable's folder, else the copy in the source tree's "docs/manual/"; empty when neither exists.
+std::string FindManual(std::string_view executableFolder, std::string_view sourceFolder);
+
 } // namespace ondrix

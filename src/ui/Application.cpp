@@ -26,9 +26,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstdint>
@@ -319,6 +321,18 @@ void Application::AttachMenuCommands() {
     });
     menus_.SetHandler("SpecialSettings", [this] { special_->Open(); });
     menus_.SetHandler("ExitProgram", [this] { ExitProgram(); });
+    // The manual opens in the desktop's browser: the installed copy, else the one of the source tree.
+    menus_.SetHandler("Manual", [this] {
+        const std::string page =
+            FindManual(QCoreApplication::applicationDirPath().toStdString(), ONDRIX_SOURCE_DIR);
+        if (page.empty()) {
+            ui_->ShowMessage("The manual Ondrix_manual.html is not installed (looked in "
+                             "../share/doc/ondrix/manual beside the program and in the source tree).",
+                             MessageIcon::Exclamation);
+        } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)))) {
+            ui_->ShowMessage("No browser could open the manual " + page, MessageIcon::Exclamation);
+        }
+    });
     // Presets, undo and the file buttons of the settings windows.
     files_->AttachCommands(menus_);
 }

@@ -20,6 +20,7 @@
 #include <ctime>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <utility>
@@ -97,6 +98,37 @@ TEST(Paths, ProgramFolderFollowsOptionThenEnvironment) {
     EXPECT_EQ(DefaultWorkFolder(), home + "/Ondrix/");
     setenv("ONDRIX_HOME", ondrixHome.c_str(), 1);
     setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+}
+
+// The installed manual wins over the source tree's; a folder holding only the manual's folder (no page), or
+// no folder at all, finds nothing.
+TEST(Paths, FindsTheInstalledManualThenTheSourceTreeCopy) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> pages; // files made below the temporary folder
+        std::string expected;           // below the temporary folder; empty: none found
+    };
+    const std::string installed = "usr/share/doc/ondrix/manual/Ondrix_manual.html";
+    const std::string source = "src/docs/manual/Ondrix_manual.html";
+    const std::vector<Case> cases = {
+        {"both", {installed, source}, installed},
+        {"installed only", {installed}, installed},
+        {"source only", {source}, source},
+        {"neither", {}, ""},
+        {"a folder in place of the page", {source + "/x"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        std::filesystem::create_directories(temp.Path() + "usr/bin");
+        for (const std::string& page : c.pages) {
+            std::filesystem::create_directories(std::filesystem::path(temp.Path() + page).parent_path());
+            std::ofstream(temp.Path() + page) << "<html></html>";
+        }
+        EXPECT_EQ(FindManual(temp.Path() + "usr/bin", temp.Path() + "src"),
+                  c.expected.empty() ? "" : temp.Path() + c.expected);
+    }
+    EXPECT_EQ(FindManual("", ""), "");
 }
 
 // Lines end at CR LF, LF or a lone CR (items at commas too: see the rates file test); writing adds CR LF.
