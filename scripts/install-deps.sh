@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libfftw3-dev portaudio19-dev libcdio-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-pulse socat
+  pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-pulse socat parallel
   xvfb xauth imagemagick ghostscript clang-format
 )
 if [ "${1:-}" = bench ]; then

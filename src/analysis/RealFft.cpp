@@ -3,12 +3,20 @@
 #include "analysis/AnalysisLimits.h"
 
 #include <algorithm>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 
 namespace ondrix {
 
 namespace {
+
+// FFTW's planner and its allocations are not thread-safe (only executing a plan is): transforms made
+// and destroyed on several threads at once (the parallel export) take turns here.
+std::mutex& PlannerMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
 
 std::span<float> AllocateBuffer() {
     auto* data = static_cast<float*>(fftwf_malloc(kWorkBufferCapacity * sizeof(float)));
@@ -24,6 +32,7 @@ RealFft::RealFft(int size, FftPlanning planning) : size_(size) {
     if (size < 2 || size > kMaxFftSize) {
         throw std::invalid_argument("FFT size out of range");
     }
+    const std::lock_guard lock(PlannerMutex());
     input_ = AllocateBuffer();
     output_ = AllocateBuffer();
     const unsigned flags =
@@ -41,6 +50,7 @@ RealFft::RealFft(int size, FftPlanning planning) : size_(size) {
 }
 
 RealFft::~RealFft() {
+    const std::lock_guard lock(PlannerMutex());
     fftwf_destroy_plan(plan_);
     fftwf_free(output_.data());
     fftwf_free(input_.data());

@@ -3,6 +3,7 @@
 #include <QImageWriter>
 
 #include <array>
+#include <filesystem>
 #include <optional>
 
 namespace ondrix {
@@ -128,7 +129,11 @@ void PageSaver::Work() {
         busy_ = true;
         changed_.notify_all();
         lock.unlock();
-        const bool written = writer.Write(page.rows, page.path);
+        // Written whole under a temporary name first: a file of the page's own name is always complete.
+        const std::string temporary = page.path + ".tmp";
+        std::error_code error;
+        const bool written = writer.Write(page.rows, temporary) &&
+                             (std::filesystem::rename(temporary, page.path, error), !error);
         lock.lock();
         busy_ = false;
         if (!written && error_.empty()) {

@@ -19,8 +19,9 @@ public:
     PageSaver(const PageSaver&) = delete;
     PageSaver& operator=(const PageSaver&) = delete;
 
-    // Queues rows top .. top + rows - 1 of the picture (copied now) for the file at path. Waits while
-    // a few pages are still queued, so memory stays bounded.
+    // Queues rows top .. top + rows - 1 of the picture (copied now) for the file at path, written as
+    // "<path>.tmp" and renamed to path when whole. Waits while a few pages are still queued, so memory
+    // stays bounded.
     void Save(const QImage& picture, int top, int rows, const std::string& path);
     // Waits until every queued page is written. False when one could not be.
     bool Finish();

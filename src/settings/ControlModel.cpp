@@ -28,6 +28,13 @@ ControlModel::ControlModel(WindowId window, std::vector<Control> controls)
     }
 }
 
+void ControlModel::CopyStateFrom(const ControlModel& other) {
+    if (other.window_ != window_ || other.controls_.size() != controls_.size()) {
+        throw std::invalid_argument(std::string(Prefix()) + ": state copied from another window");
+    }
+    controls_ = other.controls_;
+}
+
 bool ControlModel::Has(std::string_view name) const {
     return byName_.find(name) != byName_.end();
 }

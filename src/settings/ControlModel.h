@@ -86,6 +86,10 @@ public:
     // stays disabled, whatever SetEnabled asks, until its action is declared.
     void DisableSilentButtons();
 
+    // Every control's state (texts, entries, captions, ranges, enabled and visible) taken from another
+    // model of the same window, without notifying anyone: listeners and handlers stay as they are.
+    void CopyStateFrom(const ControlModel& other);
+
 private:
     std::size_t IndexOf(std::string_view name) const;
     Control& Find(std::string_view name);

@@ -78,6 +78,16 @@ ControlModel& SettingsModel::Window(WindowId window) {
     return options2_;
 }
 
+void SettingsModel::CopyStateFrom(const SettingsModel& other) {
+    form1_.CopyStateFrom(other.form1_);
+    options0_.CopyStateFrom(other.options0_);
+    options1_.CopyStateFrom(other.options1_);
+    options2_.CopyStateFrom(other.options2_);
+    analysis_ = other.analysis_;
+    maxSpectrogramHeight_ = other.maxSpectrogramHeight_;
+    infoLines_ = other.infoLines_;
+}
+
 void SettingsModel::SetMaxSpectrogramHeight(int height) {
     maxSpectrogramHeight_ = height < 1 ? kDefaultMaxSpectrogramHeight : height;
 }

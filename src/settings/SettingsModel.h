@@ -48,6 +48,10 @@ public:
 
     SettingsHooks& Hooks() { return hooks_; }
 
+    // The controls' state and the derived settings of another model, without its hooks: a private copy
+    // for work on another thread.
+    void CopyStateFrom(const SettingsModel& other);
+
     // The spectrogram height the main window was laid out for; below 1 keeps the default.
     int MaxSpectrogramHeight() const { return maxSpectrogramHeight_; }
     void SetMaxSpectrogramHeight(int height);

@@ -473,20 +473,45 @@ TEST_F(ExportTest, PagesAndColumnTableMatchTheChainAndTheWindow) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// A folder, an empty file and an unknown type are reported, and the others exported (without a table).
+// A folder, a missing, an empty and an unreadable file and an unknown type are failed entries with their
+// reason, and the others exported (without a table); a folder that cannot be written stops the run first.
 TEST_F(ExportTest, FilesThatCannotBeReadAreReportedAndTheOthersDone) {
-    std::ofstream(folder.Path() + "empty.wav").close();
-    const ExportSummary summary =
-        Export({folder.Path(), folder.Path() + "empty.wav", tones, folder.Path() + "x.abc"}, false);
+    const std::string dir = folder.Path();
+    std::ofstream(dir + "empty.wav").close();
+    std::ofstream(dir + "x.abc") << "not sound";
+    std::ofstream(dir + "locked.wav") << "RIFF";
+    std::filesystem::permissions(dir + "locked.wav", std::filesystem::perms::none);
+    const bool locked = !std::ifstream(dir + "locked.wav"); // root reads anything
+    const struct {
+        std::string path;
+        std::string reason;
+    } bad[] = {{dir, "a folder, not a sound file"},
+               {dir + "missing.wav", "no such file"},
+               {dir + "empty.wav", "an empty file"},
+               {dir + "x.abc", "Unknown File Extension ("},
+               {dir + "locked.wav", locked ? "cannot be read (Permission denied)" : ""}};
+    std::vector<std::string> files{tones};
+    for (const auto& input : bad) {
+        files.push_back(input.path);
+    }
+    const ExportSummary summary = Export(files, false);
     EXPECT_EQ(std::tuple(summary.filesDone, summary.filesFailed,
                          std::filesystem::exists(Out("tones-p0001.png")),
                          std::filesystem::exists(Out("tones.csv"))),
-              std::tuple(1, 3, true, false));
-    for (const char* text : {"a folder, not a sound file", "Unknown File Extension ("}) {
+              std::tuple(1, 5, true, false));
+    for (const auto& input : bad) {
+        SCOPED_TRACE(input.path);
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find(text) != std::string::npos;
-        })) << text;
+            return line.starts_with(input.path + ": failed: ") &&
+                   line.find(input.reason) != std::string::npos;
+        }));
     }
+    std::ofstream(dir + "file") << "";
+    const ExportSummary stopped =
+        ExportFiles(settings, menus, {.outFolder = dir + "file/out", .files = {tones}}, {});
+    EXPECT_EQ(
+        std::tuple(stopped.filesDone + stopped.filesFailed, stopped.stopped.starts_with("cannot write to")),
+        std::tuple(0, true));
 }
 
 } // namespace
