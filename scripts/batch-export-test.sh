@@ -36,7 +36,7 @@ inputs=(
   "noise.wav|-r 48000 -c 1 -b 16|synth 2 whitenoise vol 0.2"
   "headerless.raw|-r 5000 -c 1 -b 16 -e signed -t raw|synth 4 sine 400"
   "headerless2.bin|-r 5000 -c 1 -b 16 -e signed -t raw|synth 3 sine 1200"
-  "long.wav|-r 48000 -c 1 -b 16|synth 40 whitenoise vol 0.3"
+  "long.wav|-r 48000 -c 1 -b 16|synth 120 whitenoise vol 0.3"
   "silence.wav|-r 48000 -c 2 -b 16|trim 0 1"
   "chirp.wav|-r 96000 -c 1 -b 16|synth 2 sine 200-40000"
 )
