@@ -9,6 +9,7 @@ set -euo pipefail
 
 target="${1:?usage: $0 formats|remote [seconds] [build folder]}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
+libs=()
 case $target in
 formats)
     seconds="${2:-180}"
@@ -16,6 +17,7 @@ formats)
     seeds="$root/tests/files/fuzz/corpus"
     sources=(
         "$root/tests/files/fuzz/FormatsFuzz.cpp"
+        "$root/src/files/LibrarySoundFile.cpp"
         "$root/src/files/SoundFileFormat.cpp"
         "$root/src/files/SoundFileReader.cpp"
         "$root/src/files/WavHeaderTools.cpp"
@@ -23,6 +25,7 @@ formats)
         "$root/src/settings/ControlModel.cpp"
         "$root/src/settings/WindowTypes.cpp"
     )
+    libs=($(pkg-config --libs sndfile))
     ;;
 remote)
     seconds="${2:-120}"
@@ -39,7 +42,7 @@ remote)
     exit 2
     ;;
 esac
-sources+=("$root/src/common/NumberText.cpp" "$root/src/common/Rounding.cpp")
+sources+=("$root/src/common/FileAccess.cpp" "$root/src/common/NumberText.cpp" "$root/src/common/Rounding.cpp")
 out="${3:-$root/build-fuzz-$target}"
 mkdir -p "$out/corpus"
 
@@ -49,7 +52,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$root/src" "${sources[@]}" -o "$out/$target-fuzz"
+    -I"$root/src" "${sources[@]}" "${libs[@]}" -o "$out/$target-fuzz"
 
 cd "$out"
 "./$target-fuzz" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -print_final_stats=1 \

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
-  libfftw3-dev portaudio19-dev libcdio-dev
+  libfftw3-dev portaudio19-dev libcdio-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-pulse socat parallel
   xvfb xauth imagemagick ghostscript clang-format

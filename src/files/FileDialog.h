@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ondrix {
 
@@ -22,5 +23,8 @@ bool NameFitsExtension(std::string_view name, std::string_view extension);
 // nothing. While a loop runs nothing is shown. The answer may arrive after this returns.
 void OpenFileDialog(SettingsModel& settings, const TaskController& tasks, Interaction& interaction,
                     const std::string& extension, std::function<void(const std::string&)> then);
+// The same for names of any of the extensions, with one pattern each.
+void OpenFileDialog(SettingsModel& settings, const TaskController& tasks, Interaction& interaction,
+                    const std::vector<std::string>& extensions, std::function<void(const std::string&)> then);
 
 } // namespace ondrix

@@ -5,6 +5,7 @@
 #include "common/Paths.h"
 #include "common/Rounding.h"
 #include "files/FileDialog.h"
+#include "files/LibrarySoundFile.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsFiles.h"
 #include "settings/SettingsModel.h"
@@ -216,6 +217,12 @@ void FileOpener::AttachFileCommands(MenuModel& menu) {
         const std::string extension = command.extension;
         menu.SetHandler(command.name, [this, extension, open] { OpenFileDialog(extension, open); });
     }
+    menu.SetHandler("OpenFileOther", [this, open] {
+        // The formats libsndfile reads, and WAV files of other sample encodings.
+        std::vector<std::string> extensions = LibraryExtensions();
+        extensions.emplace_back("wav");
+        ondrix::OpenFileDialog(settings_, tasks_, interaction_, extensions, open);
+    });
     menu.SetHandler("CloseFile", [this] { CloseFile(); });
     menu.SetHandler("SetPlayList", [this] { ChoosePlayList(); });
     TaskHooks& hooks = tasks_.Hooks();

@@ -3,6 +3,7 @@
 #include "common/FileAccess.h"
 #include "common/NumberText.h"
 #include "common/Rounding.h"
+#include "files/LibrarySoundFile.h"
 #include "files/WavHeaderTools.h"
 #include "settings/ControlModel.h"
 
@@ -71,10 +72,43 @@ int16_t GetInt16(const uint8_t* at) {
     return static_cast<int16_t>(static_cast<uint16_t>(at[0] | (at[1] << 8)));
 }
 
+// A file libsndfile decodes, addressed as 16-bit frames from byte 0.
+SoundFileInfo DetectLibraryFile(const std::string& path) {
+    std::string why;
+    const std::optional<LibraryFileFacts> facts = ProbeLibraryFile(path, why);
+    if (!facts) {
+        return NotSound(path, why);
+    }
+    if (!RateUsable(facts->sampleRate)) {
+        return NotSound(path, "sample rate" + NumberText(static_cast<double>(facts->sampleRate)));
+    }
+    SoundFileInfo info;
+    info.type = kFileOtherFormat;
+    info.channels = facts->channels;
+    info.sampleRate = static_cast<int32_t>(facts->sampleRate);
+    info.frameAlign = int64_t{2} * info.channels;
+    info.size = facts->frames * info.frameAlign;
+    info.dataEnd = info.size;
+    return info;
+}
+
+// A WAV the built-in rules refuse: libsndfile's reading when it has one, else the refusal.
+SoundFileInfo LibraryOr(const std::string& path, SoundFileInfo refusal) {
+    SoundFileInfo info = DetectLibraryFile(path);
+    return info.type == kFileUnsupported ? refusal : info;
+}
+
 SoundFileInfo DetectWav(const std::string& path, int64_t length, HeaderRepair repair) {
     auto header = ReadWavHeader(path);
     if (!header) {
-        return NotSound(path, "no WAV header");
+        return LibraryOr(path, NotSound(path, "no WAV header"));
+    }
+    if (std::memcmp(header->riffId, "RIFX", 4) == 0 || std::memcmp(header->riffId, "RF64", 4) == 0) {
+        // Big-endian, or 64-bit sizes: the fields read are not what they seem (and a repair would
+        // break the file). Left to the rules below only when libsndfile refuses it.
+        if (SoundFileInfo info = DetectLibraryFile(path); info.type != kFileUnsupported) {
+            return info;
+        }
     }
     if (header->channels == 0) {
         return NotSound(path, "no channels");
@@ -98,16 +132,16 @@ SoundFileInfo DetectWav(const std::string& path, int64_t length, HeaderRepair re
         } else if (header->fmtSize < 16) {
             // Not a fmt chunk: its code could pass for another file type (0 .. 9).
             info.message = "Unknown file type";
-            return info;
+            return LibraryOr(path, info);
         } else {
             const int64_t code = static_cast<int64_t>(header->fmtSize) * 10 + tag;
             info.type = static_cast<int32_t>(std::min<int64_t>(code, std::numeric_limits<int32_t>::max()));
         }
         info.bytesPerSample = 4;
     } else {
-        // 8- and 24-bit samples would be misread as 16- or 32-bit ones.
+        // 8-, 24- and 64-bit samples, mu-law and A-law: libsndfile's.
         info.message = "Unknown file type";
-        return info;
+        return LibraryOr(path, info);
     }
 
     if (WavHeaderNeedsRepair(*header)) {
@@ -262,9 +296,10 @@ std::optional<DapHeader> ReadDapHeader(const std::string& path, HeaderRepair rep
 SoundFileInfo DetectFileType(const std::string& path, const FileFormatSettings& settings,
                              HeaderRepair repair) {
     const std::string ext = ExtensionOf(path);
-    const bool known = ext == "WAV" || ext == "DAP" || ext == "BIN" || ext == "RAW" || ext == "EXT" ||
-                       ext == "KAY" || ext == "001" || ext == "002" || ext == "003" || ext == "004" ||
-                       IsRateExtension(ext, 'M') || IsRateExtension(ext, 'S');
+    const bool library = HasLibraryExtension(path);
+    const bool known = library || ext == "WAV" || ext == "DAP" || ext == "BIN" || ext == "RAW" ||
+                       ext == "EXT" || ext == "KAY" || ext == "001" || ext == "002" || ext == "003" ||
+                       ext == "004" || IsRateExtension(ext, 'M') || IsRateExtension(ext, 'S');
     if (!known) {
         SoundFileInfo info;
         info.message = "Unknown File Extension (" + path + " > " + ext + ")";
@@ -289,6 +324,9 @@ SoundFileInfo DetectFileType(const std::string& path, const FileFormatSettings& 
         return NotSound(path, "empty");
     }
 
+    if (library) {
+        return DetectLibraryFile(path);
+    }
     if (ext == "WAV") {
         return DetectWav(path, length, repair);
     }
@@ -332,6 +370,7 @@ SampleEncoding EncodingOf(int32_t type) {
     case kFileRaw16:
     case kFileKay:
     case kFileEars:
+    case kFileOtherFormat:
         return SampleEncoding::Int16;
     case kFileExt32:
     case kFileWav32Int:

@@ -21,6 +21,8 @@ enum FileTypeCode : int32_t {
     kFileExt32 = 6,          // EXT: 32-bit integers after an optional header
     kFileKay = 7,            // KAY: 512-byte header
     kFileEars = 9,           // 001 .. 004: records of 12 header bytes and 250 big-endian samples
+    kFileOtherFormat = 10,   // FLAC, AIFF, W64, RF64, Ogg Vorbis and the WAV encodings the rules above
+                             // refuse, decoded by libsndfile; addressed as 16-bit frames from byte 0
     kFileWav32Int = 161,     // .wav, 32-bit integer PCM (fmt size 16, tag 1)
     kFileWav32Float = 163,   // .wav, 32-bit float (fmt size 16, tag 3)
     kFileWav32Float18 = 183, // .wav, 32-bit float (fmt size 18, tag 3)
@@ -95,6 +97,10 @@ inline bool AnalysableChannels(int channels) {
 }
 
 // Recognises a file by the last three characters of its name, upper-cased, and reads its header.
+// Files named .flac, .aif, .aiff, .aifc, .w64, .rf64, .ogg or .oga, and WAV files that are RIFX or RF64
+// or whose samples are neither 16 nor 32 bits wide, are read through libsndfile (kFileOtherFormat:
+// header size 0, size and dataEnd frames x channels x 2); a WAV libsndfile refuses too keeps the
+// built-in rules' verdict.
 // Unknown extensions: type 0 with message "Unknown File Extension (" + name + " > " + extension + ")".
 // Never reads outside the file; a file that cannot be opened or a truncated or absurd header gives
 // type 0 with a clear message. In place, a 16-bit M or DAP file with more than 999 999 samples and no

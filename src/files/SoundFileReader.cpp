@@ -42,14 +42,13 @@ int16_t FromInt16(const uint8_t* at) {
 int16_t FromInt32(const uint8_t* at, double scale) {
     const auto raw = static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
                      (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
-    return Clip16(RoundToInt32(static_cast<int32_t>(raw) / scale));
+    return Int32To16(static_cast<int32_t>(raw), scale);
 }
 
-// NaN reads as silence; infinities and values beyond the range clip.
 int16_t FromFloat(const uint8_t* at, double scale) {
     float value;
     std::memcpy(&value, at, sizeof value); // IEEE single, little-endian like the host
-    return Clip16(RoundToInt32(static_cast<double>(value) * scale));
+    return FloatTo16(value, scale);
 }
 
 int16_t FromBigEndian16(const uint8_t* at) {
@@ -57,6 +56,15 @@ int16_t FromBigEndian16(const uint8_t* at) {
 }
 
 } // namespace
+
+int16_t Int32To16(int32_t value, double scale) {
+    return Clip16(RoundToInt32(value / scale));
+}
+
+// NaN reads as silence; infinities and values beyond the range clip.
+int16_t FloatTo16(double value, double scale) {
+    return Clip16(RoundToInt32(value * scale));
+}
 
 SoundFileReader::~SoundFileReader() {
     Close();
@@ -67,6 +75,7 @@ bool SoundFileReader::Open(const std::string& path, const SoundFileInfo& info,
     Close();
     error_.clear();
     error_.reserve(kErrorCapacity);
+    const bool library = info.type == kFileOtherFormat;
     const int stored = StoredBytesOf(info.type);
     if (stored == 0) {
         error_ = "Unknown file type";
@@ -77,19 +86,43 @@ bool SoundFileReader::Open(const std::string& path, const SoundFileInfo& info,
         error_ = "Not a sound file: " + path + " (inconsistent layout)";
         return false;
     }
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        error_ = "Cannot open " + path + ": " + std::strerror(errno);
-        return false;
+    if (library) {
+        std::string why;
+        if (!library_.Open(path, why)) {
+            error_ = "Cannot open " + path + ": " + why;
+            return false;
+        }
+        if (library_.Channels() != info.channels) {
+            // Replaced since recognition: its frames would not fit the buffers.
+            library_.Close();
+            error_ = "Not a sound file: " + path + " (inconsistent layout)";
+            return false;
+        }
+    } else {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) {
+            error_ = "Cannot open " + path + ": " + std::strerror(errno);
+            return false;
+        }
     }
     info_ = info;
     info_.bytesPerSample = stored;
     settings_ = settings;
     settings_.scale32 = std::max(1, settings_.scale32);
     const auto align = static_cast<size_t>(info_.frameAlign);
-    stored_.assign(info_.type == kFileEars ? kChunkBytes / kEarsRecordBytes * kEarsRecordBytes
-                                           : std::max<size_t>(1, kChunkBytes / align) * align,
-                   0);
+    const size_t chunk = std::max<size_t>(1, kChunkBytes / align) * align;
+    if (library) {
+        // The decoded values of one chunk of 16-bit frames.
+        const size_t values = chunk / 2;
+        if (library_.FloatSamples()) {
+            real_.assign(values, 0.0);
+        } else {
+            wide_.assign(values, 0);
+        }
+    } else {
+        stored_.assign(info_.type == kFileEars ? kChunkBytes / kEarsRecordBytes * kEarsRecordBytes : chunk,
+                       0);
+    }
     next_ = info_.headerSize;
     return true;
 }
@@ -99,15 +132,15 @@ void SoundFileReader::Close() {
         ::close(fd_);
     }
     fd_ = -1;
+    library_.Close();
 }
 
 bool SoundFileReader::IsOpen() const {
-    return fd_ >= 0;
+    return fd_ >= 0 || library_.IsOpen();
 }
 
-void SoundFileReader::Fail(const char* what, int errorNumber) {
+void SoundFileReader::Fail(const char* what, const char* reason) {
     error_.assign(what);
-    const char* reason = std::strerror(errorNumber);
     const size_t room = error_.capacity() - error_.size();
     if (room > 2) {
         error_.append(": ", 2);
@@ -119,17 +152,59 @@ int64_t SoundFileReader::ReadStored(int64_t offset, size_t count) {
     // Fewer bytes than asked: the file is shorter than it was at recognition.
     const int64_t got = ReadUpTo(fd_, stored_.data(), count, offset);
     if (got < 0) {
-        Fail("Read error", errno);
+        Fail("Read error", std::strerror(errno));
     }
     return got;
 }
 
 int64_t SoundFileReader::Read(int64_t position, std::span<int16_t> out) {
-    if (fd_ < 0) {
+    if (!IsOpen()) {
         error_.assign("Read error: no file open");
         return -1;
     }
+    if (info_.type == kFileOtherFormat) {
+        return ReadLibrary(position, out);
+    }
     return info_.type == kFileEars ? ReadEars(position, out) : ReadFrames(position, out);
+}
+
+// Files read through libsndfile: byte position p is frame p / (2 x channels). The frames the file states
+// are all there (recognition read the last one); a read that stops before them is an error.
+int64_t SoundFileReader::ReadLibrary(int64_t position, std::span<int16_t> out) {
+    const int channels = info_.channels;
+    const int64_t align = info_.frameAlign;
+    int64_t frame = std::max<int64_t>(position, 0) / align;
+    const int64_t end = info_.dataEnd / align;
+    const int64_t want = std::clamp<int64_t>(end - frame, 0, static_cast<int64_t>(out.size()) / channels);
+    const bool floats = library_.FloatSamples();
+    const int64_t chunkFrames = static_cast<int64_t>(floats ? real_.size() : wide_.size()) / channels;
+    const double scale32 = settings_.scale32;
+    const double floatScale = settings_.floatScale;
+    int64_t frames = 0;
+    while (frames < want) {
+        const int64_t n = std::min(want - frames, chunkFrames);
+        const int64_t got = floats ? library_.ReadFloats(frame, real_.data(), n)
+                                   : library_.ReadIntegers(frame, wide_.data(), n);
+        if (got != n) {
+            Fail("Read error", library_.Error());
+            return -1;
+        }
+        int16_t* to = out.data() + frames * channels;
+        const auto values = static_cast<size_t>(n * channels);
+        if (floats) {
+            for (size_t i = 0; i < values; ++i) {
+                to[i] = FloatTo16(real_[i], floatScale);
+            }
+        } else {
+            for (size_t i = 0; i < values; ++i) {
+                to[i] = Int32To16(wide_[i], scale32);
+            }
+        }
+        frames += n;
+        frame += n;
+    }
+    next_ = frame * align;
+    return frames;
 }
 
 int64_t SoundFileReader::ReadFrames(int64_t position, std::span<int16_t> out) {

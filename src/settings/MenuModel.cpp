@@ -29,6 +29,7 @@ const std::vector<Menu>& MenuBar() {
           {"OpenFileBinary", "Open .bin (16 bit)"},
           {"OpenFileExt", "Open .ext (32 bit)"},
           {"OpenFileEARS", "Open EARS"},
+          {"OpenFileOther", "Open other formats"},
           {"SetPlayList", "Play List"},
           {"CloseFile", "Close all"},
           {"Snapshot", "Snapshot"},

@@ -5,6 +5,7 @@
 #include "analysis/LoopControls.h"
 #include "analysis/SpectrumAveraging.h"
 #include "common/NumberText.h"
+#include "common/Paths.h"
 #include "display/AxesPainting.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
@@ -129,6 +130,35 @@ TEST_F(FileAnalysisTest, GoToSkipAndPageStepsKeepPositionsOnFrames) {
     file.elapsedSeconds = 12.5;
     form.Click("Command9");
     EXPECT_EQ(file.elapsedSeconds, 0.0);
+}
+
+// GoTo on a FLAC file lands on the frame it lands on in the WAV the FLAC was made from and draws the same
+// page there; the end of the data is "End of File" in both.
+TEST_F(FileAnalysisTest, GoToOnAFlacFileLandsOnTheFrameOfItsWav) {
+    if (!SoxInstalled()) {
+        GTEST_SKIP() << "sox is not installed (scripts/install-deps.sh installs it)";
+    }
+    std::vector<int16_t> samples = Tones(3 * kRate, {40, 90});
+    std::fill_n(samples.begin(), kRate, 0); // silent first half second: a page read from the start differs
+    const std::string wav = OpenWav("tones.wav", 2, samples), flac = folder.Path() + "tones.flac";
+    ASSERT_TRUE(SoxConvert(wav, flac));
+    std::vector<Column> pages[2];
+    for (int i = 0; i < 2; ++i) {
+        Open(i == 0 ? wav : flac);
+        const int64_t header = file.info.headerSize;
+        for (const char* text : {"0:03", "0:01"}) {
+            settings.Form1().SetText("Text3", text);
+            settings.Form1().Click("GoToS2");
+        }
+        EXPECT_EQ(std::tuple(file.filePos, dialogs.Texts()),
+                  std::tuple(header + kRate * 2 * 2, std::vector<std::string>{"End of File"}));
+        dialogs.messages.clear();
+        columns.clear();
+        Run([](int) { return false; });
+        pages[i] = columns;
+    }
+    ASSERT_EQ(pages[0].size(), static_cast<std::size_t>(kWidth));
+    EXPECT_TRUE(std::ranges::equal(pages[0], pages[1], {}, &Column::values, &Column::values));
 }
 
 // "End" then Start draws only the last screenful once, then idles, with the file's status line.
@@ -471,6 +501,38 @@ TEST_F(ExportTest, PagesAndColumnTableMatchTheChainAndTheWindow) {
     const QImage saved = QImage(QString::fromStdString(Out("tones-p0002.png")));
     EXPECT_TRUE(saved.convertToFormat(drawn.format()) == drawn);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// FLAC, 24-bit, big-endian, AIFF and 64-bit float copies of the tones made by sox export exactly the
+// columns of the 16-bit WAV; a FLAC cut short is reported by name and the others done.
+TEST_F(ExportTest, OtherFormatsExportTheColumnsOfTheirWav) {
+    if (!SoxInstalled()) {
+        GTEST_SKIP() << "sox is not installed (scripts/install-deps.sh installs it)";
+    }
+    const std::pair<const char*, const char*> copies[] = {{"tones.flac", ""},
+                                                          {"tones24.wav", "-b 24"},
+                                                          {"tonesbe.wav", "-B"},
+                                                          {"tones.aiff", ""},
+                                                          {"tones64.wav", "-e floating-point -b 64"}};
+    std::vector<std::string> files = {tones};
+    for (const auto& [name, options] : copies) {
+        files.push_back(folder.Path() + name);
+        ASSERT_TRUE(SoxConvert(tones, files.back(), options)) << name;
+    }
+    const std::string cut = folder.Path() + "cut.flac";
+    std::filesystem::copy_file(files[1], cut);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+    files.push_back(cut);
+    const ExportSummary summary = Export(files, true);
+    EXPECT_EQ(std::tuple(summary.filesDone, summary.filesFailed), std::tuple(6, 1));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "cut.flac: Not a sound file: " + cut + " (its last frame cannot be read)"),
+              1);
+    const auto expected = ReadTable(Out("tones.csv"));
+    ASSERT_EQ(expected.size(), static_cast<std::size_t>((kFrames - kFft) / kStep + 1));
+    for (const auto& [name, options] : copies) {
+        EXPECT_TRUE(ReadTable(Out(StripExtension(name) + ".csv")) == expected) << name;
+    }
 }
 
 // A folder, a missing, an empty and an unreadable file and an unknown type are failed entries with their

@@ -193,6 +193,20 @@ TEST_F(FileOpenerTest, DialogAsksAgainForAnotherExtensionAndRemembersTheFolder) 
     EXPECT_TRUE(interaction.textAnswers.empty() && interaction.messages.empty());
     EXPECT_TRUE(NameFitsExtension("/a/b.Dap", "dap") && !NameFitsExtension("/a/b.wav", "dap") &&
                 !NameFitsExtension("av", "wav"));
+    // "Open other formats" takes a FLAC, and asks again for a name of none of its formats.
+    if (!SoxInstalled()) {
+        GTEST_SKIP() << "sox is not installed (scripts/install-deps.sh installs it)";
+    }
+    const std::string flac = Path("sounds/b.flac");
+    ASSERT_TRUE(SoxConvert(Wav("sounds/b.wav", 2, 8000, 100), flac));
+    Answer(folder + "a.txt");
+    Answer(flac);
+    ASSERT_TRUE(menu.Trigger("OpenFileOther"));
+    EXPECT_EQ(std::tuple(current.name, current.info.type, current.info.dataEnd, form().Text("Label4")),
+              std::tuple(flac, kFileOtherFormat, 400, flac + " 0kb 8000s/sec 2ch 16bit"));
+    const std::vector<std::string>& patterns = interaction.dialogs.back().patterns;
+    EXPECT_EQ(std::tuple(patterns.front(), patterns.back(), interaction.dialogs.size()),
+              std::tuple("*.flac", "*.wav", 9u));
 }
 
 // "Close all" and a real-time task forget the file; the file task is applied again.

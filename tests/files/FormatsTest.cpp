@@ -21,13 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 namespace ondrix {
 namespace {
 
-// Little-endian 16-bit or 32-bit values (integers or floats).
+// Little-endian 16-, 32- or 64-bit values (integers or floats), as the host stores them.
 template <typename T> Bytes Le(std::initializer_list<T> values) {
     Bytes b;
     for (const T v : values) {
-        uint32_t u = 0;
-        std::memcpy(&u, &v, sizeof(T));
-        PutLe(b, u, static_cast<int>(sizeof(T)));
+        uint8_t raw[sizeof(T)];
+        std::memcpy(raw, &v, sizeof(T));
+        b.insert(b.end(), raw, raw + sizeof(T));
     }
     return b;
 }
@@ -224,6 +224,46 @@ TEST_F(FormatsTest, ThirtyTwoBitSamplesScaleRoundHalfEvenAndClip) {
     EXPECT_EQ(ReadAll(e, DetectFileType(e, settings), settings), (std::vector<int16_t>{32767, -32768, 7}));
 }
 
+// WAV encodings the built-in rules refuse are decoded by libsndfile and converted by the 32-bit rules (a
+// 16-bit sample v as the integer v x 65536); their positions are those of 16-bit frames from byte 0.
+TEST_F(FormatsTest, OtherWavEncodingsReadThroughTheLibraryAsSixteenBitFrames) {
+    // 1000.5 and 1001.5 round half to even; 32767.996 clips.
+    const Bytes pcm24 = {0x80, 0xE8, 0x03, 0x00, 0xFB, 0xFF, 0x80, 0xE9, 0x03, 0xFF, 0xFF, 0x7F};
+    const Bytes pcm8 = Wav(16, 1, 1, 8000, 8, Bytes{129, 0, 255});
+    const Bytes doubles = Wav(16, 3, 1, 8000, 64, Le<double>({0.5, -1.0, 2.0, -0.25}));
+    const struct {
+        std::string name;
+        Bytes bytes;
+        int channels;
+        int32_t scale32;
+        std::vector<int16_t> expected;
+    } cases[] = {
+        {"pcm24.wav", Wav(16, 1, 2, 8000, 24, pcm24), 2, 65536, {1000, -5, 1002, 32767}},
+        {"pcm8.wav", pcm8, 1, 65536, {256, -32768, 32512}},
+        {"pcm8scaled.wav", pcm8, 1, 32768, {512, -32768, 32767}},
+        {"double.wav", doubles, 1, 65536, {16384, -32767, 32767, -8192}},
+        {"mulaw.wav", Wav(16, 7, 1, 8000, 8, Bytes{0xFF, 0x80, 0x00}), 1, 65536, {0, 32124, -32124}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.scale32 = c.scale32;
+        const std::string path = Make(c.name, c.bytes);
+        const SoundFileInfo info = DetectFileType(path, settings);
+        const auto bytes = static_cast<int64_t>(c.expected.size()) * 2;
+        EXPECT_EQ(std::tuple(info.type, info.headerSize, info.channels, info.dataEnd, info.frameAlign),
+                  std::tuple(kFileOtherFormat, 0, c.channels, bytes, 2 * c.channels));
+        EXPECT_EQ(ReadAll(path, info, settings), c.expected);
+        // Back and forth: a position inside the last frame reads it, then one inside the first.
+        SoundFileReader reader;
+        ASSERT_TRUE(reader.Open(path, info, settings));
+        EXPECT_EQ(ReadAt(reader, bytes - 1, 2, c.channels),
+                  std::vector<int16_t>(c.expected.end() - c.channels, c.expected.end()));
+        EXPECT_EQ(reader.NextPosition(), bytes);
+        EXPECT_EQ(ReadAt(reader, 1, 1, c.channels),
+                  std::vector<int16_t>(c.expected.begin(), c.expected.begin() + c.channels));
+    }
+}
+
 // Chunks before and after the data: true sizes read the data chunk alone with positions on frames;
 // placeholder sizes are repaired by rewriting only the two sizes.
 TEST_F(FormatsTest, WavWithChunksAroundTheDataIsReadAndRepairedInPlace) {
@@ -267,6 +307,8 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
         {"zero.kay", Bytes(600, 0)},
         {"huge.kay", Cat({Bytes(120, 0), Le<int16_t>({32767, 1}), Bytes(476, 0)})},
         {"empty.bin", {}},
+        {"corrupt.flac", Cat({"fLaC", Bytes(64, 0x55)})},
+        {"empty.aiff", {}},
     };
     for (const auto& [name, bytes] : bad) {
         SCOPED_TRACE(name);
@@ -279,9 +321,9 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
     std::filesystem::create_directory(folder.Path() + "folder.wav");
     EXPECT_EQ(DetectFileType(folder.Path() + "folder.wav", settings).message,
               "Not a sound file: " + folder.Path() + "folder.wav (a folder)");
-    // 24-bit samples are not misread as 32-bit ones.
-    const std::string b24 = Make("b24.wav", Wav(16, 1, 1, 8000, 24, Bytes(6, 0)));
-    EXPECT_EQ(std::tuple(DetectFileType(b24, settings).type, DetectFileType(b24, settings).message),
+    // A sample format neither the built-in rules nor libsndfile know keeps the rules' verdict.
+    const std::string odd = Make("odd.wav", Wav(16, 0x1234, 1, 8000, 12, Bytes(6, 0)));
+    EXPECT_EQ(std::tuple(DetectFileType(odd, settings).type, DetectFileType(odd, settings).message),
               std::tuple(kFileUnsupported, "Unknown file type"));
     // A 32-bit file whose fmt size is no fmt size: its code must not pass for another type.
     Bytes noFmt = Wav(16, 0, 1, 8000, 32, Bytes(8, 0));
@@ -310,6 +352,14 @@ TEST_F(FormatsTest, BadInputIsRefusedWithAMessage) {
     std::vector<int16_t> page(4);
     EXPECT_EQ(reader.Read(0, page), -1);
     EXPECT_EQ(reader.Error().rfind("Read error", 0), 0u) << reader.Error();
+    // A library-read file cut short after recognition: the read fails instead of ending early.
+    const std::string cut = Make("cut.wav", Wav(16, 1, 1, 8000, 24, Bytes(30, 0)));
+    const SoundFileInfo whole = DetectFileType(cut, settings);
+    std::filesystem::resize_file(cut, 44 + 15);
+    ASSERT_TRUE(reader.Open(cut, whole, settings));
+    std::vector<int16_t> all(10);
+    EXPECT_EQ(reader.Read(0, all), -1);
+    EXPECT_EQ(reader.Error(), "Read error: the data ends before its stated length");
 }
 
 // Damaged sizes in every WAV layout: read-only recognition writes nothing, recognition and "Fix wav

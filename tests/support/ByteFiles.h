@@ -72,4 +72,13 @@ inline std::optional<std::string> SoxInfo(const std::string& path) {
         .value_or(std::string());
 }
 
+inline bool SoxInstalled() {
+    return std::system("command -v sox >/dev/null 2>&1") == 0;
+}
+
+// sox's copy of a sound file in the format of the output's extension and the options ("-b 24", "-B").
+inline bool SoxConvert(const std::string& in, const std::string& out, const std::string& options = "") {
+    return std::system(("sox '" + in + "' " + options + " '" + out + "'").c_str()) == 0;
+}
+
 } // namespace ondrix
