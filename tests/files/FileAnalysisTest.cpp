@@ -526,7 +526,7 @@ TEST_F(ExportTest, OtherFormatsExportTheColumnsOfTheirWav) {
     const ExportSummary summary = Export(files, true);
     EXPECT_EQ(std::tuple(summary.filesDone, summary.filesFailed), std::tuple(6, 1));
     EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                         "cut.flac: Not a sound file: " + cut + " (its last frame cannot be read)"),
+                         cut + ": failed: Not a sound file: " + cut + " (its last frame cannot be read)"),
               1);
     const auto expected = ReadTable(Out("tones.csv"));
     ASSERT_EQ(expected.size(), static_cast<std::size_t>((kFrames - kFft) / kStep + 1));
