@@ -13,29 +13,33 @@ std::string UsageText() {
   or:  ondrix --help | --version
 Real-time sound spectrograph for field bioacoustics.
 
-Without --export the main window opens. FILE, when it exists, is opened and analysed; a command line
-ending in /REC starts a recording at once (/AUTO and /PPT are accepted and ignored).
+Without --export the main window opens. FILE, when it exists, is opened and
+analysed; a command line ending in /REC starts a recording at once (/AUTO and
+/PPT are accepted and ignored).
 
 Window options:
-  --home FOLDER         keep settings, presets and the session log in FOLDER (default:
-                        $ONDRIX_HOME, else $XDG_CONFIG_HOME/ondrix, else ~/.config/ondrix)
+  --home FOLDER         keep settings, presets and the session log in FOLDER
+                        (default: $ONDRIX_HOME, else $XDG_CONFIG_HOME/ondrix,
+                        else ~/.config/ondrix)
   --no-splash           start without the splash window
   --start               start the analysis of the current task at once
-  --screenshot FILE     save a PNG picture of the main window to FILE after 3 s, print its
-                        path and quit (unless --quit-after says when)
-  --quit-after SECONDS  quit after SECONDS; a run in progress stops and is closed first
+  --screenshot FILE     save a PNG picture of the main window to FILE after
+                        3 s, print its path and quit (unless --quit-after)
+  --quit-after SECONDS  quit after SECONDS; a running analysis or recording
+                        is stopped and closed first
 
-Export options (no window; the pages of each FILE are analysed with the saved settings):
+Export options (no window; each FILE is analysed with the saved settings):
   --export OUTDIR       write the PNG pages of each FILE into OUTDIR
   --width N             columns per page, 1 to 65536 (default 1024)
   --columns             also write the display values of every column as CSV
   --no-pictures         analyse only; write no PNG pages
-  --axes                draw each page whole, framed by its time and frequency axes, under
-                        the file's name and the page's start time
-  --home FOLDER         read the saved settings from FOLDER (default as above)
+  --axes                draw each page whole, framed by its time and
+                        frequency axes, under the file's name and start time
+  --home FOLDER         read the saved settings from FOLDER
   --jobs N              analyse with N workers (default: the number of cores)
-  --files-from LIST     also analyse the files named in LIST, one per line ("-" reads
-                        standard input; blank lines and lines starting with # are skipped)
+  --files-from LIST     also analyse the files named in LIST, one per line
+                        ("-" reads standard input; blank lines and lines
+                        starting with # are skipped)
   --skip-existing       skip a file whose outputs are all complete
   --summary FILE        write one JSON line per input file to FILE
 
@@ -43,9 +47,10 @@ Other options:
   -h, --help            print this help and exit
   -v, --version         print the version and exit
 
-Exit status of --export: 0 when every file was done, 1 when some failed (the others are
-done), 2 for a command line that cannot be used. The window ends with 0; 1 when --screenshot
-cannot save its picture, 2 for a --quit-after without a number of seconds.
+Exit status of --export: 0 when every file was done, 1 when some failed (the
+others are done), 2 for a command line that cannot be used. The window ends
+with 0; 1 when --screenshot cannot save its picture, 2 for a --quit-after
+without a number of seconds.
 )";
 }
 
