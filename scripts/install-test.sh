@@ -67,6 +67,7 @@ version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/ondrix
   fail "ondrix --version exits with $?"
 release="$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n 1)"
 [ "$version" = "Ondrix $release" ] || fail "--version says '$version', the metainfo's release is $release"
+grep -q "^\.TH ONDRIX 1 .* \"$version\"" "$usr/share/man/man1/ondrix.1" || fail "the man page is not of $version"
 grep -q "^Usage: ondrix" "$work/help.txt" || fail "--help has no usage line"
 for option in --home --no-splash --start --screenshot --quit-after --export --width --columns \
   --no-pictures --axes --jobs --files-from --skip-existing --summary --help --version; do
