@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench coverage format clean
+.PHONY: all deps configure build run test install package bench coverage format clean
 
 all: build
 
@@ -20,6 +20,15 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# Installs into PREFIX (default /usr/local), below DESTDIR when given.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The Debian package ondrix_<version>_<arch>.deb in the build folder.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	./scripts/install-deps.sh bench

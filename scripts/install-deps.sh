@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ondrix needs to build, run and test; installs only what is missing.
+# desktop-file-utils, appstream, man-db and dpkg-dev check the installation and build the Debian package.
 # With "bench", also what the benchmarks compare against (ffmpeg); with "coverage", gcovr.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-pulse socat parallel
   xvfb xauth imagemagick ghostscript clang-format
+  desktop-file-utils appstream man-db dpkg-dev
 )
 if [ "${1:-}" = bench ]; then
   packages+=(ffmpeg)

@@ -1,5 +1,6 @@
 // Ondrix: the real-time sound spectrograph. Parses the command line and runs the main window, or the
 // headless export.
+#include "app/CommandLineHelp.h"
 #include "app/ExportCommand.h"
 #include "ui/Application.h"
 #include "ui/MainWindow.h"
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -39,6 +41,10 @@ bool SaveScreenshot(QWidget& window, const QString& path) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The help and the version need no display, so they are answered before Qt starts.
+    if (const std::optional<int> answered = ondrix::AnswerHelpOrVersion(argc, argv)) {
+        return *answered;
+    }
     if (ondrix::IsExportCommand(argc, argv)) {
         return ondrix::RunExportCommand(argc, argv);
     }
@@ -51,8 +57,6 @@ int main(int argc, char* argv[]) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Real-time sound spectrograph for field bioacoustics.");
-    parser.addHelpOption();
-    parser.addVersionOption();
     const QCommandLineOption home("home", "Keep settings, presets and logs in <folder>.", "folder");
     const QCommandLineOption screenshot(
         "screenshot",
