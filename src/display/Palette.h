@@ -26,13 +26,15 @@ public:
 
     // The palette index of a display value: rounded half to even, limited to -512..512. NaN gives
     // index 0.
-    // Per pixel: limited first, then one rounding instruction in the default (ties-to-even) mode.
+    // Per pixel, inline: limited first, then rounded by adding and taking away 1.5 x 2^23, which leaves a
+    // float below 2^22 in magnitude at its nearest integer, half to even, in the default rounding mode
+    // (the result of lrint, without its library call).
     static int IndexOf(float value) {
-        if (std::isnan(value)) {
-            return 0;
-        }
-        return static_cast<int>(
-            std::lrint(std::clamp(value, static_cast<float>(MinIndex), static_cast<float>(MaxIndex))));
+        constexpr float kRounder = 12582912.0f;
+        const float limited =
+            std::isnan(value) ? 0.0f
+                              : std::clamp(value, static_cast<float>(MinIndex), static_cast<float>(MaxIndex));
+        return static_cast<int>((limited + kRounder) - kRounder);
     }
 
     // The picture colour (QImage RGB32, 0xffRRGGBB) of a display value.

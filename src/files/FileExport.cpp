@@ -115,6 +115,7 @@ FileResult ExportFile(SettingsModel& settings, MenuModel& menus, const std::stri
     // The run's own picture, laid out at the requested width as the window lays out its own.
     Palette palette;
     SpectrogramRenderer renderer(palette, kBorderColour);
+    renderer.SetColumnMajor(true); // whole pages: each column drawn contiguously, one transpose a page
     SpectrumAveraging averaging;
     NoEvents pump;
     bool failed = false;
