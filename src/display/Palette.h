@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace ondrix {
 
@@ -39,6 +41,9 @@ public:
 
     // The picture colour (QImage RGB32, 0xffRRGGBB) of a display value.
     uint32_t Lookup(float value) const { return table_[IndexOf(value) - MinIndex]; }
+    // Lookup of every value, the colours written `step` pixels apart from `out` on (a column of a
+    // picture); four values at a time where the processor can.
+    void LookupRun(std::span<const float> values, uint32_t* out, std::ptrdiff_t step) const;
 
     // An entry by index (limited to -512..512): as a picture colour, as components, and in the
     // 0x00BBGGRR form the colour scales are written in.

@@ -227,11 +227,9 @@ void SpectrogramRenderer::DrawSpectrum(const PixelGrid& target, int column, int 
     const int first = std::max(0, bottomRow - (target.Height() - 1));
     const int last = std::min(rows - 1, bottomRow);
     if (first <= last) {
-        const std::ptrdiff_t step = target.YStep();
-        uint32_t* pixel = target.At(column, bottomRow - first);
-        for (int j = first; j <= last; ++j, pixel -= step) {
-            *pixel = palette_.Lookup(values[j]);
-        }
+        palette_.LookupRun(
+            values.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1)),
+            target.At(column, bottomRow - first), -target.YStep());
     }
 
     const FrequencyMarkers& markers = session_.markers;

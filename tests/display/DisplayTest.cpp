@@ -79,6 +79,14 @@ TEST(Palette, LookupLimitsRoundingScalesWithoutTableAndPreview) {
               std::tuple(red.Entry(0), red.Entry(255), red.Entry(2), red.Entry(4)));
     EXPECT_EQ(std::tuple(Palette::IndexOf(-511.5f), Palette::IndexOf(INFINITY), Palette::IndexOf(NAN)),
               std::tuple(-512, 512, 0));
+    // A run of lookups, four at a time and the rest one by one, gives each value's own colour.
+    const std::vector<float> run = {2.5f,   3.5f,   -0.5f,  NAN,         -INFINITY,
+                                    254.5f, 300.0f, -1e30f, 0.49999997f, 7.0f};
+    std::vector<uint32_t> colours(2 * run.size());
+    Built(10).LookupRun(run, colours.data() + colours.size() - 1, -2);
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        EXPECT_EQ(colours[colours.size() - 1 - 2 * i], Built(10).Lookup(run[i])) << run[i];
+    }
     for (const int keep : {19, 20, 21, -1}) {
         Palette palette = Built(13);
         palette.BuildPalette(keep);
