@@ -1,6 +1,8 @@
 // Exports a ten-minute 48 kHz mono WAV (FFT 1024, Hanning 1024, step 512, height 256) with and without
-// the PNG pages, and runs sox's spectrogram and ffmpeg's showspectrumpic on the same file when they are
-// installed, all in one run so the machine's state is the same for each.
+// the PNG pages, runs the bare column chain over the same samples, and sox's spectrogram and ffmpeg's
+// showspectrumpic on the same file when they are installed, all in one run so the machine's state is the
+// same for each. An argument (pages, none, chain, tools) runs only that part, e.g. under a profiler.
+#include "analysis/ColumnChain.h"
 #include "files/FileExport.h"
 #include "recording/WavHeader.h"
 #include "settings/MenuModel.h"
@@ -16,6 +18,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace ondrix {
@@ -29,51 +32,97 @@ constexpr double kColumns = static_cast<double>(kRate) * kSeconds / kStep;
 using Clock = std::chrono::steady_clock;
 
 // A slow sweep, a steady tone and some noise: every page has something to draw.
-void WriteTestFile(const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(std::string(44, '\0').data(), 44);
+std::vector<int16_t> TestSignal() {
     std::mt19937 noise(7);
     std::normal_distribution<double> hiss(0.0, 300.0);
-    std::vector<int16_t> block(kRate);
+    std::vector<int16_t> samples(static_cast<std::size_t>(kRate) * kSeconds);
     double phase = 0.0;
-    for (int second = 0; second < kSeconds; ++second) {
-        for (int i = 0; i < kRate; ++i) {
-            const double t = second + static_cast<double>(i) / kRate;
-            phase += 2.0 * M_PI * (500.0 + 20000.0 * t / kSeconds) / kRate;
-            const double value =
-                8000.0 * std::sin(phase) + 4000.0 * std::sin(2.0 * M_PI * 3000.0 * t) + hiss(noise);
-            block[static_cast<std::size_t>(i)] =
-                static_cast<int16_t>(std::lround(std::clamp(value, -32768.0, 32767.0)));
-        }
-        out.write(reinterpret_cast<const char*>(block.data()),
-                  static_cast<std::streamsize>(block.size() * 2));
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        phase += 2.0 * M_PI * (500.0 + 20000.0 * t / kSeconds) / kRate;
+        const double value =
+            8000.0 * std::sin(phase) + 4000.0 * std::sin(2.0 * M_PI * 3000.0 * t) + hiss(noise);
+        samples[i] = static_cast<int16_t>(std::lround(std::clamp(value, -32768.0, 32767.0)));
     }
+    return samples;
+}
+
+void WriteTestFile(const std::string& path, const std::vector<int16_t>& samples) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(std::string(44, '\0').data(), 44);
+    out.write(reinterpret_cast<const char*>(samples.data()),
+              static_cast<std::streamsize>(samples.size() * 2));
     out.close();
     WriteWavHeader(path, 1, kRate);
 }
 
-double TimeCommand(const std::string& command) {
+// Wall-clock and CPU seconds of one run (this process and the commands it waited for). On a machine
+// shared with other work the CPU seconds vary less than the wall clock. Negative when the run failed.
+struct Timing {
+    double wall = -1.0;
+    double cpu = -1.0;
+};
+
+double CpuSeconds() {
+    double seconds = 0.0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        getrusage(who, &usage);
+        for (const timeval& t : {usage.ru_utime, usage.ru_stime}) {
+            seconds += static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+        }
+    }
+    return seconds;
+}
+
+template <typename Run> Timing Time(Run run) {
+    const double cpu = CpuSeconds();
     const Clock::time_point start = Clock::now();
-    const int status = std::system(command.c_str());
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return status == 0 ? seconds : -1.0;
+    const bool ok = run();
+    Timing timing{std::chrono::duration<double>(Clock::now() - start).count(), CpuSeconds() - cpu};
+    return ok ? timing : Timing{};
+}
+
+// The column chain alone over the same samples, frame after frame, as the export sets it up: what the
+// export would reach if reading, drawing and saving cost nothing.
+Timing RunBareChain(const std::vector<int16_t>& samples) {
+    SpectrumAveraging averaging;
+    ColumnChain chain({.fftSize = 1024,
+                       .windowSize = 1024,
+                       .windowType = static_cast<int>(WindowType::Hanning),
+                       .scanStep = kStep},
+                      averaging);
+    const ColumnControls controls{.rows = 256, .direct = DirectRows(1024, 256, false), .compression = 2};
+    return Time([&] {
+        float sum = 0.0f;
+        for (std::size_t first = 0; first + 1024 <= samples.size(); first += kStep) {
+            chain.Compute(std::span<const int16_t>(samples).subspan(first, 1024), controls);
+            sum += chain.Column()[0];
+        }
+        return !std::isnan(sum);
+    });
+}
+
+Timing TimeCommand(const std::string& command) {
+    return Time([&] { return std::system(command.c_str()) == 0; });
 }
 
 bool Installed(const char* program) {
     return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-void Report(const char* what, double seconds, double columns) {
-    if (seconds < 0) {
+void Report(const char* what, Timing timing, double columns) {
+    if (timing.wall < 0) {
         std::printf("%-46s failed\n", what);
         return;
     }
-    std::printf("%-46s %7.2f s  %9.0f columns/s  %7.0f x real time\n", what, seconds, columns / seconds,
-                kSeconds / seconds);
+    std::printf("%-46s %6.2f s %9.0f columns/s %6.0f x real time | CPU %6.2f s %9.0f columns/s\n", what,
+                timing.wall, columns / timing.wall, kSeconds / timing.wall, timing.cpu,
+                columns / std::max(timing.cpu, 1e-9));
     std::fflush(stdout);
 }
 
-double RunExport(const std::string& file, const std::string& out, bool pictures) {
+Timing RunExport(const std::string& file, const std::string& out, bool pictures) {
     SettingsModel settings;
     MenuModel menus;
     settings.ApplyInitialValues();
@@ -86,11 +135,11 @@ double RunExport(const std::string& file, const std::string& out, bool pictures)
     form.SetText("ScanStep", std::to_string(kStep));
     form.SetText("Combo7", "256");
     settings.SetMaxSpectrogramHeight(256);
-    const Clock::time_point start = Clock::now();
-    const ExportSummary summary = ExportFiles(
-        settings, menus, {.outFolder = out, .files = {file}, .width = 1024, .pictures = pictures}, {});
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return summary.filesFailed == 0 ? seconds : -1.0;
+    return Time([&] {
+        return ExportFiles(settings, menus,
+                           {.outFolder = out, .files = {file}, .width = 1024, .pictures = pictures}, {})
+                   .filesFailed == 0;
+    });
 }
 
 } // namespace
@@ -105,13 +154,35 @@ int main(int argc, char* argv[]) {
         std::perror("ondrix_bench_export");
         return 1;
     }
+    const std::string only = argc > 1 ? argv[1] : "";
+    const auto runs = [&only](const char* part) { return only.empty() || only == part; };
     const std::string file = folder + "/ten-minutes.wav";
-    WriteTestFile(file);
+    const std::vector<int16_t> samples = TestSignal();
+    WriteTestFile(file, samples);
     std::printf(
         "Export of a 600 s 48 kHz mono WAV, FFT 1024, Hanning 1024, step 512, 256 rows (%.0f columns)\n",
         kColumns);
-    Report("ondrix --export (PNG pages 1024 x 256)", RunExport(file, folder + "/pages", true), kColumns);
-    Report("ondrix export, analysis and drawing only", RunExport(file, folder + "/none", false), kColumns);
+    Timing withoutPages;
+    Timing chain;
+    if (runs("pages")) {
+        Report("ondrix --export (PNG pages 1024 x 256)", RunExport(file, folder + "/pages", true), kColumns);
+    }
+    if (runs("none")) {
+        withoutPages = RunExport(file, folder + "/none", false);
+        Report("ondrix export, analysis and drawing only", withoutPages, kColumns);
+    }
+    if (runs("chain")) {
+        chain = RunBareChain(samples);
+        Report("bare column chain, same FFT, step and rows", chain, kColumns);
+    }
+    if (withoutPages.wall > 0 && chain.wall > 0) {
+        std::printf("export without pages / bare chain, columns per second: %.2f (CPU: %.2f)\n",
+                    chain.wall / withoutPages.wall, chain.cpu / withoutPages.cpu);
+    }
+    if (!runs("tools")) {
+        std::filesystem::remove_all(folder);
+        return 0;
+    }
     if (Installed("sox")) {
         // One pixel column per step: 48000 / 512 = 93.75 columns per second, a 1024-point DFT (513 rows).
         Report("sox spectrogram -X 93.75 -y 513",

@@ -2,6 +2,10 @@
 
 #include <QColor>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace ondrix {
 
 Palette::Palette() {
@@ -23,6 +27,30 @@ void Palette::BuildPalette(int scale) {
     const uint32_t high = table_[255 - MinIndex];
     std::fill(table_.begin(), table_.begin() + (0 - MinIndex), low);
     std::fill(table_.begin() + (256 - MinIndex), table_.end(), high);
+}
+
+void Palette::LookupRun(std::span<const float> values, uint32_t* out, std::ptrdiff_t step) const {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // IndexOf four at a time: NaN to 0, limited, then converted in the default (half to even) rounding.
+    const __m128 low = _mm_set1_ps(static_cast<float>(MinIndex));
+    const __m128 high = _mm_set1_ps(static_cast<float>(MaxIndex));
+    const __m128i offset = _mm_set1_epi32(-MinIndex);
+    alignas(16) int32_t index[4];
+    for (; i + 4 <= values.size(); i += 4) {
+        __m128 v = _mm_loadu_ps(values.data() + i);
+        v = _mm_and_ps(v, _mm_cmpord_ps(v, v));
+        v = _mm_min_ps(_mm_max_ps(v, low), high);
+        _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_add_epi32(_mm_cvtps_epi32(v), offset));
+        for (const int32_t k : index) {
+            *out = table_[static_cast<std::size_t>(k)];
+            out += step;
+        }
+    }
+#endif
+    for (; i < values.size(); ++i, out += step) {
+        *out = Lookup(values[i]);
+    }
 }
 
 Rgb Palette::EntryRgb(int index) const {

@@ -1,5 +1,7 @@
 #include "display/PictureDrawing.h"
 
+#include "display/PixelGrid.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,24 +16,11 @@ uint32_t* PixelAt(uchar* bits, qsizetype stride, int x, int y) {
 } // namespace
 
 void SetPixelClipped(QImage& picture, int x, int y, uint32_t colour) {
-    if (x < 0 || y < 0 || x >= picture.width() || y >= picture.height()) {
-        return;
-    }
-    *PixelAt(picture.bits(), picture.bytesPerLine(), x, y) = colour;
+    PixelGrid::RowMajor(picture).Set(x, y, colour);
 }
 
 void DrawVerticalLine(QImage& picture, int x, int y1, int y2, uint32_t colour) {
-    const int top = std::max(std::min(y1, y2), 0);
-    const int bottom = std::min(std::max(y1, y2), picture.height() - 1);
-    if (x < 0 || x >= picture.width() || top > bottom) {
-        return;
-    }
-    // One pixel per row: step down the rows instead of filling one-pixel spans.
-    const qsizetype stride = picture.bytesPerLine();
-    uchar* pixel = reinterpret_cast<uchar*>(PixelAt(picture.bits(), stride, x, top));
-    for (int y = top; y <= bottom; ++y, pixel += stride) {
-        *reinterpret_cast<uint32_t*>(pixel) = colour;
-    }
+    PixelGrid::RowMajor(picture).VerticalLine(x, y1, y2, colour);
 }
 
 void FillBox(QImage& picture, int x1, int y1, int x2, int y2, uint32_t colour) {

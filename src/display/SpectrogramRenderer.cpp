@@ -33,27 +33,28 @@ void SpectrogramRenderer::SetInactiveBorderColour(uint32_t colour) {
 void SpectrogramRenderer::SetGeometry(int width, int height) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
+    QImage& old = Rows();
     QImage picture;
     if (width_ > 0) {
         picture = QImage(width_, height_ + BelowSpectrogram, QImage::Format_RGB32);
         picture.fill(borderColour_);
-        CopyPicture(picture_, picture, 0, 0);
+        CopyPicture(old, picture, 0, 0);
     }
     picture_ = std::move(picture);
     SetX(x_);
 }
 
 void SpectrogramRenderer::ClearStrip() {
-    FillBox(picture_, 0, height_, width_, height_ + StripHeight - 1, borderColour_);
+    FillBox(Rows(), 0, height_, width_, height_ + StripHeight - 1, borderColour_);
 }
 
 void SpectrogramRenderer::Clear(uint32_t colour) {
-    FillBox(picture_, 0, 0, picture_.width() - 1, picture_.height() - 1, colour | OpaqueAlpha);
+    FillBox(Rows(), 0, 0, picture_.width() - 1, picture_.height() - 1, colour | OpaqueAlpha);
 }
 
 void SpectrogramRenderer::PrintLines(const std::vector<std::string>& lines) {
     if (!picture_.isNull()) {
-        picture_.fill(White);
+        Rows().fill(White);
     }
     PrintText(lines);
 }
@@ -62,7 +63,7 @@ void SpectrogramRenderer::PrintText(const std::vector<std::string>& lines) {
     if (picture_.isNull()) {
         return;
     }
-    QPainter painter(&picture_);
+    QPainter painter(&Rows());
     painter.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     painter.setPen(Qt::black);
     const int lineHeight = painter.fontMetrics().lineSpacing();
@@ -96,6 +97,38 @@ void SpectrogramRenderer::EndSession() {
     trackingRow_ = -1;
 }
 
+void SpectrogramRenderer::SetColumnMajor(bool on) {
+    Rows();
+    columnMajor_ = on;
+    columns_ = QImage();
+}
+
+const QImage& SpectrogramRenderer::Picture() const {
+    if (pictureStale_) {
+        TransposePicture(columns_, picture_);
+        pictureStale_ = false;
+    }
+    return picture_;
+}
+
+QImage& SpectrogramRenderer::Rows() {
+    Picture();
+    columnsStale_ = true;
+    return picture_;
+}
+
+PixelGrid SpectrogramRenderer::ColumnTarget() {
+    if (!columnMajor_ || session_.updateRate > 0 || picture_.isNull()) {
+        return PixelGrid::RowMajor(Rows());
+    }
+    if (columnsStale_) {
+        TransposePicture(picture_, columns_);
+        columnsStale_ = false;
+    }
+    pictureStale_ = true;
+    return PixelGrid::ColumnMajor(columns_);
+}
+
 void SpectrogramRenderer::SetX(int x) {
     x_ = width_ > 0 ? ((x % width_) + width_) % width_ : 0;
 }
@@ -111,10 +144,11 @@ void SpectrogramRenderer::DrawColumn(std::span<const float> values, int rows, in
     const int c = u > 0 ? x_ % u : x_;
 
     // Row 0 sits at the bottom of the block, or at row H - 1 of the picture when drawing straight on it.
+    const PixelGrid picture = ColumnTarget();
     if (u > 0) {
-        DrawSpectrum(block_, c, block_.height() - 1, values, rows);
+        DrawSpectrum(PixelGrid::RowMajor(block_), c, block_.height() - 1, values, rows);
     } else {
-        DrawSpectrum(picture_, c, height_ - 1, values, rows);
+        DrawSpectrum(picture, c, height_ - 1, values, rows);
     }
 
     // Without a block there is nothing to scroll: the lines stand at x in every mode.
@@ -122,7 +156,7 @@ void SpectrogramRenderer::DrawColumn(std::span<const float> values, int rows, in
     if (Scrolling() && u > 0) {
         p = width_ - u + c;
     }
-    DrawLines(p, low, high, overloaded);
+    DrawLines(picture, p, low, high, overloaded);
     lineX_ = p;
     FinishColumn(c);
 }
@@ -148,13 +182,14 @@ void SpectrogramRenderer::DrawStereoColumn(std::span<const float> upper, std::sp
     halfRows = std::clamp(halfRows, 0, static_cast<int>(std::min(upper.size(), lower.size())));
     const int u = session_.updateRate;
     const int c = u > 0 ? x_ % u : x_;
-    QImage& target = u > 0 ? block_ : picture_;
+    const PixelGrid picture = ColumnTarget();
+    const PixelGrid target = u > 0 ? PixelGrid::RowMajor(block_) : picture;
     const int bottom = u > 0 ? block_.height() - 1 : height_ - 1;
     const int top = bottom - (session_.rows - 1);
-    if (c < target.width()) {
+    if (c < target.Width()) {
         for (int j = 0; j < halfRows; ++j) {
             const auto i = static_cast<std::size_t>(j);
-            SetPixelClipped(target, c, top + halfRows - 1 - j, palette_.Lookup(upper[i]));
+            target.Set(c, top + halfRows - 1 - j, palette_.Lookup(upper[i]));
             uint32_t colour = palette_.Lookup(lower[i]);
             if (redBlue) {
                 const double r = std::max(lower[i] - 24.0, 0.0);
@@ -164,7 +199,7 @@ void SpectrogramRenderer::DrawStereoColumn(std::span<const float> upper, std::sp
                 };
                 colour = 0xff000000u | channel(4 * r) << 16 | channel(r + l) << 8 | channel(4 * l);
             }
-            SetPixelClipped(target, c, top + 2 * halfRows - 1 - j, colour);
+            target.Set(c, top + 2 * halfRows - 1 - j, colour);
         }
         for (int ch = 0; ch < 2; ++ch) {
             const int row = trackingRows[static_cast<std::size_t>(ch)];
@@ -177,32 +212,30 @@ void SpectrogramRenderer::DrawStereoColumn(std::span<const float> upper, std::sp
     if (Scrolling() && u > 0) {
         p = width_ - u + c;
     }
-    DrawBand(p);
+    DrawBand(picture, p);
     for (int ch = 0; ch < 2; ++ch) {
         const StereoLevel& level = levels[static_cast<std::size_t>(ch)];
-        DrawVerticalLine(picture_, p, height_ + 36 * ch + 38 + level.high, height_ + 36 * ch + 37 + level.low,
-                         level.overloaded ? PureRed : Black);
+        picture.VerticalLine(p, height_ + 36 * ch + 38 + level.high, height_ + 36 * ch + 37 + level.low,
+                             level.overloaded ? PureRed : Black);
     }
     lineX_ = p;
     FinishColumn(c);
 }
 
-void SpectrogramRenderer::DrawSpectrum(QImage& target, int column, int bottomRow,
+void SpectrogramRenderer::DrawSpectrum(const PixelGrid& target, int column, int bottomRow,
                                        std::span<const float> values, int rows) {
     const int trackingRow = trackingRow_;
     trackingRow_ = -1;
-    if (column < 0 || column >= target.width()) {
+    if (column < 0 || column >= target.Width()) {
         return;
     }
     // Only rows whose y = bottomRow - j lies inside the target are written.
-    const int first = std::max(0, bottomRow - (target.height() - 1));
+    const int first = std::max(0, bottomRow - (target.Height() - 1));
     const int last = std::min(rows - 1, bottomRow);
     if (first <= last) {
-        const qsizetype stride = target.bytesPerLine();
-        uchar* pixel = target.bits() + (bottomRow - first) * stride + column * sizeof(uint32_t);
-        for (int j = first; j <= last; ++j, pixel -= stride) {
-            *reinterpret_cast<uint32_t*>(pixel) = palette_.Lookup(values[j]);
-        }
+        palette_.LookupRun(
+            values.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1)),
+            target.At(column, bottomRow - first), -target.YStep());
     }
 
     const FrequencyMarkers& markers = session_.markers;
@@ -210,48 +243,49 @@ void SpectrogramRenderer::DrawSpectrum(QImage& target, int column, int bottomRow
         const uint32_t colour = palette_.Entry(markers.level);
         for (const int row : markers.rows) {
             if (row > 0) {
-                SetPixelClipped(target, column, bottomRow - row, colour);
+                target.Set(column, bottomRow - row, colour);
             }
         }
     }
     if (trackingRow >= 0) {
-        SetPixelClipped(target, column, bottomRow - trackingRow, PureRed);
+        target.Set(column, bottomRow - trackingRow, PureRed);
     }
 }
 
 void SpectrogramRenderer::DrawTick(uint32_t colour) {
-    DrawVerticalLine(picture_, lineX_, height_ + 10, height_ + 16, colour | OpaqueAlpha);
+    ColumnTarget().VerticalLine(lineX_, height_ + 10, height_ + 16, colour | OpaqueAlpha);
 }
 
-void SpectrogramRenderer::DrawLines(int p, int low, int high, bool overloaded) {
-    DrawBand(p);
-    DrawVerticalLine(picture_, p, height_ + 16 + high, height_ + 16 + low, overloaded ? PureRed : Black);
+void SpectrogramRenderer::DrawLines(const PixelGrid& target, int p, int low, int high, bool overloaded) {
+    DrawBand(target, p);
+    target.VerticalLine(p, height_ + 16 + high, height_ + 16 + low, overloaded ? PureRed : Black);
 }
 
 // The strip and the white band of column p (and the sweep cursor after it).
-void SpectrogramRenderer::DrawBand(int p) {
+void SpectrogramRenderer::DrawBand(const PixelGrid& target, int p) {
     const int h = height_;
-    DrawVerticalLine(picture_, p, h, h + 16, borderColour_);
-    DrawVerticalLine(picture_, p, session_.scrollMode == 2 ? h + 16 : h + 17, h + 96, White);
+    target.VerticalLine(p, h, h + 16, borderColour_);
+    target.VerticalLine(p, session_.scrollMode == 2 ? h + 16 : h + 17, h + 96, White);
     if (!Scrolling()) {
-        DrawVerticalLine(picture_, p + 1, h + 16, h + 96, borderColour_);
+        target.VerticalLine(p + 1, h + 16, h + 96, borderColour_);
     }
 }
 
 void SpectrogramRenderer::TransferBlock(int x) {
     const int u = session_.updateRate;
     const int top = height_ - block_.height();
+    QImage& picture = Rows();
     if (Scrolling()) {
-        CopyPicture(block_, picture_, width_ - u, top);
-        ShiftLeft(picture_, u);
+        CopyPicture(block_, picture, width_ - u, top);
+        ShiftLeft(picture, u);
     } else {
-        CopyPicture(block_, picture_, x - u + 1, top);
+        CopyPicture(block_, picture, x - u + 1, top);
     }
 }
 
 void SpectrogramRenderer::RestoreCopy() {
     if (!copy_.isNull() && copy_.size() == picture_.size()) {
-        picture_ = copy_;
+        Rows() = copy_;
     }
     copy_ = QImage();
 }

@@ -1,6 +1,8 @@
 // The spectrogram picture and the drawing of one column of display values into it.
 #pragma once
 
+#include "display/PixelGrid.h"
+
 #include <QImage>
 
 #include <array>
@@ -100,19 +102,30 @@ public:
     int X() const { return x_; }
     void SetX(int x);
 
-    const QImage& Picture() const { return picture_; }
+    // Whole pictures drawn off screen (exported pages): columns of sessions without a block go into a
+    // column-major copy of the picture, where each column's pixels are contiguous, and Picture()
+    // transposes them back when it is next asked for. The pixels are the same either way; a wide picture
+    // is drawn several times faster. Off by default.
+    void SetColumnMajor(bool on);
+
+    const QImage& Picture() const;
     // The copy kept while a dialog covers the picture: taken, then put back onto a picture of the same
     // size.
-    void SaveCopy() { copy_ = picture_.copy(); }
+    void SaveCopy() { copy_ = Picture().copy(); }
     void RestoreCopy();
     const QImage& Block() const { return block_; }
     const RendererSession& Session() const { return session_; }
 
 private:
     bool Scrolling() const { return session_.scrollMode == 1 || session_.scrollMode == 2; }
-    void DrawSpectrum(QImage& target, int column, int bottomRow, std::span<const float> values, int rows);
-    void DrawLines(int p, int low, int high, bool overloaded);
-    void DrawBand(int p);
+    // The picture for writing in its own order; the column-major copy is then out of date.
+    QImage& Rows();
+    // Where columns, strip and band are drawn: the column-major copy when it is in use, else the picture.
+    PixelGrid ColumnTarget();
+    void DrawSpectrum(const PixelGrid& target, int column, int bottomRow, std::span<const float> values,
+                      int rows);
+    void DrawLines(const PixelGrid& target, int p, int low, int high, bool overloaded);
+    void DrawBand(const PixelGrid& target, int p);
     void FinishColumn(int c);
     void TransferBlock(int x);
 
@@ -120,7 +133,12 @@ private:
     uint32_t borderColour_;
     int width_ = 0;
     int height_ = 0;
-    QImage picture_;
+    // Exactly one of the picture and its column-major copy may hold pixels the other lacks.
+    mutable QImage picture_;
+    mutable bool pictureStale_ = false; // columns_ is newer
+    QImage columns_;
+    bool columnsStale_ = true; // picture_ is newer
+    bool columnMajor_ = false;
     QImage copy_;
     QImage block_;
     RendererSession session_;

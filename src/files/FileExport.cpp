@@ -177,6 +177,7 @@ public:
           tasks_(settings_, menus_, messages_, pump_), file_{.name = path, .info = {}},
           context_{settings_, tasks_, messages_, renderer_, averaging_, file_} {
         settings_.CopyStateFrom(settings);
+        renderer_.SetColumnMajor(true); // whole pages: each column drawn contiguously, one transpose a page
         for (const MenuCommand& command : menus.Commands()) {
             menus_.SetChecked(command.name, command.checked);
         }

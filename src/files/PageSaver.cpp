@@ -3,6 +3,7 @@
 #include <QImageWriter>
 
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -98,7 +99,26 @@ PageSaver::~PageSaver() {
 }
 
 void PageSaver::Save(const QImage& picture, int top, int rows, const std::string& path) {
-    Page page{picture.copy(0, top, picture.width(), rows), path};
+    // The rows go into a page image the worker has finished with when there is one of the same size: a
+    // fresh megabyte a page would be mapped and zeroed by the system page by page.
+    QImage copy;
+    {
+        std::lock_guard lock(mutex_);
+        if (!spare_.empty()) {
+            copy = std::move(spare_.back());
+            spare_.pop_back();
+        }
+    }
+    if (copy.size() == QSize(picture.width(), rows) && copy.format() == picture.format() && top >= 0 &&
+        top + rows <= picture.height()) {
+        const auto bytes = static_cast<std::size_t>(copy.bytesPerLine());
+        for (int y = 0; y < rows; ++y) {
+            std::memcpy(copy.scanLine(y), picture.constScanLine(top + y), bytes);
+        }
+    } else {
+        copy = picture.copy(0, top, picture.width(), rows);
+    }
+    Page page{std::move(copy), path};
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return queue_.size() < kMaxQueued; });
     queue_.push_back(std::move(page));
@@ -138,6 +158,9 @@ void PageSaver::Work() {
         busy_ = false;
         if (!written && error_.empty()) {
             error_ = page.path;
+        }
+        if (spare_.size() < kMaxQueued + 1) {
+            spare_.push_back(std::move(page.rows));
         }
         changed_.notify_all();
     }

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace ondrix {
 
@@ -40,6 +41,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Page> queue_;
+    std::vector<QImage> spare_; // written pages, their memory kept for the next ones
     bool busy_ = false;
     bool stopping_ = false;
     std::string error_;

@@ -79,6 +79,14 @@ TEST(Palette, LookupLimitsRoundingScalesWithoutTableAndPreview) {
               std::tuple(red.Entry(0), red.Entry(255), red.Entry(2), red.Entry(4)));
     EXPECT_EQ(std::tuple(Palette::IndexOf(-511.5f), Palette::IndexOf(INFINITY), Palette::IndexOf(NAN)),
               std::tuple(-512, 512, 0));
+    // A run of lookups, four at a time and the rest one by one, gives each value's own colour.
+    const std::vector<float> run = {2.5f,   3.5f,   -0.5f,  NAN,         -INFINITY,
+                                    254.5f, 300.0f, -1e30f, 0.49999997f, 7.0f};
+    std::vector<uint32_t> colours(2 * run.size());
+    Built(10).LookupRun(run, colours.data() + colours.size() - 1, -2);
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        EXPECT_EQ(colours[colours.size() - 1 - 2 * i], Built(10).Lookup(run[i])) << run[i];
+    }
     for (const int keep : {19, 20, 21, -1}) {
         Palette palette = Built(13);
         palette.BuildPalette(keep);
@@ -164,14 +172,16 @@ TEST_F(Layout, GeometryPaletteAndBufferMenu) {
 }
 
 // A small spectrogram (W = 10, H = 8) drawn through scale 13, whose entry i is (i, 0, 0), so every
-// pixel tells which column k and row j it came from: column k has the display values 10 k + j.
-class Renderer : public ::testing::Test {
+// pixel tells which column k and row j it came from: column k has the display values 10 k + j. Every
+// case runs with the picture drawn as it is and drawn column-major.
+class Renderer : public ::testing::TestWithParam<bool> {
 protected:
     static constexpr int W = 10, H = 8, Low = 10, High = 20;
     static constexpr uint32_t Border = 0xffc0c0c0, Empty = 0xff000080, White = 0xffffffff;
     static constexpr uint32_t Red = 0xffff0000, Black = 0xff000000;
 
     Renderer() {
+        renderer.SetColumnMajor(GetParam());
         palette.BuildPalette(13);
         renderer.SetGeometry(W, H);
         renderer.Clear(Empty);
@@ -222,7 +232,7 @@ protected:
 // Sweep: blocks land at their columns, strip, band and level bar at once with the cursor one column
 // ahead; a partial block is lost at the wrap; an overloaded frame draws a red bar and the last cursor
 // does not wrap. Without a block columns appear at once.
-TEST_F(Renderer, SweepModeBlocksBarsAndTheCursor) {
+TEST_P(Renderer, SweepModeBlocksBarsAndTheCursor) {
     Start(4, 8, 0);
     Draw(0, 3);
     ExpectShown({-1, -1, -1, -1});
@@ -252,7 +262,7 @@ TEST_F(Renderer, SweepModeBlocksBarsAndTheCursor) {
 
 // Scroll: blocks land at the right edge, then picture, strip and band move left; mode 2 starts the white
 // band in the strip. Without a block columns appear at once.
-TEST_F(Renderer, ScrollModeMovesThePictureLeft) {
+TEST_P(Renderer, ScrollModeMovesThePictureLeft) {
     Start(4, 8, 1);
     Draw(0, 3);
     ExpectShown({-1, -1, -1, -1, -1, -1, -1, -1, -1, -1});
@@ -277,7 +287,7 @@ TEST_F(Renderer, ScrollModeMovesThePictureLeft) {
 
 // Frequency markers and the tracking mark overwrite the spectrum (the tracking mark in one column only);
 // a palette rebuilt during a session colours the next column.
-TEST_F(Renderer, MarksAndARebuiltPalette) {
+TEST_P(Renderer, MarksAndARebuiltPalette) {
     Start(4, 8, 0, FrequencyMarkers{true, {2, 0, 5}, 200});
     renderer.SetTrackingRow(3);
     Draw(0, 4);
@@ -297,7 +307,7 @@ TEST_F(Renderer, MarksAndARebuiltPalette) {
 }
 
 // Resizing keeps the overlap; ClearStrip fills only the strip; sessions make and release the block.
-TEST_F(Renderer, ResizingClearingAndSessions) {
+TEST_P(Renderer, ResizingClearingAndSessions) {
     Start(0, 8, 0);
     Draw(0, 7);
     renderer.SetGeometry(6, H + 2);
@@ -356,7 +366,7 @@ TEST(PictureDrawing, NothingIsWrittenOutsideThePictureAndTheVisiblePartLands) {
 // Geometry that does not fit: more rows than the display lose the top rows; a block wider than the
 // picture never lands (scroll-mode lines at W - U + c = c - 1 lose a block's first column); values,
 // bars and marks out of range are clipped; resizing during a session stays inside the picture.
-TEST_F(Renderer, OddGeometryIsClipped) {
+TEST_P(Renderer, OddGeometryIsClipped) {
     for (const int u : {0, 4}) {
         renderer.Clear(Empty);
         Start(u, 12, 0);
@@ -390,6 +400,50 @@ TEST_F(Renderer, OddGeometryIsClipped) {
         Draw(0, 9);
         EXPECT_EQ(renderer.Picture().width(), width);
         EXPECT_EQ(renderer.X(), width > 0 ? 9 % width : 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RowAndColumnMajor, Renderer, ::testing::Bool());
+
+// Pictures whose sides are not multiples of the transpose's tiles, drawn with marks, tracking, overloads,
+// two-channel columns and ticks, wrapping past the width: the column-major picture equals the plain one
+// whenever it is looked at, also after a resize in the middle of a page.
+TEST(ColumnMajorRenderer, DrawsThePlainPicture) {
+    const struct {
+        int width, height, rows;
+    } cases[] = {{1, 1, 1}, {33, 40, 40}, {70, 200, 150}, {100, 20, 64}};
+    Palette palette;
+    palette.BuildPalette(10);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", " << c.rows << " rows");
+        SpectrogramRenderer plain(palette, 0xffc0c0c0u), columns(palette, 0xffc0c0c0u);
+        columns.SetColumnMajor(true);
+        std::vector<float> values(static_cast<std::size_t>(c.rows));
+        for (int round = 0; round < 2; ++round) {
+            for (SpectrogramRenderer* r : {&plain, &columns}) {
+                r->SetGeometry(c.width + round, c.height);
+                r->BeginSession({0, c.rows, 0, FrequencyMarkers{true, {3, 0, c.rows - 1}, 99}});
+            }
+            for (int k = 0; k < c.width + 5; ++k) {
+                for (std::size_t j = 0; j < values.size(); ++j) {
+                    values[j] = static_cast<float>((k * 37 + static_cast<int>(j) * 11) % 300 - 20);
+                }
+                for (SpectrogramRenderer* r : {&plain, &columns}) {
+                    r->SetTrackingRow(k % 7 == 0 ? k % c.rows : -1);
+                    if (k % 5 == 4) {
+                        r->DrawStereoColumn(values, values, c.rows / 2, {{{-k, k, true}, {k, 2 * k, false}}},
+                                            k % 2 == 0);
+                    } else {
+                        r->DrawColumn(values, c.rows, -k, k, k % 3 == 0);
+                    }
+                    r->DrawTick(0xff00ff00u + static_cast<uint32_t>(k));
+                }
+                if (k % 16 == 0) {
+                    ASSERT_TRUE(columns.Picture() == plain.Picture()) << "column " << k;
+                }
+            }
+            ASSERT_TRUE(columns.Picture() == plain.Picture());
+        }
     }
 }
 
