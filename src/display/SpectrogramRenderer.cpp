@@ -204,7 +204,7 @@ void SpectrogramRenderer::DrawStereoColumn(std::span<const float> upper, std::sp
         for (int ch = 0; ch < 2; ++ch) {
             const int row = trackingRows[static_cast<std::size_t>(ch)];
             if (row >= 0 && row < halfRows) {
-                SetPixelClipped(target, c, top + halfRows * (ch + 1) - 1 - row, PureRed);
+                target.Set(c, top + halfRows * (ch + 1) - 1 - row, PureRed);
             }
         }
     }
