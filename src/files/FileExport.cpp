@@ -32,6 +32,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -165,6 +166,12 @@ std::optional<std::string> UnreadableReason(const std::string& path) {
     return std::nullopt;
 }
 
+// The first part of a file's output names: its name without the folder and the last extension, of any
+// length ("a.flac" and "a.wav" both give "a").
+std::string OutputStem(const std::string& path) {
+    return std::filesystem::path(FileNameOfPath(path)).stem().string();
+}
+
 // One file as one worker analyses it: a private copy of the settings and the menus, and the picture,
 // the loop and the page saver drawn from them. Set up once; then any runs of its pages may be drawn.
 class FileRun {
@@ -172,7 +179,7 @@ public:
     FileRun(const SettingsModel& settings, const MenuModel& menus, const ExportRequest& request,
             const std::string& path)
         : request_(request), path_(path), name_(FileNameOfPath(path)),
-          stem_(request.outFolder + StripExtension(name_)),
+          stem_(request.outFolder + OutputStem(path)),
           messages_([this](const std::string& text) { Note(text); }),
           tasks_(settings_, menus_, messages_, pump_), file_{.name = path, .info = {}},
           context_{settings_, tasks_, messages_, renderer_, averaging_, file_} {
@@ -341,9 +348,18 @@ public:
         : settings_(settings), menus_(menus), request_(request), progress_(progress),
           files_(request.files.size()) {
         tally_.files = files_.size();
+        std::map<std::string, std::size_t> stems;
         for (std::size_t i = 0; i < files_.size(); ++i) {
             FileState& state = files_[i];
             state.record.path = request.files[i];
+            // Two inputs with one output name would overwrite each other's pages: the later one is not done.
+            const auto [first, added] = stems.emplace(OutputStem(request.files[i]), i);
+            if (!added) {
+                const std::string& other = request.files[first->second];
+                state.clash = other == request.files[i]
+                                  ? std::string("listed twice")
+                                  : "its outputs would take the names of those of " + other;
+            }
             std::error_code error;
             const std::uintmax_t size = std::filesystem::file_size(request.files[i], error);
             state.size = error ? 0 : static_cast<long long>(size);
@@ -383,6 +399,7 @@ private:
         std::size_t chunksLeft = 0;
         bool failed = false;
         std::string stem;
+        std::string clash; // why the file's outputs cannot be written, before it is read
         std::vector<std::unique_ptr<ColumnTable>> tables; // per run of pages; the first is "<stem>.csv.tmp"
     };
 
@@ -424,6 +441,15 @@ private:
     void Open(std::size_t index, FileRun& run) {
         FileState& state = files_[index];
         state.start = Clock::now();
+        if (!state.clash.empty()) {
+            {
+                std::lock_guard lock(mutex_);
+                --opening_;
+            }
+            changed_.notify_all();
+            End(index, ExportStatus::Failed, state.clash);
+            return;
+        }
         const bool opened = run.Open();
         ExportFileRecord& record = state.record;
         const SoundFileInfo& info = run.Info();

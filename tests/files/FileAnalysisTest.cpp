@@ -509,10 +509,10 @@ TEST_F(ExportTest, OtherFormatsExportTheColumnsOfTheirWav) {
     if (!SoxInstalled()) {
         GTEST_SKIP() << "sox is not installed (scripts/install-deps.sh installs it)";
     }
-    const std::pair<const char*, const char*> copies[] = {{"tones.flac", ""},
+    const std::pair<const char*, const char*> copies[] = {{"tones16.flac", ""},
                                                           {"tones24.wav", "-b 24"},
                                                           {"tonesbe.wav", "-B"},
-                                                          {"tones.aiff", ""},
+                                                          {"tonesaiff.aiff", ""},
                                                           {"tones64.wav", "-e floating-point -b 64"}};
     std::vector<std::string> files = {tones};
     for (const auto& [name, options] : copies) {
@@ -531,12 +531,13 @@ TEST_F(ExportTest, OtherFormatsExportTheColumnsOfTheirWav) {
     const auto expected = ReadTable(Out("tones.csv"));
     ASSERT_EQ(expected.size(), static_cast<std::size_t>((kFrames - kFft) / kStep + 1));
     for (const auto& [name, options] : copies) {
-        EXPECT_TRUE(ReadTable(Out(StripExtension(name) + ".csv")) == expected) << name;
+        EXPECT_TRUE(ReadTable(Out(std::filesystem::path(name).stem().string() + ".csv")) == expected) << name;
     }
 }
 
-// A folder, a missing, an empty and an unreadable file and an unknown type are failed entries with their
-// reason, and the others exported (without a table); a folder that cannot be written stops the run first.
+// A folder, a missing, an empty and an unreadable file, an unknown type, a file listed twice and one whose
+// outputs would overwrite another's are failed entries with their reason, and the others exported
+// (without a table); a folder that cannot be written stops the run first.
 TEST_F(ExportTest, FilesThatCannotBeReadAreReportedAndTheOthersDone) {
     const std::string dir = folder.Path();
     std::ofstream(dir + "empty.wav").close();
@@ -551,7 +552,9 @@ TEST_F(ExportTest, FilesThatCannotBeReadAreReportedAndTheOthersDone) {
                {dir + "missing.wav", "no such file"},
                {dir + "empty.wav", "an empty file"},
                {dir + "x.abc", "Unknown File Extension ("},
-               {dir + "locked.wav", locked ? "cannot be read (Permission denied)" : ""}};
+               {dir + "locked.wav", locked ? "cannot be read (Permission denied)" : ""},
+               {tones, "listed twice"},
+               {dir + "other/tones.flac", "its outputs would take the names of those of " + tones}};
     std::vector<std::string> files{tones};
     for (const auto& input : bad) {
         files.push_back(input.path);
@@ -560,7 +563,7 @@ TEST_F(ExportTest, FilesThatCannotBeReadAreReportedAndTheOthersDone) {
     EXPECT_EQ(std::tuple(summary.filesDone, summary.filesFailed,
                          std::filesystem::exists(Out("tones-p0001.png")),
                          std::filesystem::exists(Out("tones.csv"))),
-              std::tuple(1, 5, true, false));
+              std::tuple(1, 7, true, false));
     for (const auto& input : bad) {
         SCOPED_TRACE(input.path);
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
