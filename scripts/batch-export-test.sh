@@ -88,6 +88,13 @@ done
 diff -r "$work/out1" "$work/out2" >/dev/null || fail "--jobs 2 differs from --jobs 1"
 diff -r "$work/out1" "$work/out3" >/dev/null || fail "GNU parallel's runs differ from --jobs 1"
 
+# Command lines that cannot be used end with 2 before anything is analysed.
+for bad in "--bogus $first" "--jobs 0 $first" "--jobs" "--files-from $work/no-list.txt" ""; do
+  # shellcheck disable=SC2086
+  "$program" --export "$work/unused" $bad 2>/dev/null && status=0 || status=$?
+  [ "$status" = 2 ] || fail "'--export OUT $bad' ended with $status, not 2"
+done
+
 # Killed after its first complete output (stopped first, so it cannot end between the look and the kill).
 "$program" --export "$work/out4" --home "$work/ondrix" --width 256 --columns --jobs 2 --summary "$work/s4.jsonl" \
   --files-from "$work/list.txt" "$first" 2>>"$work/err.txt" &

@@ -146,7 +146,6 @@ int RunExportCommand(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription("Analyses sound files into spectrogram pages (PNG) without a window.");
-    parser.addHelpOption();
     const QCommandLineOption exportTo("export", "Write the pages of each FILE into <folder>.", "folder");
     const QCommandLineOption width("width", "Columns per page (default 1024).", "columns");
     const QCommandLineOption columns("columns", "Also write the display values of every column as CSV.");
@@ -162,7 +161,6 @@ int RunExportCommand(int argc, char* argv[]) {
     parser.addOptions(
         {exportTo, width, columns, noPictures, axes, home, jobs, filesFrom, skipExisting, summaryTo});
     parser.addPositionalArgument("files", "Sound files to analyse.", "FILE...");
-    parser.process(app);
 
     const auto usage = [](const char* problem) {
         if (problem != nullptr) {
@@ -173,6 +171,10 @@ int RunExportCommand(int argc, char* argv[]) {
                      "[--files-from LIST] [--skip-existing] [--summary FILE] FILE...\n");
         return 2;
     };
+    // An option the export does not know is a usage error (exit 2), as the others are.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        return usage(qPrintable(parser.errorText()));
+    }
     ExportRequest request;
     request.outFolder = parser.value(exportTo).toStdString();
     request.columns = parser.isSet(columns);
