@@ -334,7 +334,11 @@ TEST(PulseLoopRealTime, EachChannelCarriesItsOwnTone) {
     ASSERT_TRUE(pulse.Ready()) << "PortAudio or ALSA's pulse device is missing";
     RealTimeLoopRig& rig = pulse.rig;
     rig.settings.Options0().SetText("NchanCombo", "2 - stereo");
-    rig.Quick({{"BlockSize", "9600"}, {"FFTSize", "1024"}, {"WindowSize", "1024"}, {"ScanStep", "512"}});
+    rig.Quick({{"BlockSize", "9600"},
+               {"FFTSize", "1024"},
+               {"WindowSize", "1024"},
+               {"ScanStep", "512"},
+               {"Combo7", "256"}});
     rig.settings.Options2().SetText("Combo2", "8");
     rig.Session(
         [&](int) { return rig.captured.size() < 2u * 48000 * 3 / 2 && rig.dialogs.messages.empty(); });
@@ -355,6 +359,27 @@ TEST(PulseLoopRealTime, EachChannelCarriesItsOwnTone) {
                                   static_cast<double>(second.size());
         EXPECT_GT(PowerAt(second, c.own, 48000), 0.9 * meanSquare) << "channel " << c.channel;
         EXPECT_LT(PowerAt(second, c.other, 48000), 0.01 * meanSquare) << "channel " << c.channel;
+    }
+    // In the picture, for a second of columns: the darkest (loudest) row of the upper half is the 1 kHz
+    // row, that of the lower half the 5 kHz row. A half's row j shows the bins of full rows 2j and 2j + 1.
+    const int rows = 256;
+    const int half = rows / 2;
+    const double halfRowHz = 48000.0 / 1024 * (512.0 / rows) * 2;
+    const int top = rig.renderer.Height() - rows;
+    const int columns = static_cast<int>(std::min<int64_t>(rig.context.status.columns, rig.renderer.Width()));
+    ASSERT_GE(columns, 48000 / 512 + 8);
+    for (int x = columns - 48000 / 512; x < columns; ++x) {
+        for (const auto& c : channels) {
+            int loudest = 0;
+            int darkest = 256;
+            for (int j = 0; j < half; ++j) {
+                const int gray = qGray(rig.renderer.Picture().pixel(x, top + half * (c.channel + 1) - 1 - j));
+                if (gray < darkest) {
+                    std::tie(darkest, loudest) = std::tuple(gray, j);
+                }
+            }
+            ASSERT_NEAR(loudest * halfRowHz, c.own, halfRowHz) << "column " << x << ", channel " << c.channel;
+        }
     }
 }
 
