@@ -43,12 +43,13 @@ bool PageSaver::Write(const QImage& picture, int top, int rows, const std::strin
         const auto* in = reinterpret_cast<const uint32_t*>(picture.constScanLine(top + y));
         uchar* out = indexed_.scanLine(y);
         for (int x = 0; x < width; ++x) {
-            const std::optional<uchar> index = IndexOf(in[x]);
-            if (!index) {
+            const Slot& slot = cache_[SlotOf(in[x])];
+            const int index = slot.index >= 0 && slot.colour == in[x] ? slot.index : IndexOf(in[x]);
+            if (index < 0) {
                 fits = false;
                 break;
             }
-            out[x] = *index;
+            out[x] = static_cast<uchar>(index);
         }
     }
     QImageWriter writer(QString::fromStdString(path), "png");
@@ -60,11 +61,8 @@ bool PageSaver::Write(const QImage& picture, int top, int rows, const std::strin
     return writer.write(top == 0 && rows == picture.height() ? picture : picture.copy(0, top, width, rows));
 }
 
-std::optional<uchar> PageSaver::IndexOf(uint32_t colour) {
-    Slot& slot = cache_[(colour * 2654435761u) >> 20 & (kCacheSize - 1)];
-    if (slot.index >= 0 && slot.colour == colour) {
-        return static_cast<uchar>(slot.index);
-    }
+// A colour missing from the cache: its index in the table, added when new; -1 when the table is full.
+int PageSaver::IndexOf(uint32_t colour) {
     int index = -1;
     for (int i = 0; i < table_.size(); ++i) {
         if (table_[i] == colour) {
@@ -74,13 +72,13 @@ std::optional<uchar> PageSaver::IndexOf(uint32_t colour) {
     }
     if (index < 0) {
         if (table_.size() == 256) {
-            return std::nullopt;
+            return -1;
         }
         index = static_cast<int>(table_.size());
         table_.push_back(colour);
     }
-    slot = {colour, index};
-    return static_cast<uchar>(index);
+    cache_[SlotOf(colour)] = {colour, index};
+    return index;
 }
 
 } // namespace ondrix

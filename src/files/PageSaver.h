@@ -5,7 +5,7 @@
 #include <QImage>
 
 #include <array>
-#include <optional>
+#include <cstdint>
 #include <string>
 
 namespace ondrix {
@@ -26,7 +26,8 @@ public:
 
 private:
     bool Write(const QImage& picture, int top, int rows, const std::string& path);
-    std::optional<uchar> IndexOf(uint32_t colour);
+    int IndexOf(uint32_t colour);
+    static std::size_t SlotOf(uint32_t colour) { return (colour * 2654435761u) >> 20 & (kCacheSize - 1); }
 
     static constexpr std::size_t kCacheSize = 4096;
     struct Slot {
