@@ -68,6 +68,18 @@ ONDRIX_VECTOR_LOOP inline void PowerSpectrum(std::span<const float> bins, std::s
     }
 }
 
+// peaks[j] = the largest of floor and the powers of bins 2j and 2j + 1 (re^2 + im^2 of the (re, im) pairs
+// in bins), for the length of peaks: the power spectrum and the peaks of rows of two bins in one pass.
+ONDRIX_VECTOR_LOOP inline void PairPeaks(std::span<const float> bins, std::span<float> peaks, float floor) {
+    for (std::size_t j = 0; j < peaks.size(); ++j) {
+        const float* b = bins.data() + 4 * j;
+        const float first = b[0] * b[0] + b[1] * b[1];
+        const float second = b[2] * b[2] + b[3] * b[3];
+        const float peak = first > floor ? first : floor;
+        peaks[j] = second > peak ? second : peak;
+    }
+}
+
 // The smallest and largest sample (integer reductions vectorise as they stand).
 inline std::pair<int16_t, int16_t> MinMax(std::span<const int16_t> x) {
     int16_t low = INT16_MAX;

@@ -1,51 +1,43 @@
-// Saves exported pages as PNG files on a thread of its own, so encoding one page overlaps the analysis
-// of the next.
+// Saves exported pages as PNG files, on the thread that drew them: a worker of the export is one core's
+// work, so --jobs N keeps N cores busy and no more.
 #pragma once
 
 #include <QImage>
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
+#include <array>
+#include <cstdint>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace ondrix {
 
 class PageSaver {
 public:
-    PageSaver();
-    ~PageSaver();
+    PageSaver() = default;
     PageSaver(const PageSaver&) = delete;
     PageSaver& operator=(const PageSaver&) = delete;
 
-    // Queues rows top .. top + rows - 1 of the picture (copied now) for the file at path, written as
-    // "<path>.tmp" and renamed to path when whole. Waits while a few pages are still queued, so memory
-    // stays bounded.
+    // Writes rows top .. top + rows - 1 of the picture to the file at path, as "<path>.tmp" renamed to
+    // path when whole.
     void Save(const QImage& picture, int top, int rows, const std::string& path);
-    // Waits until every queued page is written. False when one could not be.
-    bool Finish();
+    // False when a page could not be written.
+    bool Finish() const { return error_.empty(); }
     // The first file that could not be written; empty while all went well.
-    std::string Error();
+    const std::string& Error() const { return error_; }
 
 private:
-    struct Page {
-        QImage rows;
-        std::string path;
+    bool Write(const QImage& picture, int top, int rows, const std::string& path);
+    int IndexOf(uint32_t colour);
+    static std::size_t SlotOf(uint32_t colour) { return (colour * 2654435761u) >> 20 & (kCacheSize - 1); }
+
+    static constexpr std::size_t kCacheSize = 4096;
+    struct Slot {
+        uint32_t colour = 0;
+        int index = -1;
     };
-    static constexpr std::size_t kMaxQueued = 3;
-
-    void Work();
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Page> queue_;
-    std::vector<QImage> spare_; // written pages, their memory kept for the next ones
-    bool busy_ = false;
-    bool stopping_ = false;
+    QImage indexed_; // the page as palette indices, its memory kept for the next page
+    QList<QRgb> table_;
+    std::array<Slot, kCacheSize> cache_{};
     std::string error_;
-    std::thread worker_;
 };
 
 } // namespace ondrix

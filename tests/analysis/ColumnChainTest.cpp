@@ -436,8 +436,8 @@ TEST(ReferenceColumn, EveryWindowStepRowModeAndStageAgreesWithADoubleDft) {
     for (int type = 0; type <= 4; ++type) {
         for (const int step : {64, 100, 512, 700}) {
             const auto setup = ChainSetup(512, 512, static_cast<WindowType>(type), step);
-            for (const auto& controls : {Direct(100, 40, 2), Compressed(60, 4, -1), Linear(Direct(100, 40)),
-                                         Linear(Compressed(60, 4))}) {
+            for (const auto& controls : {Direct(100, 40, 2), Compressed(60, 4, -1), Compressed(60, 2),
+                                         Linear(Direct(100, 40)), Linear(Compressed(60, 4))}) {
                 ExpectAgreement(setup, controls, frame);
             }
         }
@@ -465,6 +465,7 @@ TEST(ReferenceColumn, SilenceAndRowsPastTheLastBinSitOnTheFloor) {
             const auto setup = ChainSetup(1 << order, 1 << order, WindowType::Hanning, 256);
             ExpectAgreement(setup, Direct(256, 0, shift), silence);
             ExpectAgreement(setup, Compressed(128, 3, shift), silence);
+            ExpectAgreement(setup, Compressed(128, 2, shift), silence);
         }
     }
     Frame frame = RandomFrame(1024, 13);
@@ -473,7 +474,7 @@ TEST(ReferenceColumn, SilenceAndRowsPastTheLastBinSitOnTheFloor) {
     }
     const auto setup = ChainSetup(1024, 1024, WindowType::Linear, 256);
     for (const auto& controls :
-         {Direct(600), Direct(20, 100000), Compressed(200, 3), Compressed(4, 100000)}) {
+         {Direct(600), Direct(20, 100000), Compressed(200, 3), Compressed(4, 100000), Compressed(300, 2)}) {
         ExpectAgreement(setup, controls, frame);
     }
 }

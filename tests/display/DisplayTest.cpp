@@ -405,13 +405,13 @@ TEST_P(Renderer, OddGeometryIsClipped) {
 
 INSTANTIATE_TEST_SUITE_P(RowAndColumnMajor, Renderer, ::testing::Bool());
 
-// Pictures whose sides are not multiples of the transpose's tiles, drawn with marks, tracking, overloads,
-// two-channel columns and ticks, wrapping past the width: the column-major picture equals the plain one
-// whenever it is looked at, also after a resize in the middle of a page.
+// Pictures whose sides are not multiples of the transpose's tiles and blocks, drawn with marks, tracking,
+// overloads, two-channel columns and ticks, wrapping past the width: the column-major picture equals the
+// plain one whenever it is looked at, also after a resize in the middle of a page.
 TEST(ColumnMajorRenderer, DrawsThePlainPicture) {
     const struct {
         int width, height, rows;
-    } cases[] = {{1, 1, 1}, {33, 40, 40}, {70, 200, 150}, {100, 20, 64}};
+    } cases[] = {{1, 1, 1}, {33, 40, 40}, {70, 200, 150}, {100, 20, 64}, {37, 45, 30}};
     Palette palette;
     palette.BuildPalette(10);
     for (const auto& c : cases) {
