@@ -109,6 +109,11 @@ public:
     void SetColumnMajor(bool on);
 
     const QImage& Picture() const;
+    // The column-major copy (H + 97 wide, W high) when it holds the picture as it is now, else null: a
+    // page may be read from it without the transpose Picture() would make.
+    const QImage* ColumnMajorPicture() const {
+        return columnMajor_ && !columnsStale_ && !columns_.isNull() ? &columns_ : nullptr;
+    }
     // The copy kept while a dialog covers the picture: taken, then put back onto a picture of the same
     // size.
     void SaveCopy() { copy_ = Picture().copy(); }

@@ -297,7 +297,16 @@ public:
                     FramedPicture(renderer_.Picture(), axes, name_ + "  " + SecondsToClock(startSeconds));
                 saver_.Save(framed, 0, framed.height(), PageName(stem_, page_ + 1));
             } else if (request_.pictures) {
-                saver_.Save(renderer_.Picture(), height - rows, rows, PageName(stem_, page_ + 1));
+                // Read where the columns were drawn; the picture is transposed back only for a page of
+                // more than 256 colours.
+                if (const QImage* columns = renderer_.ColumnMajorPicture()) {
+                    saver_.SaveColumns(
+                        *columns, height - rows, rows,
+                        [this]() -> const QImage& { return renderer_.Picture(); },
+                        PageName(stem_, page_ + 1));
+                } else {
+                    saver_.Save(renderer_.Picture(), height - rows, rows, PageName(stem_, page_ + 1));
+                }
             }
             pageDone(renderer_.Width());
         }

@@ -15,50 +15,122 @@ constexpr int kPngQuality = 90;
 } // namespace
 
 void PageSaver::Save(const QImage& picture, int top, int rows, const std::string& path) {
-    // Written whole under a temporary name first: a file of the page's own name is always complete.
     const std::string temporary = path + ".tmp";
+    Settle(Write(picture, top, rows, temporary), temporary, path);
+}
+
+void PageSaver::SaveColumns(const QImage& columns, int top, int rows,
+                            const std::function<const QImage&()>& picture, const std::string& path) {
+    const std::string temporary = path + ".tmp";
+    const bool written = IndexColumns(columns, top, rows) ? WriteIndexed(temporary)
+                                                          : WriteColours(picture(), top, rows, temporary);
+    Settle(written, temporary, path);
+}
+
+// Written whole under a temporary name first: a file of the page's own name is always complete.
+void PageSaver::Settle(bool written, const std::string& temporary, const std::string& path) {
     std::error_code error;
-    const bool written =
-        Write(picture, top, rows, temporary) && (std::filesystem::rename(temporary, path, error), !error);
-    if (!written && error_.empty()) {
+    if (!(written && (std::filesystem::rename(temporary, path, error), !error)) && error_.empty()) {
         error_ = path;
     }
 }
 
 // The rows of the picture; palette-indexed when they hold at most 256 colours (about a third of the
 // bytes), else as they are. Colours are found through a small direct-mapped cache, since neighbouring
-// pixels of a spectrogram rarely share one.
+// pixels of a spectrogram rarely share one; the table lists them in the order they first appear, row by
+// row.
 bool PageSaver::Write(const QImage& picture, int top, int rows, const std::string& path) {
     const int width = picture.width();
     if (top < 0 || rows < 0 || top + rows > picture.height()) {
         return false;
     }
+    StartPage(width, rows);
+    for (int y = 0; y < rows; ++y) {
+        const auto* in = reinterpret_cast<const uint32_t*>(picture.constScanLine(top + y));
+        uchar* out = indexed_.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const int index = Index(in[x]);
+            if (index < 0) {
+                return WriteColours(picture, top, rows, path);
+            }
+            out[x] = static_cast<uchar>(index);
+        }
+    }
+    return WriteIndexed(path);
+}
+
+bool PageSaver::WriteIndexed(const std::string& path) {
+    indexed_.setColorTable(table_);
+    QImageWriter writer(QString::fromStdString(path), "png");
+    writer.setQuality(kPngQuality);
+    return writer.write(indexed_);
+}
+
+bool PageSaver::WriteColours(const QImage& picture, int top, int rows, const std::string& path) {
+    if (top < 0 || rows < 0 || top + rows > picture.height()) {
+        return false;
+    }
+    QImageWriter writer(QString::fromStdString(path), "png");
+    writer.setQuality(kPngQuality);
+    return writer.write(top == 0 && rows == picture.height() ? picture
+                                                             : picture.copy(0, top, picture.width(), rows));
+}
+
+void PageSaver::StartPage(int width, int rows) {
     if (indexed_.width() != width || indexed_.height() != rows) {
         indexed_ = QImage(width, rows, QImage::Format_Indexed8);
     }
     table_.clear();
     cache_.fill(Slot{});
-    bool fits = true;
-    for (int y = 0; y < rows && fits; ++y) {
-        const auto* in = reinterpret_cast<const uint32_t*>(picture.constScanLine(top + y));
-        uchar* out = indexed_.scanLine(y);
-        for (int x = 0; x < width; ++x) {
-            const Slot& slot = cache_[SlotOf(in[x])];
-            const int index = slot.index >= 0 && slot.colour == in[x] ? slot.index : IndexOf(in[x]);
+}
+
+// Each column is read where it lies contiguous and its indices written down the page; the 256 lines a run
+// of columns writes stay in the first-level cache. False when the page holds more than 256 colours.
+bool PageSaver::IndexColumns(const QImage& columns, int top, int rows) {
+    const int width = columns.height();
+    if (top < 0 || rows < 0 || top + rows > columns.width()) {
+        return false;
+    }
+    StartPage(width, rows);
+    const std::ptrdiff_t line = indexed_.bytesPerLine();
+    uchar* page = indexed_.bits();
+    for (int x = 0; x < width; ++x) {
+        const auto* in = reinterpret_cast<const uint32_t*>(columns.constScanLine(x)) + top;
+        uchar* out = page + x;
+        for (int y = 0; y < rows; ++y, out += line) {
+            const int index = Index(in[y]);
             if (index < 0) {
-                fits = false;
-                break;
+                return false;
             }
-            out[x] = static_cast<uchar>(index);
+            *out = static_cast<uchar>(index);
         }
     }
-    QImageWriter writer(QString::fromStdString(path), "png");
-    writer.setQuality(kPngQuality);
-    if (fits) {
-        indexed_.setColorTable(table_);
-        return writer.write(indexed_);
+    OrderAsRows();
+    return true;
+}
+
+// Renumbers the colours found column by column in the order of their first pixel row by row, so that the
+// file is the one Write makes from the picture, byte for byte.
+void PageSaver::OrderAsRows() {
+    std::array<int, 256> order;
+    order.fill(-1);
+    int next = 0;
+    const int width = indexed_.width();
+    for (int y = 0; y < indexed_.height(); ++y) {
+        uchar* pixel = indexed_.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            int& to = order[pixel[x]];
+            if (to < 0) {
+                to = next++;
+            }
+            pixel[x] = static_cast<uchar>(to);
+        }
     }
-    return writer.write(top == 0 && rows == picture.height() ? picture : picture.copy(0, top, width, rows));
+    ordered_.resize(table_.size());
+    for (int i = 0; i < table_.size(); ++i) {
+        ordered_[order[i]] = table_[i];
+    }
+    table_.swap(ordered_);
 }
 
 // A colour missing from the cache: its index in the table, added when new; -1 when the table is full.

@@ -9,12 +9,14 @@
 #include "display/AxesPainting.h"
 #include "display/LayoutRefresh.h"
 #include "display/Palette.h"
+#include "display/PixelGrid.h"
 #include "display/SpectrogramRenderer.h"
 #include "files/DaytimeStamp.h"
 #include "files/FileAnalysisLoop.h"
 #include "files/FileExport.h"
 #include "files/FileNavigation.h"
 #include "files/FilePageChannels.h"
+#include "files/PageSaver.h"
 #include "settings/MenuModel.h"
 #include "settings/SettingsModel.h"
 #include "settings/TaskController.h"
@@ -355,6 +357,40 @@ TEST(DaytimeTest, TwoChannelsBecomeOneWithoutClipping) {
     }
     EXPECT_EQ(ChannelModeText(1, StereoChoice::Right), "M"); // one channel is mono whatever the choice
     EXPECT_EQ(ChannelModeText(2, StereoChoice::LeftMinusRight), "L-R");
+}
+
+// A page saved from the column-major copy is the file saved from the picture, byte for byte (palette in
+// the order of the rows); a page of more than 256 colours takes the picture and keeps its colours.
+TEST(PageSaverTest, PagesFromTheColumnMajorCopyAreThePicturesFiles) {
+    struct Case {
+        int width, height, top, rows, colours;
+    };
+    const Case cases[] = {{64, 40, 8, 24, 5}, {333, 30, 0, 30, 256}, {50, 20, 2, 17, 257}};
+    TempFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.colours);
+        QImage picture(c.width, c.height, QImage::Format_RGB32);
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                const uint32_t colour = static_cast<uint32_t>((y * c.width + x) * 7 % c.colours);
+                picture.setPixel(x, y, 0xff000000u | colour * 0x00010307u);
+            }
+        }
+        QImage columns;
+        TransposePicture(picture, columns);
+        PageSaver saver;
+        int asked = 0;
+        saver.Save(picture, c.top, c.rows, folder.Path() + "rows.png");
+        saver.SaveColumns(
+            columns, c.top, c.rows, [&]() -> const QImage& { return ++asked, picture; },
+            folder.Path() + "columns.png");
+        ASSERT_TRUE(saver.Finish());
+        EXPECT_EQ(asked, c.colours > 256 ? 1 : 0);
+        EXPECT_TRUE(ReadBytes(folder.Path() + "columns.png") == ReadBytes(folder.Path() + "rows.png"));
+        const QImage saved(QString::fromStdString(folder.Path() + "columns.png"));
+        EXPECT_EQ(saved.format() == QImage::Format_Indexed8, c.colours <= 256);
+        EXPECT_TRUE(saved.convertToFormat(QImage::Format_RGB32) == picture.copy(0, c.top, c.width, c.rows));
+    }
 }
 
 constexpr int kExportWidth = 256;
