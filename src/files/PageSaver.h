@@ -38,7 +38,6 @@ private:
     static bool WriteColours(const QImage& picture, int top, int rows, const std::string& path);
     void StartPage(int width, int rows);
     bool IndexColumns(const QImage& columns, int top, int rows);
-    void OrderAsRows();
     int Index(uint32_t colour) {
         const Slot& slot = cache_[SlotOf(colour)];
         return slot.index >= 0 && slot.colour == colour ? slot.index : IndexOf(colour);
@@ -53,7 +52,6 @@ private:
     };
     QImage indexed_; // the page as palette indices, its memory kept for the next page
     QList<QRgb> table_;
-    QList<QRgb> ordered_; // the table in the order of the page's rows, when indexed by columns
     std::array<Slot, kCacheSize> cache_{};
     std::string error_;
 };
