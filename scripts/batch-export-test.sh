@@ -39,6 +39,8 @@ inputs=(
   "long.wav|-r 48000 -c 1 -b 16|synth 120 whitenoise vol 0.3"
   "silence.wav|-r 48000 -c 2 -b 16|trim 0 1"
   "chirp.wav|-r 96000 -c 1 -b 16|synth 2 sine 200-40000"
+  "archive.flac|-r 44100 -c 1 -b 16|synth 3 sine 880"
+  "field24.wav|-r 48000 -c 2 -b 24|synth 2 sine 500 sine 2500"
 )
 for input in "${inputs[@]}"; do
   IFS='|' read -r name options effect <<<"$input"
@@ -85,6 +87,8 @@ for input in "${inputs[@]}"; do
   summary_has "$work/s2.jsonl" "${input%%|*}" done || fail "${input%%|*} is not done in the summary"
 done
 [ "$(find "$work/out1" -name '*.csv' | wc -l)" = "${#inputs[@]}" ] || fail "a table is missing"
+grep -F '"path":"'"$work/in/archive.flac"'"' "$work/s2.jsonl" | grep -qF '"type":"FLAC' ||
+  fail "the FLAC file's type is not FLAC in the summary"
 diff -r "$work/out1" "$work/out2" >/dev/null || fail "--jobs 2 differs from --jobs 1"
 diff -r "$work/out1" "$work/out3" >/dev/null || fail "GNU parallel's runs differ from --jobs 1"
 

@@ -66,8 +66,8 @@ std::string PageName(const std::string& stem, long long page) {
     return stem + "-p" + number + ".png";
 }
 
-std::string FileTypeText(int32_t type) {
-    switch (type) {
+std::string FileTypeText(const SoundFileInfo& info) {
+    switch (info.type) {
     case kFileWav16:
         return "WAV 16-bit";
     case kFileMxx:
@@ -89,8 +89,10 @@ std::string FileTypeText(int32_t type) {
     case kFileWav32Float:
     case kFileWav32Float18:
         return "WAV 32-bit float";
+    case kFileOtherFormat:
+        return info.libraryFormat;
     default:
-        return "type " + std::to_string(type);
+        return "type " + std::to_string(info.type);
     }
 }
 
@@ -463,7 +465,7 @@ private:
         ExportFileRecord& record = state.record;
         const SoundFileInfo& info = run.Info();
         if (info.type != kFileUnsupported) {
-            record.type = FileTypeText(info.type);
+            record.type = FileTypeText(info);
             record.sampleRate = info.sampleRate;
             record.channels = info.channels;
             const int64_t data = std::max<int64_t>(info.dataEnd - info.headerSize, 0);

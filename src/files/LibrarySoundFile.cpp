@@ -21,6 +21,19 @@ bool DecodedAsFloats(int format) {
     }
 }
 
+// "FLAC (Free Lossless Audio Codec), Signed 24 bit PCM": the container's name, then the encoding's.
+std::string FormatName(int format) {
+    std::string name;
+    for (const int part : {format & SF_FORMAT_TYPEMASK, format & SF_FORMAT_SUBMASK}) {
+        SF_FORMAT_INFO facts{};
+        facts.format = part;
+        const bool known = sf_command(nullptr, SFC_GET_FORMAT_INFO, &facts, sizeof facts) == 0;
+        name += name.empty() ? "" : ", ";
+        name += known && facts.name != nullptr ? facts.name : "format " + std::to_string(part);
+    }
+    return name;
+}
+
 } // namespace
 
 const std::vector<std::string>& LibraryExtensions() {
@@ -49,8 +62,10 @@ std::optional<LibraryFileFacts> ProbeLibraryFile(const std::string& path, std::s
         why = sf_strerror(nullptr);
         return std::nullopt;
     }
-    const LibraryFileFacts facts{
-        .channels = info.channels, .sampleRate = info.samplerate, .frames = info.frames};
+    const LibraryFileFacts facts{.channels = info.channels,
+                                 .sampleRate = info.samplerate,
+                                 .frames = info.frames,
+                                 .format = FormatName(info.format)};
     bool whole = facts.channels >= 1 && facts.frames >= 0 && facts.frames < SF_COUNT_MAX;
     if (whole && facts.frames > 0) {
         std::vector<double> last(static_cast<std::size_t>(facts.channels));

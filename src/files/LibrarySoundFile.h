@@ -21,6 +21,7 @@ struct LibraryFileFacts {
     int channels = 0;
     int64_t sampleRate = 0;
     int64_t frames = 0;
+    std::string format; // libsndfile's names of the container and the encoding
 };
 
 // Opens the file, reads its facts and reads its last frame, so that a file cut short (a truncated FLAC

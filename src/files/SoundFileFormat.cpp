@@ -89,6 +89,7 @@ SoundFileInfo DetectLibraryFile(const std::string& path) {
     info.frameAlign = int64_t{2} * info.channels;
     info.size = facts->frames * info.frameAlign;
     info.dataEnd = info.size;
+    info.libraryFormat = facts->format;
     return info;
 }
 

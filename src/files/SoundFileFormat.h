@@ -45,14 +45,15 @@ struct SoundFileInfo {
     int64_t headerSize = 0; // where the samples start (a WAV's real "data" chunk; 44 when canonical)
     int channels = 0;
     int32_t sampleRate = 0;
-    int64_t size = 0;       // FileSize: RIFF size of a WAV, file length (- 256 for M, S and DAP files);
-                            // for display and navigation: the data ends at dataEnd
-    int64_t dataEnd = 0;    // where the samples end: never past the file length
-    int bytesPerSample = 2; // stored bytes of one sample of one channel: 2, or 4 (EXT, 161, 163, 183)
-    int64_t frameAlign = 2; // stored bytes of one frame (all channels); positions are
-                            // headerSize + k * frameAlign (EARS: 2, positions in record bytes)
-    bool repaired = false;  // the WAV header was repaired on the way (a recording never closed)
-    std::string message;    // why the file cannot be analysed, the program's message; empty when it can
+    int64_t size = 0;          // FileSize: RIFF size of a WAV, file length (- 256 for M, S and DAP files);
+                               // for display and navigation: the data ends at dataEnd
+    int64_t dataEnd = 0;       // where the samples end: never past the file length
+    int bytesPerSample = 2;    // stored bytes of one sample of one channel: 2, or 4 (EXT, 161, 163, 183)
+    int64_t frameAlign = 2;    // stored bytes of one frame (all channels); positions are
+                               // headerSize + k * frameAlign (EARS: 2, positions in record bytes)
+    bool repaired = false;     // the WAV header was repaired on the way (a recording never closed)
+    std::string message;       // why the file cannot be analysed, the program's message; empty when it can
+    std::string libraryFormat; // kFileOtherFormat: libsndfile's names of the container and the encoding
 };
 
 // Sample rates outside 1 .. kMaxSampleRate make a header absurd.
